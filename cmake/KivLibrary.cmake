@@ -1,0 +1,21 @@
+# kiv_add_library(<name> DIRS <folders...> LIBS <targets...>)
+#
+# A static library of every .cpp under the given folders of the source tree.
+# Sources are globbed so that a new file needs no edit here.
+function(kiv_add_library name)
+  cmake_parse_arguments(L "" "" "DIRS;LIBS" ${ARGN})
+  set(sources "")
+  foreach(dir ${L_DIRS})
+    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,73 @@
+# kiv_add_test(<name> SOURCES <files...> LIBS <targets...> [CONCURRENCY])
+#
+# One GoogleTest executable whose cases CTest runs one by one. CONCURRENCY
+# marks a test that exercises threads: it is labelled "concurrency" and is the
+# only kind built in the ThreadSanitizer tree. Every test target joins the
+# custom target kiv_tests, so sanitizer trees build tests and what they link,
+# nothing else.
+set_property(GLOBAL PROPERTY KIV_TEST_TARGETS "")
+
+function(kiv_add_test name)
+  cmake_parse_arguments(T "CONCURRENCY" "" "SOURCES;LIBS" ${ARGN})
+  if(KIV_SANITIZE STREQUAL "thread" AND NOT T_CONCURRENCY)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set(labels unit)
+  if(T_CONCURRENCY)
+    set(labels concurrency)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES
+      LABELS "${labels}"
+      TIMEOUT 300
+      ENVIRONMENT "TZ=Asia/Shanghai;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;KIV_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+  set_property(GLOBAL APPEND PROPERTY KIV_TEST_TARGETS ${name})
+endfunction()
+
+# kiv_add_fuzzer(<name> SOURCES <files...> LIBS <targets...>)
+function(kiv_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY KIV_TEST_TARGETS ${name})
+  set_property(GLOBAL APPEND PROPERTY KIV_FUZZ_TARGETS ${name})
+endfunction()
+
+function(kiv_finish_test_targets)
+  get_property(targets GLOBAL PROPERTY KIV_TEST_TARGETS)
+  add_custom_target(kiv_tests)
+  if(targets)
+    add_dependencies(kiv_tests ${targets})
+  endif()
+  get_property(fuzzers GLOBAL PROPERTY KIV_FUZZ_TARGETS)
+  string(REPLACE ";" "\n" fuzz_list "${fuzzers}")
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz-targets.txt "${fuzz_list}\n")
+endfunction()
+
+# kiv_add_test_folder(<prefix> LIBS <targets...>)
+#
+# The tests of one source folder: every *Test.cpp of the folder is one
+# executable <prefix>_tests, except *ConcurrencyTest.cpp files, which form
+# <prefix>_concurrency_tests (built and run under ThreadSanitizer as well).
+function(kiv_add_test_folder prefix)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  file(GLOB concurrent CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*ConcurrencyTest.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Support.cpp)
+  set(plain ${all})
+  if(concurrent)
+    list(REMOVE_ITEM plain ${concurrent})
+  endif()
+  if(plain)
+    kiv_add_test(${prefix}_tests SOURCES ${plain} ${support} LIBS ${T_LIBS})
+  endif()
+  if(concurrent)
+    kiv_add_test(${prefix}_concurrency_tests SOURCES ${concurrent} ${support} LIBS ${T_LIBS} CONCURRENCY)
+  endif()
+endfunction()
