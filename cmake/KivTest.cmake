@@ -7,13 +7,25 @@
 # nothing else.
 set_property(GLOBAL PROPERTY KIV_TEST_TARGETS "")
 
+# The environment of the tests (time zone, configuration and scratch folders)
+# is set by their shared main, so it holds however a test binary is started.
+function(kiv_add_test_main)
+  if(TARGET kiv_test_main)
+    return()
+  endif()
+  add_library(kiv_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+  target_compile_definitions(kiv_test_main PRIVATE KIV_TEST_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(kiv_test_main PUBLIC GTest::gtest GTest::gmock Threads::Threads)
+endfunction()
+
 function(kiv_add_test name)
   cmake_parse_arguments(T "CONCURRENCY" "" "SOURCES;LIBS" ${ARGN})
   if(KIV_SANITIZE STREQUAL "thread" AND NOT T_CONCURRENCY)
     return()
   endif()
+  kiv_add_test_main()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kiv_test_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   set(labels unit)
   if(T_CONCURRENCY)
@@ -23,8 +35,7 @@ function(kiv_add_test name)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES
       LABELS "${labels}"
-      TIMEOUT 300
-      ENVIRONMENT "TZ=Asia/Shanghai;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;KIV_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+      TIMEOUT 300)
   set_property(GLOBAL APPEND PROPERTY KIV_TEST_TARGETS ${name})
 endfunction()
 

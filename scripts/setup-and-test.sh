@@ -20,6 +20,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libboost-system-dev libboost-thread-dev
   zlib1g-dev nlohmann-json3-dev
+  libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev
+  xvfb xauth x11-apps imagemagick
+  fonts-wqy-zenhei fonts-arphic-uming
 )
 
 install_packages() {

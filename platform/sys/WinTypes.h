@@ -47,3 +47,11 @@ typedef void* HANDLE;
 #define CP_ACP 0u
 #define CP_GBK 936u
 #define CP_UTF8 65001u
+
+// Win32 error codes, as returned by the registry functions and GetLastError.
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_MORE_DATA 234
