@@ -53,6 +53,8 @@ run_ctest() {  # run_ctest <dir> <extra ctest args...>
 
 install_packages
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+# Clones in other folders (CI) share the cache: paths are hashed relative.
+export CCACHE_BASEDIR="$root"
 
 echo "== plain build"
 configure build/release

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/RegistrySettings.h"
+#include "tests/support/TestSupport.h"
 #include "platform/sys/Registry.h"
 
 namespace {
@@ -16,19 +17,11 @@ namespace fs = std::filesystem;
 class RegistrySettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* base = std::getenv("KIV_TEST_TMP");
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(base && *base ? base : ::testing::TempDir()) /
-           (std::string("settings.") + info->name() + "." + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    file_ = (dir_ / "registry.ini").string();
     kiv::SetRegistryFileForTesting(file_.c_str());
     std::memset(buffer_, 'X', sizeof buffer_);
   }
   void TearDown() override {
     kiv::SetRegistryFileForTesting(nullptr);
-    fs::remove_all(dir_);
   }
 
   bool KeyExists() {
@@ -56,8 +49,8 @@ class RegistrySettingsTest : public ::testing::Test {
     RegCloseKey(key);
   }
 
-  fs::path dir_;
-  std::string file_;
+  kiv::test::ScratchFolder folder_{"settings"};
+  std::string file_ = folder_.File("registry.ini");
   char buffer_[kSettingBufferSize + 8];
 };
 

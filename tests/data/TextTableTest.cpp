@@ -1,4 +1,5 @@
 #include "data/TextTable.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -83,14 +84,10 @@ TEST(TextTable, LinesOutOfRangeGiveNoFields) {
   EXPECT_FALSE(table.GetFields(fields, 1));
 }
 
-std::string TempDir() {
-  const char* dir = std::getenv("KIV_TEST_TMP");
-  return dir != nullptr ? dir : "/tmp";
-}
-
 TEST(TextTable, LoadsAFileWithAChineseName) {
   // "服务器.csv" in GBK: the program's paths are GBK text.
-  const std::string path = TempDir() + "/\xb7\xfe\xce\xf1\xc6\xf7.csv";
+  kiv::test::ScratchFolder folder("texttable");
+  const std::string path = folder.path().string() + "/\xb7\xfe\xce\xf1\xc6\xf7.csv";
   std::FILE* file = kiv::OpenFile(path, "wb");
   ASSERT_NE(file, nullptr);
   const std::string content = "\"Data1Ip\",\"10.0.0.1:6200\"\r\nF10Ip,10.0.0.2\r\nlast";
@@ -109,7 +106,8 @@ TEST(TextTable, LoadsAFileWithAChineseName) {
 }
 
 TEST(TextTable, MissingFileIsReportedOnStandardOutputAndReadsEmpty) {
-  const std::string path = TempDir() + "/no-such-dir/IPConfig.CSV";
+  kiv::test::ScratchFolder folder("texttable");
+  const std::string path = folder.File("no-such-dir/IPConfig.CSV");
   testing::internal::CaptureStdout();
   CTextTable table(path, ",");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "open file error " + path + "\n");

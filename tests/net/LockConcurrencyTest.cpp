@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/TestSupport.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -17,14 +19,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-bool WaitUntil(const std::function<bool()>& cond, milliseconds bound = milliseconds(10000)) {
-  auto deadline = steady_clock::now() + bound;
-  while (!cond()) {
-    if (steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(milliseconds(1));
-  }
-  return true;
-}
+using kiv::test::WaitUntil;
 
 // The order in which threads got the lock.
 class Log {

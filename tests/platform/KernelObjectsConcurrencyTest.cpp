@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TestSupport.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -14,15 +16,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// Polls cond until it holds or a generous bound has passed.
-bool WaitUntil(const std::function<bool()>& cond, milliseconds bound = milliseconds(10000)) {
-  auto deadline = steady_clock::now() + bound;
-  while (!cond()) {
-    if (steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(milliseconds(1));
-  }
-  return true;
-}
+using kiv::test::WaitUntil;
 
 bool WaitersReach(HANDLE handle, int count) {
   return WaitUntil([&] { return kiv::WaitingThreadsForTesting(handle) == count; });

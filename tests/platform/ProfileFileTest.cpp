@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sys/ProfileFile.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -18,30 +19,8 @@ namespace fs = std::filesystem;
 // Each test works in a folder of its own under the build tree's scratch folder.
 class ProfileFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("KIV_TEST_TMP");
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("profile.") + info->name() + "." + std::to_string(getpid());
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    dir_ = fs::path(base && *base ? base : ::testing::TempDir()) / name;
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    file_ = (dir_ / "test.ini").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void WriteRaw(const std::string& content) {
-    std::ofstream out(file_, std::ios::binary);
-    out << content;
-  }
-  std::string ReadRaw() const {
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  void WriteRaw(const std::string& content) { kiv::test::WriteFileBytes(file_, content); }
+  std::string ReadRaw() const { return kiv::test::ReadFileBytes(file_); }
   // The value as the program reads it, through a generous buffer.
   std::string Get(const char* section, const char* key, const char* fallback = "<none>") {
     char buffer[256];
@@ -71,8 +50,9 @@ class ProfileFileTest : public ::testing::Test {
     return others;
   }
 
-  fs::path dir_;
-  std::string file_;
+  kiv::test::ScratchFolder folder_{"profile"};
+  fs::path dir_ = folder_.path();
+  std::string file_ = folder_.File("test.ini");
 };
 
 const char kSample[] =

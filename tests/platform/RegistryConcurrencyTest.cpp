@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sys/Registry.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -18,12 +19,8 @@ namespace fs = std::filesystem;
 // Every call rewrites the whole file, so a lost update would show as a value
 // missing afterwards.
 TEST(RegistryConcurrency, ParallelWritersLoseNothing) {
-  const char* base = std::getenv("KIV_TEST_TMP");
-  fs::path dir = fs::path(base && *base ? base : ::testing::TempDir()) /
-                 ("registry-concurrency." + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  const std::string file = (dir / "registry.ini").string();
+  kiv::test::ScratchFolder folder("registry");
+  const std::string file = folder.File("registry.ini");
   kiv::SetRegistryFileForTesting(file.c_str());
 
   constexpr int kThreads = 6;
@@ -79,7 +76,6 @@ TEST(RegistryConcurrency, ParallelWritersLoseNothing) {
   }
 
   kiv::SetRegistryFileForTesting(nullptr);
-  fs::remove_all(dir);
 }
 
 }  // namespace

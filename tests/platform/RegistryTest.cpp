@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/sys/Registry.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -19,31 +20,11 @@ const char kKey[] = "Software\\Moravel\\KivDesk";
 // Each test points the store at a file in a folder of its own.
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("KIV_TEST_TMP");
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("registry.") + info->name() + "." + std::to_string(getpid());
-    dir_ = fs::path(base && *base ? base : ::testing::TempDir()) / name;
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    file_ = (dir_ / "registry.ini").string();
-    kiv::SetRegistryFileForTesting(file_.c_str());
-  }
-  void TearDown() override {
-    kiv::SetRegistryFileForTesting(nullptr);
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { kiv::SetRegistryFileForTesting(file_.c_str()); }
+  void TearDown() override { kiv::SetRegistryFileForTesting(nullptr); }
 
-  void WriteRaw(const std::string& content) {
-    std::ofstream out(file_, std::ios::binary);
-    out << content;
-  }
-  std::string ReadRaw() const {
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  void WriteRaw(const std::string& content) { kiv::test::WriteFileBytes(file_, content); }
+  std::string ReadRaw() const { return kiv::test::ReadFileBytes(file_); }
 
   HKEY Create(const char* path, DWORD* disposition = nullptr) {
     HKEY key = nullptr;
@@ -71,8 +52,9 @@ class RegistryTest : public ::testing::Test {
     return data;
   }
 
-  fs::path dir_;
-  std::string file_;
+  kiv::test::ScratchFolder folder_{"registry"};
+  fs::path dir_ = folder_.path();
+  std::string file_ = folder_.File("registry.ini");
 };
 
 TEST_F(RegistryTest, CreatesAndOpensKeys) {

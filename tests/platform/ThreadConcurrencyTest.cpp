@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TestSupport.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -14,14 +16,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-bool WaitUntil(const std::function<bool()>& cond, milliseconds bound = milliseconds(10000)) {
-  auto deadline = steady_clock::now() + bound;
-  while (!cond()) {
-    if (steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(milliseconds(1));
-  }
-  return true;
-}
+using kiv::test::WaitUntil;
 
 // What a worker procedure sees: a gate it waits for before it returns, and
 // what it reports back.
