@@ -41,3 +41,11 @@ constexpr int32_t FIELD_STATUS = 300001;       // status word of status and push
 
 // Fixed texts.
 constexpr int32_t FIELD_STOCK_NAME = 700000005;  // GBK, NUL-padded
+
+// Further request parameters of the typed senders.
+constexpr int32_t FIELD_RISE_SELECTOR = 200000015;  // 16-bit: segment of the change ranking
+constexpr int32_t FIELD_ROW_DATE = 300000025;       // 32-bit: date YYYYMMDD of a watch-list row
+constexpr int32_t FIELD_KLINE_TYPE = 300000126;     // 32-bit: the K-line DataType again
+constexpr int32_t FIELD_USER_ID = 300000138;        // 32-bit: the logged-in user's id
+constexpr int32_t FIELD_STOCK_LIST = 100010005;     // pack: one row per security, field 300000001
+constexpr int32_t FIELD_OWN_STOCK_ROWS = 100010029; // pack: watch-list rows, 300000001 and 300000025

@@ -1,0 +1,291 @@
+#include "data/KLineSeries.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "data/CachePath.h"
+#include "data/KLineCacheFile.h"
+#include "platform/sys/AtomicFile.h"
+#include "platform/sys/Files.h"
+#include "platform/sys/Trace.h"
+
+CKivRWLock g_KLineFileLock;
+
+namespace {
+
+// The exchange's local time, fixed at UTC+8 whatever the machine's zone.
+constexpr int64_t kLocalOffsetSeconds = 8 * 3600;
+constexpr int64_t kSecondsPerDay = 86400;
+
+int64_t LocalDay(int64_t time) { return (time + kLocalOffsetSeconds) / kSecondsPerDay; }
+
+int MinuteOfDay(int64_t time) {
+  const int64_t local = time + kLocalOffsetSeconds;
+  return static_cast<int>((local - LocalDay(time) * kSecondsPerDay) / 60);
+}
+
+int ClockNumber(int64_t time) {  // HHMM, 921 for 09:21
+  const int minute = MinuteOfDay(time);
+  return minute / 60 * 100 + minute % 60;
+}
+
+int MinutesPerSlot(uint32_t dataType) {
+  switch (dataType) {
+    case kiv::kDataTypeDay: return 720;
+    case kiv::kDataTypeMin15: return 15;
+    case kiv::kDataTypeMin30: return 30;
+    case kiv::kDataTypeHour: return 60;
+    case kiv::kDataTypeMin1: return 1;
+    default: return 5;  // five minutes, week, month and anything else
+  }
+}
+
+int SlotOf(int64_t time, int minutesPerSlot) {
+  // Single precision, as the slots were always counted: 09:35 in a
+  // five-minute series shares the slot of 09:31 to 09:34.
+  return static_cast<int>(std::ceil(static_cast<float>(MinuteOfDay(time)) /
+                                    static_cast<float>(minutesPerSlot)));
+}
+
+// Frees the storage as well as the entries.
+template <class T>
+void FreeArray(std::vector<T>& array) {
+  std::vector<T>().swap(array);
+}
+
+// Scoped hold of g_KLineFileLock; waits without time-out.
+class FileLockHold {
+ public:
+  explicit FileLockHold(int mode) { g_KLineFileLock.Lock(mode, -1); }
+  ~FileLockHold() { g_KLineFileLock.Unlock(); }
+  FileLockHold(const FileLockHold&) = delete;
+  FileLockHold& operator=(const FileLockHold&) = delete;
+};
+
+}  // namespace
+
+CKLineSeries::CKLineSeries() { Init(); }
+
+CKLineSeries::~CKLineSeries() { Clear(); }
+
+void CKLineSeries::Init() {
+  m_nDataType = 0;
+  m_Stock = 0;
+  std::memset(m_Reserved, 0, sizeof m_Reserved);
+  m_nVariant = 0;
+  m_nCount = 0;
+}
+
+void CKLineSeries::Clear() {
+  FreeArray(m_Bars);
+  FreeArray(m_HolderTexts);  // the holder texts and marks go with their bars
+  FreeArray(m_HolderMarks);
+  FreeArray(m_Flags);
+  FreeArray(m_Value1);
+  FreeArray(m_Value2);
+  FreeArray(m_Spare);
+  for (std::vector<float>& cache : m_Indicators) FreeArray(cache);
+  Init();
+}
+
+void CKLineSeries::Reserve(int capacity) {
+  const size_t entries = static_cast<size_t>(capacity);
+  m_Bars.resize(entries, KLineBar{});
+  m_HolderTexts.resize(entries);
+  m_HolderMarks.resize(entries);
+  m_Flags.resize(entries, 0);
+  m_Value1.resize(entries, 0.0f);
+  m_Value2.resize(entries, 0.0f);
+  m_Spare.resize(entries, 0);
+  // The chart computes its caches for a capacity; they are stale now.
+  for (std::vector<float>& cache : m_Indicators) FreeArray(cache);
+}
+
+void CKLineSeries::ResetEntry(int i) {
+  m_HolderTexts[i].reset();
+  m_HolderMarks[i].reset();
+  m_Flags[i] = 0;
+  m_Spare[i] = 0;
+}
+
+void CKLineSeries::WriteEntry(int i, const KLineBar& bar, uint32_t flags, float value1,
+                              float value2) {
+  m_Bars[i] = bar;
+  m_Flags[i] = (m_Flags[i] & 0xFFFF0000u) | (flags & 0xFFFFu);
+  m_Value1[i] = value1;
+  m_Value2[i] = value2;
+}
+
+void CKLineSeries::InsertEntry(int at) {
+  // Entries at .. count - 1 move up by one with everything they own; the
+  // capacity is known to exceed the count.
+  for (int i = m_nCount; i > at; --i) {
+    m_Bars[i] = m_Bars[i - 1];
+    m_HolderTexts[i] = std::move(m_HolderTexts[i - 1]);
+    m_HolderMarks[i] = std::move(m_HolderMarks[i - 1]);
+    m_Flags[i] = m_Flags[i - 1];
+    m_Value1[i] = m_Value1[i - 1];
+    m_Value2[i] = m_Value2[i - 1];
+    m_Spare[i] = m_Spare[i - 1];
+  }
+  ResetEntry(at);
+  ++m_nCount;
+}
+
+int CKLineSeries::AddBar(const KLineBar& bar, uint32_t flags, float value1, float value2,
+                         int dayMerge) {
+  if (m_nCount < 0) m_nCount = 0;
+  if (m_nCount % kGrowth == 0 || m_nCount >= GetCapacity()) {
+    Reserve((m_nCount / kGrowth + 1) * kGrowth);
+  }
+  if (m_nCount == 0) {
+    ResetEntry(0);
+    WriteEntry(0, bar, flags, value1, value2);
+    m_nCount = 1;
+    return 0;
+  }
+  return dayMerge ? MergeDay(bar, flags, value1, value2) : MergeSlot(bar, flags, value1, value2);
+}
+
+int CKLineSeries::MergeDay(const KLineBar& bar, uint32_t flags, float value1, float value2) {
+  const int64_t day = LocalDay(bar.time);
+  int i = m_nCount - 1;
+  int match = -1;
+  for (; i >= 0; --i) {
+    if (LocalDay(m_Bars[i].time) == day) {
+      match = i;
+      break;
+    }
+    if (m_Bars[i].time < bar.time) break;
+  }
+
+  int written = -1;  // the entry the auction rule looks at
+  if (match >= 0) {
+    WriteEntry(match, bar, flags, value1, value2);
+    written = match;
+  } else {
+    const int k = i < 0 ? 0 : i;
+    if (bar.time <= m_Bars[k].time) return m_nCount - 1;  // older than what is kept: dropped
+    if (k == m_nCount - 1) {
+      written = m_nCount;
+      ResetEntry(written);
+      WriteEntry(written, bar, flags, value1, value2);
+      ++m_nCount;
+    } else {
+      InsertEntry(k + 1);
+      WriteEntry(k + 1, bar, flags, value1, value2);
+    }
+  }
+
+  // Opening auction: a bar of 09:21 to 09:29 that has no open yet opens at
+  // its close.
+  if (written >= 0) {
+    const int clock = ClockNumber(bar.time);
+    if (clock >= 921 && clock <= 929 && bar.open < 0.01f && bar.close > 0.0f) {
+      m_Bars[written].open = m_Bars[written].close;
+    }
+  }
+  return m_nCount - 1;
+}
+
+int CKLineSeries::MergeSlot(const KLineBar& bar, uint32_t flags, float value1, float value2) {
+  const int perSlot = MinutesPerSlot(m_nDataType);
+  const int64_t day = LocalDay(bar.time);
+  for (int i = m_nCount - 1; i >= 0; --i) {
+    if (LocalDay(m_Bars[i].time) != day) continue;
+    if (SlotOf(m_Bars[i].time, perSlot) == SlotOf(bar.time, perSlot)) {
+      WriteEntry(i, bar, flags, value1, value2);
+      return m_nCount - 1;
+    }
+    break;  // the latest bar of that day lies in another slot
+  }
+  if (bar.time > m_Bars[m_nCount - 1].time) {
+    ResetEntry(m_nCount);
+    WriteEntry(m_nCount, bar, flags, value1, value2);
+    ++m_nCount;
+  }
+  return m_nCount - 1;
+}
+
+int CKLineSeries::SaveToFile() {
+  const std::string path = kiv::CachePathOf(&m_Stock, m_nDataType);
+  if (path.empty()) return 0;
+  const std::string bytes = KLineCacheCodec::Encode(*this);
+  FileLockHold hold(CKivRWLock::kWrite);
+  // Temporary file and rename: a crash never leaves a torn cache.
+  return kiv::ReplaceFileAtomically(kiv::NativePath(path), bytes, 0644) ? 1 : 0;
+}
+
+namespace {
+
+enum class ReadResult { kRead, kMissing, kFailed, kTooLarge };
+
+// The whole file in one read of the size the file has: a cache file is read
+// on every stock switch, and growing a buffer chunk by chunk costs more than
+// decoding it.
+ReadResult ReadCacheFile(const std::string& native, size_t limit, std::string* bytes) {
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+  struct stat info;
+  ReadResult result = ReadResult::kRead;
+  if (::fstat(fd, &info) != 0) {
+    result = ReadResult::kFailed;
+  } else if (static_cast<unsigned long long>(info.st_size) > limit) {
+    result = ReadResult::kTooLarge;
+  } else {
+    bytes->resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes->size()) {
+      const ssize_t got = ::read(fd, &(*bytes)[done], bytes->size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    bytes->resize(done);  // a file that shrank meanwhile fails its size check
+  }
+  ::close(fd);
+  return result;
+}
+
+}  // namespace
+
+int CKLineSeries::LoadFromFile() {
+  const std::string path = kiv::CachePathOf(&m_Stock, m_nDataType);
+  if (path.empty()) return 0;
+  const std::string native = kiv::NativePath(path);
+  FileLockHold hold(CKivRWLock::kWrite);
+  std::string bytes;
+  const size_t limit =
+      kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(kKLineCacheMaxBars);
+  const ReadResult read = ReadCacheFile(native, limit, &bytes);
+  if (read == ReadResult::kMissing) return 0;
+  if (read == ReadResult::kFailed) {
+    KivTrace("LoadFromFile 0 Error = %d\n", errno);
+    return 0;
+  }
+  KLineCacheResult result = KLineCacheResult::kBadSize;
+  if (read == ReadResult::kTooLarge) {
+    Clear();
+  } else {
+    result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
+  }
+  if (result == KLineCacheResult::kLoaded) return 1;
+  // A damaged file would fail every later load too: it goes, and the bars
+  // are fetched again.
+  KivTrace("LoadFromFile 2 Error = %d\n", static_cast<int>(result));
+  ::unlink(native.c_str());
+  return 0;
+}
+
+int64_t CKLineSeries::GetLastBarTime() const {
+  FileLockHold hold(CKivRWLock::kRead);
+  if (m_Bars.empty() || m_nCount < 1) return 0;
+  return m_Bars[m_nCount - 1].time;
+}

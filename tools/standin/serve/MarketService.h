@@ -1,0 +1,53 @@
+// MarketService: what the market-data port answers. It turns one request
+// (data type and payload) at one market instant into the payload of its
+// reply, from the synthetic market of one seed.
+//
+// Every request is answered: types not served yet get an empty payload (the
+// terminal never resends a request and never gives up waiting for one).
+// Replies are cached per (type, request payload, minute), so a terminal that
+// polls every second costs one build per minute; the cache forgets earlier
+// minutes as soon as a later one is asked for, and is bounded in size.
+// Thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <tuple>
+
+#include "net/KivNetPack.h"
+#include "tools/standin/market/Universe.h"
+
+namespace kiv::standin {
+
+class MarketService {
+ public:
+  explicit MarketService(uint64_t seed);
+
+  const Universe& GetUniverse() const { return universe_; }
+
+  // The payload of the reply to a request of this type and payload, with the
+  // market clock at nowUtc (seconds since 1970 UTC).
+  KivNetPack Reply(uint32_t type, const KivNetPack& request, int64_t nowUtc);
+
+  // Whether the type has a reply of its own (others are answered empty).
+  static bool Serves(uint32_t type);
+
+  uint64_t CacheHits() const;
+  uint64_t CacheMisses() const;
+
+ private:
+  static constexpr size_t kMaxCachedReplies = 4096;
+
+  KivNetPack Build(uint32_t type, const KivNetPack& request, int64_t nowUtc) const;
+
+  const Universe universe_;
+  mutable std::mutex mutex_;
+  int64_t cacheMinute_ = 0;
+  std::map<std::pair<uint32_t, std::string>, KivNetPack> cache_;  // of cacheMinute_
+  uint64_t hits_ = 0;
+  uint64_t misses_ = 0;
+};
+
+}  // namespace kiv::standin
