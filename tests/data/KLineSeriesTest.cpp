@@ -350,9 +350,13 @@ TEST_F(KLineCacheTest, AFailedSaveKeepsTheOldFileAndReleasesTheLock) {
                                            std::filesystem::perms::owner_exec);
   series.AddBar(Bar(Beijing(2024, 6, 1, 15, 0), 99), 0, 0, 0, 1);
   const bool writable = ::access(folder.c_str(), W_OK) == 0;  // root writes anyway
-  if (!writable) EXPECT_EQ(series.SaveToFile(), 0);
+  if (!writable) {
+    EXPECT_EQ(series.SaveToFile(), 0);
+  }
   std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-  if (!writable) EXPECT_EQ(FileSize(PathOf(MakeStockId(600000, 1))), 34 + 48 * 2);
+  if (!writable) {
+    EXPECT_EQ(FileSize(PathOf(MakeStockId(600000, 1))), 34 + 48 * 2);
+  }
   // The lock was released: the next save goes through.
   EXPECT_EQ(series.SaveToFile(), 1);
   EXPECT_EQ(FileSize(PathOf(MakeStockId(600000, 1))), 34 + 48 * 3);

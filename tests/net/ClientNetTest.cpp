@@ -187,7 +187,9 @@ TEST_F(ClientFixture, ClosesOnceOnEveryFrameThatPutsTheLinkOutOfStep) {
     if (c.serverCloses) server.CloseConnection();
     ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
     EXPECT_FALSE(client->IsConnected());
-    if (!c.serverCloses) EXPECT_TRUE(server.PeerClosed());
+    if (!c.serverCloses) {
+      EXPECT_TRUE(server.PeerClosed());
+    }
     EXPECT_TRUE(Received().empty());
   }
 }

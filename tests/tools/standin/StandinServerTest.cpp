@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "data/HttpClient.h"
 #include "net/FieldIds.h"
 #include "tests/tools/standin/StandinClient.h"
 #include "tools/standin/serve/MarketService.h"
@@ -501,8 +502,25 @@ TEST(StandinPortsTest, PortsLineNamesEveryPort) {
   StandinServer server;
   EXPECT_EQ(server.PortsLine(), "ports market=0 block=0 list=0 http=0");
   ASSERT_TRUE(server.Start()) << server.LastError();
-  EXPECT_EQ(server.PortsLine(),
-            "ports market=" + std::to_string(server.MarketPort()) + " block=0 list=0 http=0");
+  EXPECT_NE(server.ListPort(), 0);
+  EXPECT_NE(server.HttpPort(), 0);
+  EXPECT_EQ(server.PortsLine(), "ports market=" + std::to_string(server.MarketPort()) +
+                                    " block=0 list=" + std::to_string(server.ListPort()) +
+                                    " http=" + std::to_string(server.HttpPort()));
+  server.Stop();
+  EXPECT_EQ(server.PortsLine(), "ports market=0 block=0 list=0 http=0");
+}
+
+// The server list names the server's own HTTP port, so a terminal pointed
+// at the list finds every other service of the same stand-in.
+TEST(StandinPortsTest, ServerListPointsAtTheSameStandin) {
+  StandinServer server;
+  ASSERT_TRUE(server.Start()) << server.LastError();
+  std::string body;
+  DWORD error = 0;
+  ASSERT_TRUE(HttpGet("http://127.0.0.1:" + std::to_string(server.ListPort()) + "/get&2326&33&", body,
+                      error));
+  EXPECT_NE(body.find("127.0.0.1:" + std::to_string(server.HttpPort())), std::string::npos) << body;
 }
 
 }  // namespace

@@ -15,9 +15,12 @@
 
 #include "net/FieldIds.h"
 #include "platform/sys/Trace.h"
+#include "tools/standin/market/Accounts.h"
+#include "tools/standin/serve/HttpServer.h"
 #include "tools/standin/serve/MarketSession.h"
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
+#include "tools/standin/serve/ServerListService.h"
 
 namespace kiv::standin {
 
@@ -33,6 +36,7 @@ class StandinServer::Impl {
     state_->onUserAnnounced = [this](uint64_t connection, int32_t userId) {
       OnUserAnnounced(connection, userId);
     };
+    accounts_.Register(http_);
   }
 
   ~Impl() { Stop(); }
@@ -70,6 +74,10 @@ class StandinServer::Impl {
 
   const StandinOptions options_;
   std::shared_ptr<MarketPortState> state_;
+  // The HTTP side: accounts outlive the server whose handlers use them.
+  Accounts accounts_{options_.fixedNowUtc.value_or(0)};
+  HttpServer http_;
+  std::unique_ptr<ServerListService> list_;
 
   // Start and Stop, and the pointers they replace, are serialised here.
   mutable std::mutex lifecycleMutex_;
@@ -128,6 +136,22 @@ bool StandinServer::Impl::Start() {
   std::string error;
   if (!OpenAcceptor(options_.marketPort, error)) {
     SetLastError(error);
+    io_.reset();
+    return false;
+  }
+  // The HTTP port first: the server list names it.
+  if (!http_.Start(options_.httpPort)) {
+    SetLastError("cannot listen on the HTTP port " + std::to_string(options_.httpPort));
+    acceptor_.reset();
+    io_.reset();
+    return false;
+  }
+  list_ = std::make_unique<ServerListService>(DefaultServerListValues(http_.Port()));
+  if (!list_->Start(options_.listPort)) {
+    SetLastError("cannot listen on the server-list port " + std::to_string(options_.listPort));
+    list_.reset();
+    http_.Stop();
+    acceptor_.reset();
     io_.reset();
     return false;
   }
@@ -232,6 +256,9 @@ void StandinServer::Impl::DropAndReopen(std::chrono::milliseconds refuseFor) {
 void StandinServer::Impl::Stop() {
   std::lock_guard<std::mutex> lock(lifecycleMutex_);
   if (!io_) return;
+  if (list_) list_->Stop();
+  list_.reset();
+  http_.Stop();
   // Close everything on the I/O thread, where the sessions live, then let
   // the thread finish; a wedged loop is stopped after a bound.
   std::promise<void> closed;
@@ -282,8 +309,11 @@ std::string StandinServer::LastError() const {
 
 uint16_t StandinServer::MarketPort() const { return impl_->marketPort_; }
 uint16_t StandinServer::BlockPort() const { return 0; }
-uint16_t StandinServer::ListPort() const { return 0; }
-uint16_t StandinServer::HttpPort() const { return 0; }
+uint16_t StandinServer::ListPort() const { return impl_->running_ && impl_->list_ ? impl_->list_->Port() : 0; }
+uint16_t StandinServer::HttpPort() const { return impl_->running_ ? impl_->http_.Port() : 0; }
+
+HttpServer& StandinServer::Http() { return impl_->http_; }
+Accounts& StandinServer::AccountService() { return impl_->accounts_; }
 
 std::string StandinServer::PortsLine() const {
   return "ports market=" + std::to_string(MarketPort()) + " block=" + std::to_string(BlockPort()) +

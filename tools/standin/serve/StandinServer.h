@@ -55,6 +55,10 @@
 
 namespace kiv::standin {
 
+class Accounts;
+class HttpServer;
+
+
 class MarketService;
 
 // Seed of the synthetic market unless one is given.
@@ -72,8 +76,7 @@ constexpr uint64_t kHeartbeatRequestId = 1000;
 constexpr int32_t kLogoutLoggedInElsewhere = 6;
 
 struct StandinOptions {
-  // 0 = any free port. Only the market-data port is served so far; the
-  // others are accepted and reported as 0.
+  // 0 = any free port. The block data port is not served yet and reports 0.
   uint16_t marketPort = 0;
   uint16_t blockPort = 0;
   uint16_t listPort = 0;
@@ -200,6 +203,12 @@ class StandinServer {
   uint64_t Seed() const;
   // The market behind the port (universe, reply cache counters).
   const MarketService& Service() const;
+
+  // The HTTP services (data URLs, web services, accounts) and the accounts
+  // behind them, for tests that fail or stall an endpoint or look at what a
+  // user's watch list holds.
+  HttpServer& Http();
+  Accounts& AccountService();
 
   class Impl;
 

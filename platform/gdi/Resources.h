@@ -1,0 +1,45 @@
+// Where resources come from: the table of one program (RYKIVDesk and
+// KivUpdate each have their own, and reuse some ids for different pictures).
+//
+// The layer only looks resources up; the tables live in res/ and the program
+// installs its table at start-up with SetResourceTable. With no table, every
+// lookup fails, as a missing resource does.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/gdi/Geometry.h"
+
+namespace kiv {
+namespace gdi {
+
+class Surface;
+
+// A cursor picture with its hot spot.
+struct CursorImage {
+  std::shared_ptr<Surface> image;  // ARGB: transparent pixels have alpha 0
+  POINT hotSpot;
+};
+
+class ResourceTable {
+ public:
+  virtual ~ResourceTable() = default;
+  // A new image of bitmap `id`, or null when the program has no such bitmap.
+  virtual std::shared_ptr<Surface> LoadBitmap(UINT id) const = 0;
+  // Icon `id` drawn at size x size pixels (32 or 16), or null.
+  virtual std::shared_ptr<Surface> LoadIcon(UINT id, int size) const = 0;
+  // Cursor `id`; image null when there is none.
+  virtual CursorImage LoadCursor(UINT id) const = 0;
+  // String `id` (GBK); false when there is none.
+  virtual bool LoadString(UINT id, std::string* text) const = 0;
+};
+
+// Installs the table used by CBitmap::LoadBitmap and the window system's
+// icon, cursor and string lookups; null removes it. The table must outlive
+// its use (the tables of res/ are static).
+void SetResourceTable(const ResourceTable* table);
+const ResourceTable* GetResourceTable();
+
+}  // namespace gdi
+}  // namespace kiv

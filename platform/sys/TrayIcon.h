@@ -1,0 +1,88 @@
+// The notification-area ("tray") icon, in the shape of Shell_NotifyIconA.
+//
+// The layer keeps a record of the icons the program has added; it draws
+// nothing itself. A display back end that has a tray shows the records and
+// reports mouse events on them with TrayIconEvent, which delivers the
+// icon's callback message to its window through the sink the window system
+// installs. Tests install their own sink and observer.
+//
+// With no tray on the display (headless, tests, or a desktop without a
+// status area) DisplayHasTray() is false, and the program minimises its
+// window instead of hiding it into the tray, so that it stays reachable.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/sys/WinTypes.h"
+
+struct HWND__;
+typedef HWND__* HWND;
+struct HCURSOR__;
+typedef HCURSOR__* HCURSOR;
+typedef HCURSOR HICON;
+
+#define NIM_ADD 0x00000000u
+#define NIM_MODIFY 0x00000001u
+#define NIM_DELETE 0x00000002u
+
+#define NIF_MESSAGE 0x00000001u
+#define NIF_ICON 0x00000002u
+#define NIF_TIP 0x00000004u
+
+struct NOTIFYICONDATAA {
+  DWORD cbSize = sizeof(NOTIFYICONDATAA);
+  HWND hWnd = nullptr;
+  UINT uID = 0;
+  UINT uFlags = 0;
+  UINT uCallbackMessage = 0;
+  HICON hIcon = nullptr;
+  char szTip[128] = {};  // GBK, zero-terminated
+};
+typedef NOTIFYICONDATAA NOTIFYICONDATA;
+
+// NIM_ADD records a new icon (FALSE when the window already has one with
+// that id); NIM_MODIFY changes the fields named by uFlags of an existing
+// one; NIM_DELETE removes it. An icon is keyed by window and id.
+BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data);
+#define Shell_NotifyIcon Shell_NotifyIconA
+
+namespace kiv {
+
+// One recorded icon.
+struct TrayIconRecord {
+  HWND window = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;  // 0 until NIF_MESSAGE gave one
+  HICON icon = nullptr;
+  std::string tip;  // GBK
+};
+
+// The icons recorded now, in the order they were added.
+std::vector<TrayIconRecord> TrayIcons();
+
+// Whether the display shows a tray. The display back end sets it; false by
+// default.
+bool DisplayHasTray();
+void SetDisplayHasTray(bool hasTray);
+
+// Where callback messages go: the window system installs a sink that posts
+// (message, wParam = icon id, lParam = mouse message) to the window.
+using TrayMessageSink =
+    std::function<void(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
+void SetTrayMessageSink(TrayMessageSink sink);
+
+// A mouse event on an icon (WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+// ...), from the back end or a test. False when no such icon is recorded or
+// it has no callback message.
+bool TrayIconEvent(HWND window, UINT id, UINT mouseMessage);
+
+// Called after every successful Shell_NotifyIconA with the message and the
+// icon's record as it stands (as it stood, for NIM_DELETE). Empty clears.
+void SetTrayObserverForTesting(
+    std::function<void(DWORD message, const TrayIconRecord& icon)> observer);
+// Forgets every icon, the sink and the observer.
+void ResetTrayForTesting();
+
+}  // namespace kiv

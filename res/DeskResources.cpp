@@ -1,0 +1,164 @@
+// The terminal's (RYKIVDesk's) resources: every skin bitmap by id with its
+// size, the icons, the hand cursor and the strings. Sizes the windows depend
+// on are fixed here: the title tile 217 (1 x 22), the title picture 323
+// (35 x 22), the close pair 220/221 (19 x 22), the grid arrows 247-250
+// (10 x 11 up and down, 11 x 10 left and right), the pane close pair 166/167
+// (20 x 24) and the signal marks 311 (12 x 28) and 302 (26 x 15).
+#include "res/ResourceTables.h"
+#include "res/SkinRecipes.h"
+#include "res/SkinTable.h"
+
+namespace kiv {
+namespace res {
+
+namespace {
+
+using namespace recipes;  // NOLINT: the recipe vocabulary
+using namespace skin;     // NOLINT: colour names
+
+constexpr int kPageButtonW = 72;
+constexpr int kPageButtonH = 40;
+constexpr int kTitleH = 30;
+constexpr int kTabH = 24;
+
+void AddPair(SkinTable* t, UINT normal, UINT active, int w, int h, const std::string& caption,
+             Glyph glyph = Glyph::kNone) {
+  t->AddBitmap(normal, Button(w, h, false, caption, glyph));
+  t->AddBitmap(active, Button(w, h, true, caption, glyph));
+}
+
+void AddBarPair(SkinTable* t, UINT normal, UINT active, int w, int h, Glyph glyph,
+                const std::string& caption = std::string()) {
+  t->AddBitmap(normal, BarButton(w, h, false, glyph, caption));
+  t->AddBitmap(active, BarButton(w, h, true, glyph, caption));
+}
+
+// A tab skin: normal, selected and separator bitmaps (the strip stretches
+// the first column of the first two).
+void AddTabSkin(SkinTable* t, UINT normal, UINT selected, UINT separator, int h, COLORREF lit) {
+  t->AddBitmap(normal, Band(4, h, kBandTop, kBandBottom));
+  t->AddBitmap(selected, BitmapRecipe{4, h, [=](SkinPainter& p) {
+    p.Gradient(0, 0, 4, h, lit, kPanel);
+    p.Fill(0, 0, 4, 2, kAccent);
+  }});
+  t->AddBitmap(separator, Separator(2, h));
+}
+
+SkinTable* BuildDesk() {
+  auto* t = new SkinTable();
+
+  // Page buttons of the maximised main window (caption in the picture).
+  struct Page { UINT normal, active; const char* caption; };
+  const Page pages[] = {{136, 144, "我的股票"}, {319, 320, "推荐"},   {131, 139, "盯盘"},
+                        {130, 146, "主力动向"}, {133, 141, "价值排行"}, {135, 143, "热点板块"},
+                        {238, 239, "市场风险"}, {134, 142, "排行榜"},  {297, 296, "机器人"}};
+  for (const Page& page : pages) AddPair(t, page.normal, page.active, kPageButtonW, kPageButtonH, page.caption);
+
+  // Title bar: height measure, background column, logo, measure picture,
+  // caption buttons and the four text buttons.
+  t->AddBitmap(147, Band(1, kTitleH, kBandTop, kBandBottom));
+  t->AddBitmap(151, Band(1, kTitleH, kBandTop, kBandBottom));
+  t->AddBitmap(330, Logo(240, kTitleH, "翠溪证券投顾咨询"));
+  t->AddBitmap(245, Band(160, kTitleH, kBandTop, kBandBottom));
+  AddBarPair(t, 152, 153, 28, kTitleH - 1, Glyph::kClose);
+  AddBarPair(t, 232, 233, 28, kTitleH - 1, Glyph::kMaximise);
+  AddBarPair(t, 234, 235, 28, kTitleH - 1, Glyph::kRestore);
+  AddBarPair(t, 156, 157, 28, kTitleH - 1, Glyph::kMinimise);
+  AddBarPair(t, 333, 332, 64, kTitleH - 1, Glyph::kNone, "修改密码");
+  AddBarPair(t, 344, 343, 64, kTitleH - 1, Glyph::kNone, "风险揭示");
+  AddBarPair(t, 336, 337, 64, kTitleH - 1, Glyph::kNone, "使用手册");
+  AddBarPair(t, 345, 346, 64, kTitleH - 1, Glyph::kNone, "操作指南");
+
+  // Tab skins: main strip, panels, analysis panes, indicator panes.
+  AddTabSkin(t, 165, 163, 164, kTabH, 0x303030);
+  AddTabSkin(t, 161, 160, 162, 22, 0x2C2C2C);
+  AddTabSkin(t, 229, 228, 230, 22, 0x2C2C2C);
+  t->AddBitmap(182, Band(4, 20, kBandTop, kBandBottom));
+  t->AddBitmap(181, Band(4, 20, 0x404040, kAccentDark));
+  AddBarPair(t, 215, 214, 20, 20, Glyph::kClose);
+  t->AddBitmap(575, Picture(250, 44, "综合选股", kAccent));
+
+  // Dialog title bands and their buttons.
+  t->AddBitmap(217, Band(1, 22, kBandTop, kBandBottom));
+  t->AddBitmap(323, Logo(35, 22, ""));
+  AddBarPair(t, 220, 221, 19, 22, Glyph::kClose);
+  AddBarPair(t, 166, 167, 20, 24, Glyph::kClose);
+  t->AddBitmap(255, Button(70, 24, false, "确定"));
+  t->AddBitmap(256, Button(70, 24, false, "取消"));
+  t->AddBitmap(274, Button(80, 24, false, "导出Word"));
+  t->AddBitmap(275, Button(80, 24, false, "导出报告"));
+  t->AddBitmap(325, Dialog(600, 36, 36, "", false));
+  t->AddBitmap(326, Dialog(1000, 36, 36, "", false));
+
+  // Chart: caption buttons, enlarge / restore / toggle, signal marks.
+  AddPair(t, 253, 252, 72, 22, "");
+  AddBarPair(t, 282, 283, 20, 20, Glyph::kEnlarge);
+  AddBarPair(t, 284, 285, 20, 20, Glyph::kShrink);
+  AddBarPair(t, 294, 295, 20, 20, Glyph::kDown);
+  t->AddBitmap(311, Marks(12, 28, true));
+  t->AddBitmap(302, Marks(26, 15, false));
+
+  // Grid scroll arrows.
+  t->AddBitmap(250, Arrow(10, 11, Glyph::kUp));
+  t->AddBitmap(247, Arrow(10, 11, Glyph::kDown));
+  t->AddBitmap(248, Arrow(11, 10, Glyph::kLeft));
+  t->AddBitmap(249, Arrow(11, 10, Glyph::kRight));
+
+  // Panels: formula pictures, investment bands, strips and bars.
+  t->AddBitmap(259, Picture(250, 44, "公式选股", kAccent));
+  t->AddBitmap(261, Picture(250, 44, "条件选股", kRise));
+  t->AddBitmap(260, Picture(250, 44, "公式管理", kFall));
+  t->AddBitmap(291, Picture(250, 30, "市场热度", kRise));
+  t->AddBitmap(289, Picture(250, 30, "资金流向", kAccent));
+  t->AddBitmap(290, Picture(250, 30, "风险提示", kFall));
+  t->AddBitmap(309, Band(400, 24, 0x2A2A2A, 0x141414));
+  t->AddBitmap(310, ProgressBar(100, 12, true));
+  t->AddBitmap(246, SignalIcon(16, 16));
+  t->AddBitmap(327, Picture(200, 120, "翠溪证券", kAccent));
+
+  // Login dialog.
+  t->AddBitmap(205, Dialog(270, 340, 30, "翠溪证券", false));
+  t->AddBitmap(206, Band(270, 10, kPanel, kWindow));
+  t->AddBitmap(207, Band(10, 340, kPanel, kWindow));
+  t->AddBitmap(189, Button(96, 32, false, "登  录"));
+  AddBarPair(t, 191, 190, 24, 24, Glyph::kClose);
+  t->AddBitmap(203, Band(8, 24, 0x101010, 0x181818));
+  t->AddBitmap(208, CheckBox(13, false));
+  t->AddBitmap(209, CheckBox(13, true));
+  t->AddBitmap(210, Band(240, 2, kBorder, kWindow));
+  t->AddBitmap(322, EditFrame(160, 26));
+  t->AddBitmap(329, Picture(120, 60, "投顾咨询", kAccent));
+
+  // Password, risk disclosure, phone binding and countdown dialogs.
+  t->AddBitmap(334, Band(4, 40, kPanel, kWindow));
+  t->AddBitmap(339, Button(90, 30, false, "同  意"));
+  t->AddBitmap(338, Button(90, 30, false, "不同意"));
+  t->AddBitmap(306, Dialog(400, 260, 30, "绑定手机", true));
+  t->AddBitmap(305, Button(90, 30, false, "确  定"));
+  t->AddBitmap(304, Button(90, 30, false, "取  消"));
+  t->AddBitmap(314, Dialog(420, 200, 30, "提示", false));
+  t->AddBitmap(315, Button(80, 28, false, "确  定"));
+  t->AddBitmap(316, Button(80, 28, false, "取  消"));
+
+  t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
+  t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
+  t->AddIcon(201, IconRecipe{0x202020, kRise, "荐"});
+  t->AddIcon(202, IconRecipe{0x202020, kFall, "选"});
+  t->AddIcon(62010, IconRecipe{0x202020, kAccent, "i"});
+  t->AddString(kIdsAbout, "关于 RYKIVDesk(&A)...");
+  return t;
+}
+
+}  // namespace
+
+const gdi::ResourceTable& DeskResources() {
+  static const SkinTable* table = BuildDesk();
+  return *table;
+}
+
+void UseDeskResources() { gdi::SetResourceTable(&DeskResources()); }
+
+std::vector<UINT> DeskBitmapIds() { return static_cast<const SkinTable&>(DeskResources()).BitmapIds(); }
+
+}  // namespace res
+}  // namespace kiv

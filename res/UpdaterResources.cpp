@@ -1,0 +1,45 @@
+// The updater's (KivUpdate's) resources: its window skin (title strip 139,
+// 480 x 22; close box 133, 20 x 22; progress bars 130 filled and 131 empty,
+// 344 x 30), the countdown notice it shares with the terminal (314, 315, 316),
+// its icon 128, the hand cursor and the About string.
+#include "res/ResourceTables.h"
+#include "res/SkinRecipes.h"
+#include "res/SkinTable.h"
+
+namespace kiv {
+namespace res {
+
+namespace {
+
+using namespace recipes;  // NOLINT
+using namespace skin;     // NOLINT
+
+SkinTable* BuildUpdater() {
+  auto* t = new SkinTable();
+  t->AddBitmap(139, Logo(480, 22, "自动升级"));
+  t->AddBitmap(133, BarButton(20, 22, false, Glyph::kClose));
+  t->AddBitmap(130, ProgressBar(344, 30, true));
+  t->AddBitmap(131, ProgressBar(344, 30, false));
+  t->AddBitmap(314, Dialog(420, 200, 30, "提示", false));
+  t->AddBitmap(315, Button(80, 28, false, "确  定"));
+  t->AddBitmap(316, Button(80, 28, false, "取  消"));
+  t->AddIcon(128, IconRecipe{0x10308A, RGB(255, 255, 255), "升"});
+  t->AddString(kIdsAbout, "关于 KivUpdate(&A)...");
+  return t;
+}
+
+}  // namespace
+
+const gdi::ResourceTable& UpdaterResources() {
+  static const SkinTable* table = BuildUpdater();
+  return *table;
+}
+
+void UseUpdaterResources() { gdi::SetResourceTable(&UpdaterResources()); }
+
+std::vector<UINT> UpdaterBitmapIds() {
+  return static_cast<const SkinTable&>(UpdaterResources()).BitmapIds();
+}
+
+}  // namespace res
+}  // namespace kiv
