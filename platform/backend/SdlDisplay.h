@@ -1,0 +1,47 @@
+// The SDL2 display: the real screen (X11 or Wayland). Each shown top-level
+// window becomes one borderless SDL window at its screen place; its backing
+// store is presented when the UI thread goes idle; SDL events become raw
+// input (text input gives input-method results as committed text); layered
+// alpha becomes window opacity where the window manager supports it.
+//
+// Window regions are not applied on screen (the window shows its bounding
+// box); they still clip painting and hit-testing.
+#pragma once
+
+#include <memory>
+
+#include "platform/backend/Display.h"
+
+namespace kiv {
+
+class SdlDisplay : public Display {
+ public:
+  // Opens SDL's video subsystem on the screen named by the environment;
+  // null when there is none.
+  static std::unique_ptr<SdlDisplay> Open();
+  ~SdlDisplay() override;
+
+  CSize ScreenSize() const override;
+  CRect WorkArea() const override;
+  void TopLevelChanged(HWND top) override;
+  void ContentChanged(HWND top, const RECT& area) override;
+  void Flush() override;
+  bool WaitsForEvents() const override { return true; }
+  void WaitForEvents(int timeoutMs) override;
+  void PollEvents() override;
+  void Wake() override;
+  void SetCursorShape(HCURSOR cursor) override;
+  void WarpPointer(POINT screen) override;
+
+ private:
+  SdlDisplay();
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Installs the SDL2 display when a screen is available (DISPLAY or
+// WAYLAND_DISPLAY is set, and KIV_DISPLAY is not "headless"), the headless
+// one otherwise. Returns true for SDL2. Call it before the first window.
+bool UseBestDisplay();
+
+}  // namespace kiv

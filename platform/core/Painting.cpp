@@ -1,0 +1,328 @@
+// Invalid areas and WM_PAINT. Every window draws into the backing store of
+// its top-level window, so the order of painting is what makes the picture:
+// a parent paints before its children and siblings paint bottom to top. A
+// window's drawing is clipped to its visible client area (inside every
+// ancestor, outside every sibling above it and its ancestors), so a lower
+// window never draws over a higher one. Invalidating a parent invalidates
+// the children it would paint under, unless it has WS_CLIPCHILDREN, in which
+// case its own drawing leaves them out.
+#include <map>
+
+#include "platform/backend/Display.h"
+#include "platform/core/WindowSystem.h"
+#include "platform/core/Wnd.h"
+#include "platform/gdi/Surface.h"
+
+namespace kiv {
+namespace win {
+
+namespace {
+
+// w's shape in its parent's client coordinates (screen for a top-level).
+gdi::Region ShapeInParent(Window* w) {
+  gdi::Region r(w->rect);
+  if (w->hasRegion) r = r.Intersect(w->region.Offsetted(w->rect.left, w->rect.top));
+  return r;
+}
+
+CRect ClientRect(Window* w) { return CRect(0, 0, w->rect.Width(), w->rect.Height()); }
+
+// Device contexts handed out by BeginPaint and GetDC, until their release.
+std::map<HDC, std::unique_ptr<CDC>>& OwnedDcs() {
+  static std::map<HDC, std::unique_ptr<CDC>> dcs;
+  return dcs;
+}
+
+gdi::Region PaintClip(Window* w, const gdi::Region& area, bool clipChildren) {
+  gdi::Region clip = VisibleClientRegion(w).Intersect(area);
+  if (clipChildren && (w->style & WS_CLIPCHILDREN)) {
+    for (Window* c : w->children) {
+      if (c->Visible()) clip = clip.Subtract(ShapeInParent(c));
+    }
+  }
+  return clip;
+}
+
+void AttachToStore(Window* w, CDC* dc, const gdi::Region& clip) {
+  Window* root = w->Root();
+  EnsureStore(root);
+  dc->AttachSurface(root->store.get(), ClientOriginInRoot(w), &clip);
+}
+
+void ReportDrawn(Window* w, const gdi::Region& clip) {
+  if (clip.IsEmpty()) return;
+  CRect r = clip.Bounds();
+  r.OffsetRect(ClientOriginInRoot(w));
+  CurrentDisplay().ContentChanged(w->Root()->hwnd, r);
+}
+
+}  // namespace
+
+gdi::Region VisibleClientRegion(Window* w) {
+  gdi::Region vis(ClientRect(w));
+  if (w->hasRegion) vis = vis.Intersect(w->region);
+  CPoint off(0, 0);  // w's client origin in c's parent client coordinates, less c's origin
+  Window* c = w;
+  while (c->IsChild()) {
+    Window* p = c->parent;
+    off.Offset(c->rect.left, c->rect.top);
+    gdi::Region parentArea(ClientRect(p));
+    if (p->hasRegion) parentArea = parentArea.Intersect(p->region);
+    vis = vis.Intersect(parentArea.Offsetted(-off.x, -off.y));
+    auto it = std::find(p->children.begin(), p->children.end(), c);
+    for (++it; it < p->children.end(); ++it) {
+      if ((*it)->Visible()) vis = vis.Subtract(ShapeInParent(*it).Offsetted(-off.x, -off.y));
+    }
+    c = p;
+  }
+  return vis;
+}
+
+void EnsureStore(Window* top) {
+  CSize size(std::max<LONG>(top->rect.Width(), 1), std::max<LONG>(top->rect.Height(), 1));
+  if (top->store && top->store->Size() == size) return;
+  auto store = std::make_unique<gdi::Surface>(size.cx, size.cy, RGB(0, 0, 0));
+  if (top->store) store->CopyFrom(*top->store, 0, 0);
+  top->store = std::move(store);
+}
+
+void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withChildren) {
+  if (!IsShownOnScreen(w)) return;
+  gdi::Region vis = VisibleClientRegion(w).Intersect(area);
+  if (vis.IsEmpty()) return;
+  w->invalid = w->invalid.Union(vis);
+  w->erase = w->erase || erase;
+  w->queue->paintPending = true;
+  if (!withChildren || (w->style & WS_CLIPCHILDREN)) return;
+  for (Window* c : w->children) {
+    if (c->Visible()) InvalidateOwned(c, vis.Offsetted(-c->rect.left, -c->rect.top), erase, true);
+  }
+}
+
+void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent) {
+  if (!w->IsChild()) return;
+  gdi::Region old(oldRectInParent);
+  if (w->hasRegion) old = old.Intersect(w->region.Offsetted(oldRectInParent.left, oldRectInParent.top));
+  InvalidateOwned(w->parent, old, true, true);
+}
+
+namespace {
+
+Window* FirstToPaint(Window* w) {
+  if (!w->Visible() || w->minimized || !w->redraw.load()) return nullptr;
+  if (!w->invalid.IsEmpty()) return w;
+  for (Window* c : w->children) {
+    if (Window* found = FirstToPaint(c)) return found;
+  }
+  return nullptr;
+}
+
+void MovePaintArea(Window* w) {
+  w->painting = w->painting.Union(w->invalid);
+  w->paintErase = w->paintErase || w->erase;
+  w->invalid = gdi::Region();
+  w->erase = false;
+}
+
+}  // namespace
+
+bool TakePaintMessage(ThreadQueue& q, MSG* msg) {
+  for (Window* top : TopLevels()) {
+    if (top->queue.get() != &q) continue;
+    if (Window* w = FirstToPaint(top)) {
+      MovePaintArea(w);
+      *msg = MSG();
+      msg->hwnd = w->hwnd;
+      msg->message = WM_PAINT;
+      return true;
+    }
+  }
+  q.paintPending = false;
+  return false;
+}
+
+HDC BeginPaintOn(Window* w, CDC* dc, PAINTSTRUCT* ps) {
+  if (w->painting.IsEmpty()) MovePaintArea(w);  // BeginPaint outside a WM_PAINT
+  gdi::Region clip = PaintClip(w, w->painting, true);
+  bool erase = w->paintErase;
+  w->paintErase = false;
+  AttachToStore(w, dc, clip);
+  *ps = PAINTSTRUCT();
+  ps->hdc = dc->GetSafeHdc();
+  ps->rcPaint = w->painting.Bounds();
+  ps->fErase = TRUE;
+  if (erase) ps->fErase = CallProc(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;
+  return ps->hdc;
+}
+
+void EndPaintOn(Window* w, CDC* dc) {
+  if (w) {
+    ReportDrawn(w, PaintClip(w, w->painting, true));
+    w->painting = gdi::Region();
+  }
+  dc->DetachSurface();
+}
+
+void AttachClientDc(Window* w, CDC* dc) { AttachToStore(w, dc, PaintClip(w, gdi::Region(ClientRect(w)), true)); }
+
+void ReleaseClientDc(Window* w, CDC* dc) {
+  if (w) ReportDrawn(w, PaintClip(w, gdi::Region(ClientRect(w)), true));
+  dc->DetachSurface();
+}
+
+}  // namespace win
+}  // namespace kiv
+
+using kiv::win::Get;
+using kiv::win::Window;
+
+BOOL InvalidateRect(HWND hwnd, LPCRECT rect, BOOL erase) {
+  auto sp = kiv::win::Lookup(hwnd);
+  if (!sp) {
+    // Windows repaints every window for a null handle; nothing here needs it.
+    return FALSE;
+  }
+  Window* w = sp.get();
+  if (w->queue != kiv::win::CurrentQueue()) {
+    // Another thread: record the area; the owner thread applies it before it
+    // looks for paints (the tree is the owner's alone).
+    {
+      std::lock_guard<std::mutex> lock(w->pendingMutex);
+      w->pendingInvalid.push_back(rect ? *rect : CRect(-0x8000, -0x8000, 0x7FFF, 0x7FFF));
+      w->pendingErase = w->pendingErase || erase;
+    }
+    w->queue->pendingFromOtherThreads = true;
+    w->queue->Wake();
+    return TRUE;
+  }
+  kiv::gdi::Region area(rect ? CRect(*rect) : CRect(0, 0, w->rect.Width(), w->rect.Height()));
+  kiv::win::InvalidateOwned(w, area, erase != FALSE, true);
+  return TRUE;
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
+  Window* w = Get(hwnd);
+  if (!w) return FALSE;
+  if (!region) return InvalidateRect(hwnd, nullptr, erase);
+  kiv::gdi::Region area = kiv::win::RegionFromHandle(region);
+  kiv::win::InvalidateOwned(w, area, erase != FALSE, true);
+  return TRUE;
+}
+
+BOOL ValidateRect(HWND hwnd, LPCRECT rect) {
+  Window* w = Get(hwnd);
+  if (!w) return FALSE;
+  if (!rect) {
+    w->invalid = kiv::gdi::Region();
+    w->erase = false;
+  } else {
+    w->invalid = w->invalid.Subtract(kiv::gdi::Region(*rect));
+  }
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+  Window* w = Get(hwnd);
+  if (!w) return FALSE;
+  if (w->invalid.IsEmpty() || !kiv::win::IsShownOnScreen(w) || !w->redraw.load()) return TRUE;
+  kiv::win::MovePaintArea(w);
+  kiv::win::CallProc(w, WM_PAINT, 0, 0);
+  if (Window* still = Get(hwnd)) still->painting = kiv::gdi::Region();
+  return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags) {
+  Window* w = Get(hwnd);
+  if (!w) return FALSE;
+  kiv::gdi::Region area(rect ? CRect(*rect) : CRect(0, 0, w->rect.Width(), w->rect.Height()));
+  if (region) area = kiv::win::RegionFromHandle(region);
+  if (flags & RDW_INVALIDATE) {
+    bool children = !(flags & RDW_NOCHILDREN);
+    if ((flags & RDW_ALLCHILDREN) && (w->style & WS_CLIPCHILDREN)) {
+      // Explicitly asked for: the children repaint even under a clipping parent.
+      kiv::win::InvalidateOwned(w, area, (flags & RDW_ERASE) != 0, false);
+      for (Window* c : w->children) {
+        if (c->Visible()) {
+          kiv::win::InvalidateOwned(c, area.Offsetted(-c->rect.left, -c->rect.top), (flags & RDW_ERASE) != 0,
+                                    true);
+        }
+      }
+    } else {
+      kiv::win::InvalidateOwned(w, area, (flags & RDW_ERASE) != 0, children);
+    }
+  }
+  if (flags & RDW_VALIDATE) w->invalid = w->invalid.Subtract(area);
+  if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
+    std::function<void(HWND)> update = [&](HWND h) {
+      UpdateWindow(h);
+      if (Window* x = Get(h)) {
+        std::vector<HWND> kids;
+        for (Window* c : x->children) kids.push_back(c->hwnd);
+        for (HWND k : kids) update(k);
+      }
+    };
+    update(hwnd);
+  }
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
+  Window* w = Get(hwnd);
+  if (!w) return FALSE;
+  if (rect) *rect = w->invalid.Bounds();
+  return w->invalid.IsEmpty() ? FALSE : TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
+  Window* w = Get(hwnd);
+  if (!w || !paint) return nullptr;
+  auto dc = std::make_unique<CDC>();
+  HDC h = dc->GetSafeHdc();
+  kiv::win::OwnedDcs()[h] = std::move(dc);
+  return kiv::win::BeginPaintOn(w, CDC::FromHandle(h), paint);
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
+  if (!paint) return FALSE;
+  auto& dcs = kiv::win::OwnedDcs();
+  auto it = dcs.find(paint->hdc);
+  if (it == dcs.end()) return FALSE;
+  kiv::win::EndPaintOn(Get(hwnd), it->second.get());
+  dcs.erase(it);
+  return TRUE;
+}
+
+HDC GetDC(HWND hwnd) {
+  Window* w = Get(hwnd);
+  if (!w) return nullptr;
+  auto dc = std::make_unique<CDC>();
+  HDC h = dc->GetSafeHdc();
+  kiv::win::AttachClientDc(w, dc.get());
+  kiv::win::OwnedDcs()[h] = std::move(dc);
+  return h;
+}
+
+HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+
+int ReleaseDC(HWND hwnd, HDC dc) {
+  auto& dcs = kiv::win::OwnedDcs();
+  auto it = dcs.find(dc);
+  if (it == dcs.end()) return 0;
+  kiv::win::ReleaseClientDc(Get(hwnd), it->second.get());
+  dcs.erase(it);
+  return 1;
+}
+
+// --- The DC classes ------------------------------------------------------------
+
+CPaintDC::CPaintDC(CWnd* wnd) : hwnd_(wnd ? wnd->m_hWnd : nullptr) {
+  if (Window* w = Get(hwnd_)) kiv::win::BeginPaintOn(w, this, &m_ps);
+}
+
+CPaintDC::~CPaintDC() { kiv::win::EndPaintOn(Get(hwnd_), this); }
+
+CClientDC::CClientDC(CWnd* wnd) : hwnd_(wnd ? wnd->m_hWnd : nullptr) {
+  if (Window* w = Get(hwnd_)) kiv::win::AttachClientDc(w, this);
+}
+
+CClientDC::~CClientDC() { kiv::win::ReleaseClientDc(Get(hwnd_), this); }

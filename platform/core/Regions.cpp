@@ -1,0 +1,46 @@
+// Window regions: the shape of a window, which clips its painting and its
+// hit-testing (and, on screen, what is shown of it).
+#include "platform/backend/Display.h"
+#include "platform/core/WindowSystem.h"
+#include "platform/gdi/GdiData.h"
+#include "platform/gdi/Rgn.h"
+
+namespace kiv {
+namespace win {
+
+gdi::Region RegionFromHandle(HRGN region) {
+  if (!region) return gdi::Region();
+  return region->region;
+}
+
+}  // namespace win
+}  // namespace kiv
+
+using kiv::win::Get;
+using kiv::win::Window;
+
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
+  Window* w = Get(hwnd);
+  if (!w) return 0;
+  CRect old = w->rect;
+  bool wasVisible = w->Visible();
+  if (wasVisible) kiv::win::OnWindowHiddenOrMoved(w, old);
+  w->hasRegion = region != nullptr;
+  w->region = kiv::win::RegionFromHandle(region);
+  // The window owns the region from now on: a handle the program detached
+  // into the handle table is freed here, as Windows frees it later.
+  if (region) ::DeleteObject(region);
+  if (wasVisible && redraw) {
+    kiv::win::InvalidateOwned(w, kiv::gdi::Region(CRect(0, 0, w->rect.Width(), w->rect.Height())), true,
+                              true);
+  }
+  if (!w->IsChild()) kiv::CurrentDisplay().TopLevelChanged(hwnd);
+  return 1;
+}
+
+int GetWindowRgn(HWND hwnd, HRGN region) {
+  Window* w = Get(hwnd);
+  if (!w || !region || !w->hasRegion) return ERROR;
+  region->region = w->region;
+  return w->region.Kind();
+}

@@ -1,0 +1,131 @@
+// Cursors and screen metrics.
+#include <map>
+
+#include "platform/backend/Display.h"
+#include "platform/core/WindowSystem.h"
+#include "platform/gdi/Resources.h"
+
+namespace kiv {
+namespace win {
+
+namespace {
+
+// Cursor handles point at records that live for the whole run, one per
+// standard cursor and one per resource id, so handles compare equal.
+std::map<std::pair<bool, UINT>, std::unique_ptr<CursorInfo>>& Cursors() {
+  static std::map<std::pair<bool, UINT>, std::unique_ptr<CursorInfo>> cursors;
+  return cursors;
+}
+
+std::mutex g_cursorsMutex;
+
+}  // namespace
+
+const CursorInfo* CursorInfoOf(HCURSOR cursor) { return reinterpret_cast<const CursorInfo*>(cursor); }
+
+}  // namespace win
+}  // namespace kiv
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  auto id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
+  if (id > 0xFFFF) return nullptr;  // cursors are looked up by number only
+  bool system = instance == nullptr && id >= 32512 && id <= 32650;
+  std::lock_guard<std::mutex> lock(kiv::win::g_cursorsMutex);
+  auto& cursors = kiv::win::Cursors();
+  auto key = std::make_pair(system, id);
+  auto it = cursors.find(key);
+  if (it != cursors.end()) return reinterpret_cast<HCURSOR>(it->second.get());
+  auto info = std::make_unique<kiv::win::CursorInfo>();
+  if (system) {
+    info->systemId = id;
+  } else {
+    const kiv::gdi::ResourceTable* table = kiv::gdi::GetResourceTable();
+    if (!table) return nullptr;
+    kiv::gdi::CursorImage image = table->LoadCursor(id);
+    if (!image.image) return nullptr;
+    info->image = image.image;
+    info->hotSpot = image.hotSpot;
+  }
+  HCURSOR handle = reinterpret_cast<HCURSOR>(info.get());
+  cursors[key] = std::move(info);
+  return handle;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  auto& ui = kiv::win::Ui();
+  HCURSOR old = ui.cursor;
+  if (cursor != old) {
+    ui.cursor = cursor;
+    kiv::CurrentDisplay().SetCursorShape(ui.cursorShowCount >= 0 ? cursor : nullptr);
+  }
+  return old;
+}
+
+HCURSOR GetCursor() { return kiv::win::Ui().cursor; }
+
+int ShowCursor(BOOL show) {
+  auto& ui = kiv::win::Ui();
+  ui.cursorShowCount += show ? 1 : -1;
+  kiv::CurrentDisplay().SetCursorShape(ui.cursorShowCount >= 0 ? ui.cursor : nullptr);
+  return ui.cursorShowCount;
+}
+
+BOOL GetCursorPos(LPPOINT point) {
+  if (!point) return FALSE;
+  *point = kiv::win::Ui().cursorPos;
+  return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+  POINT p;
+  p.x = x;
+  p.y = y;
+  kiv::win::Ui().cursorPos = p;
+  kiv::CurrentDisplay().WarpPointer(p);
+  // The windows under the pointer learn of it as of any move.
+  kiv::win::InputEvent e;
+  e.kind = kiv::win::InputEvent::kMouseMove;
+  e.screen = p;
+  kiv::win::PushInput(e);
+  return TRUE;
+}
+
+int GetSystemMetrics(int index) {
+  kiv::Display& display = kiv::CurrentDisplay();
+  CSize screen = display.ScreenSize();
+  CRect work = display.WorkArea();
+  switch (index) {
+    case SM_CXSCREEN:
+    case SM_CXVIRTUALSCREEN: return screen.cx;
+    case SM_CYSCREEN:
+    case SM_CYVIRTUALSCREEN: return screen.cy;
+    case SM_CXFULLSCREEN: return work.Width();
+    case SM_CYFULLSCREEN: return work.Height() - 23;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL: return 17;
+    case SM_CYCAPTION: return 23;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return 3;
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR: return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON: return 16;
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK: return 4;
+    case SM_MOUSEPRESENT:
+    case SM_CMONITORS: return 1;
+    default: return 0;
+  }
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
+  if (action != SPI_GETWORKAREA || !pvParam) return FALSE;
+  *static_cast<RECT*>(pvParam) = kiv::CurrentDisplay().WorkArea();
+  return TRUE;
+}
+
+BOOL MessageBeep(UINT) { return TRUE; }

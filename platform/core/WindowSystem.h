@@ -1,0 +1,254 @@
+// The window system's internal state: the window records, the handle table,
+// the per-thread message queues and the UI thread's input state. Only the
+// layer (platform/core, platform/backend, platform/ui) includes this header;
+// program code uses WinUser.h and Wnd.h.
+//
+// Threading: a Window's tree, geometry and handler fields belong to its
+// owner thread. The handle table, a queue's contents, a window's redraw flag
+// and its cross-thread invalid area are guarded as noted and may be touched
+// from any thread.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/core/WinUser.h"
+#include "platform/gdi/Region.h"
+
+class CWnd;
+
+namespace kiv {
+namespace gdi {
+class Surface;
+}
+
+namespace win {
+
+class ThreadQueue;
+
+// One raw input event from a display back end, in screen coordinates. Raw
+// events are routed to windows (hit-testing, capture, focus) only when the
+// UI thread retrieves them, as on Windows.
+struct InputEvent {
+  enum Kind { kMouseMove, kButtonDown, kButtonUp, kWheel, kKeyDown, kKeyUp, kText, kImeResult };
+  Kind kind = kMouseMove;
+  POINT screen;      // mouse events
+  int button = 0;    // 0 left, 1 right, 2 middle
+  int wheelDelta = 0;
+  UINT vk = 0;       // key events
+  std::string text;  // kText / kImeResult: GBK bytes
+};
+
+struct Window {
+  HWND hwnd = nullptr;
+  CWnd* wnd = nullptr;
+  std::shared_ptr<ThreadQueue> queue;
+  std::string className;
+  std::string text;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  UINT id = 0;
+  LONG userData = 0;
+  Window* parent = nullptr;  // children only
+  Window* owner = nullptr;   // top-level windows only
+  std::vector<Window*> children;  // bottom to top
+  CRect rect;  // parent client coordinates (child) or screen (top-level)
+  CRect restoreRect;
+  bool minimized = false;
+  bool maximized = false;
+  bool destroying = false;
+
+  // Painting. redraw is cleared by WM_SETREDRAW FALSE, from any thread.
+  std::atomic<bool> redraw{true};
+  std::mutex pendingMutex;           // guards the pending invalid area
+  std::vector<RECT> pendingInvalid;  // from other threads, client coords
+  bool pendingErase = false;
+  gdi::Region invalid;               // owner thread, client coordinates
+  bool erase = false;
+  gdi::Region painting;              // the area of the WM_PAINT being handled
+  bool paintErase = false;
+
+  std::map<std::string, HANDLE> props;
+  bool hasRegion = false;
+  gdi::Region region;  // window coordinates
+  DWORD layeredFlags = 0;
+  BYTE alpha = 255;
+  COLORREF colorKey = 0;
+  HCURSOR cursor = nullptr;  // class cursor; null: the arrow
+
+  // Top-level windows: the backing store every window of the tree draws in.
+  std::unique_ptr<gdi::Surface> store;
+
+  bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  bool Enabled() const { return (style & WS_DISABLED) == 0; }
+  Window* Root() {
+    Window* w = this;
+    while (w->IsChild()) w = w->parent;
+    return w;
+  }
+};
+
+struct SentMessage {
+  HWND hwnd = nullptr;
+  UINT msg = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  std::function<LRESULT()> call;  // instead of a window message (CallOnUiThread)
+  LRESULT result = 0;
+  bool done = false;  // guarded by the sender queue's mutex
+  std::shared_ptr<ThreadQueue> sender;
+};
+
+struct Timer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  UINT periodMs = 0;
+  uint64_t dueMs = 0;
+  TIMERPROC proc = nullptr;
+};
+
+// The message queue of one thread. Posts and sends from any thread land in
+// it; only its thread takes messages out.
+class ThreadQueue {
+ public:
+  ThreadQueue();
+  DWORD threadId = 0;
+  std::thread::id nativeId;
+
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::deque<MSG> posted;                          // guarded by mutex
+  std::deque<std::shared_ptr<SentMessage>> sent;   // guarded by mutex
+  std::deque<InputEvent> input;                    // guarded by mutex
+  bool quitPosted = false;                         // guarded by mutex
+  int quitCode = 0;                                // guarded by mutex
+  bool woken = false;                              // guarded by mutex
+  std::atomic<bool> paintPending{false};
+  std::atomic<bool> pendingFromOtherThreads{false};
+
+  // Owner thread only.
+  std::vector<Timer> timers;
+  std::deque<MSG> routedInput;  // input already routed to a window
+  UINT_PTR nextThreadTimerId = 1;
+
+  // Wakes the thread if it waits for messages.
+  void Wake();
+};
+
+// The queue of the calling thread (created on first use).
+std::shared_ptr<ThreadQueue> CurrentQueue();
+// The window record of a live handle; null for a null, dead or special
+// handle. Safe from any thread.
+std::shared_ptr<Window> Lookup(HWND hwnd);
+// Owner-thread shortcut: the record of a live window of the calling thread.
+Window* Get(HWND hwnd);
+HWND Register(const std::shared_ptr<Window>& window);
+void Unregister(HWND hwnd);
+// Every live window (owner thread use: tests and resets).
+std::vector<std::shared_ptr<Window>> AllWindows();
+
+// The UI thread's input state.
+struct UiState {
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND capture = nullptr;
+  HCURSOR cursor = nullptr;
+  int cursorShowCount = 0;
+  POINT cursorPos;
+  BYTE keys[256] = {};       // as retrieved: bit 0x80 down, bit 0x01 toggled
+  BYTE asyncKeys[256] = {};  // as the device reports them now
+  std::string imeResult;     // of the WM_IME_COMPOSITION being handled
+  std::deque<std::string> imeQueue;  // results of routed, unretrieved compositions
+  // Double-click detection.
+  HWND lastClickHwnd = nullptr;
+  UINT lastClickMsg = 0;
+  uint64_t lastClickMs = 0;
+  POINT lastClickPos;
+  // The caption move loop, when one runs.
+  HWND moving = nullptr;
+  POINT moveStart;
+  POINT moveWindowStart;
+  bool moveEnded = false;
+  // Where the last mouse message went (for hover state of WM_SETCURSOR).
+  HWND lastMouseHwnd = nullptr;
+};
+UiState& Ui();
+
+// Top-level windows, bottom to top.
+std::vector<Window*>& TopLevels();
+// The thread that runs the display (the first to create a window).
+std::shared_ptr<ThreadQueue> UiQueue();
+void SetUiQueue(std::shared_ptr<ThreadQueue> queue);
+
+// Calls the window's procedure on the owner thread (CWnd::WindowProc, or
+// DefWindowProc for a window without a CWnd), keeping the current message
+// for CWnd::Default.
+LRESULT CallProc(Window* w, UINT msg, WPARAM wParam, LPARAM lParam);
+const MSG* CurrentMessage();
+
+// Geometry helpers (owner thread).
+CPoint ClientOriginOnScreen(Window* w);
+CPoint ClientOriginInRoot(Window* w);
+bool IsShownOnScreen(Window* w);  // it and every ancestor visible
+
+// Painting (Painting.cpp).
+void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withChildren);
+bool TakePaintMessage(ThreadQueue& q, MSG* msg);
+void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent);
+void EnsureStore(Window* top);
+gdi::Region VisibleClientRegion(Window* w);  // client coordinates
+// The pixels of a region handle (empty for null).
+gdi::Region RegionFromHandle(HRGN region);
+
+// Input (Input.cpp).
+// Routes the oldest raw input event into q.routedInput (zero or more
+// messages); false when there is none.
+bool RouteInput(ThreadQueue& q);
+void ForgetWindowInInputState(Window* w);
+void NoteMessageRetrieved(const MSG& msg);
+void RunMoveLoop(Window* top, POINT screenStart);
+void PushInput(const InputEvent& event);
+
+// Timers (MessageQueue.cpp).
+bool TakeTimerMessage(ThreadQueue& q, MSG* msg, uint64_t* nextDueMs);
+void KillWindowTimers(Window* w);
+// Queues a send for target's thread and waits for its result, serving
+// sends made to the calling thread meanwhile.
+LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target, const std::shared_ptr<SentMessage>& sm);
+// Completes every send waiting on w (its window is being destroyed).
+void AbandonSendsTo(HWND hwnd);
+
+// Creation (Window.cpp): makes the window of wnd; null on failure.
+HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs);
+void SendMoveAndSize(Window* w, const WINDOWPOS* pos);
+void ResetForTesting();
+
+// Cursors (Screen.cpp): what a cursor handle shows. systemId is the IDC_
+// number of a standard cursor, 0 for a picture of the program's resources.
+struct CursorInfo {
+  UINT systemId = 0;
+  std::shared_ptr<gdi::Surface> image;
+  POINT hotSpot;
+};
+const CursorInfo* CursorInfoOf(HCURSOR cursor);
+
+// Top-level ordering and activation (Window.cpp).
+void RaiseTopLevel(Window* w);
+void ActivateTopLevel(Window* w, UINT how);
+
+// Takes the next message of the calling thread's queue (GetMessage and
+// PeekMessage); with block false, returns false when nothing is ready.
+bool NextMessage(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool block);
+void ResetQueuesForTesting();
+
+}  // namespace win
+}  // namespace kiv
