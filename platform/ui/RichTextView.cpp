@@ -1,0 +1,254 @@
+// The read-only rich text view.
+#include "platform/ui/RichTextView.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+int CharLen(const std::string& s, size_t at) {
+  return IsLead(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
+}
+
+constexpr int kMargin = 4;
+
+}  // namespace
+
+BOOL CRichTextView::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  return CWnd::Create("RichEdit20A", "", style | WS_CHILD, rect, parent, id);
+}
+
+void CRichTextView::Clear() { SetRuns({}); }
+
+void CRichTextView::AppendRun(const TextRun& run) {
+  runs_.push_back(run);
+  std::string plain = GetPlainText();
+  CWnd::DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(plain.c_str()));
+  dirty_ = true;
+  Invalidate();
+}
+
+void CRichTextView::SetRuns(std::vector<TextRun> runs) {
+  runs_ = std::move(runs);
+  // GetWindowText gives the plain text, as the program reads it back.
+  std::string plain = GetPlainText();
+  CWnd::DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(plain.c_str()));
+  dirty_ = true;
+  scroll_ = 0;
+  Invalidate();
+}
+
+std::string CRichTextView::GetPlainText() const {
+  std::string text;
+  for (const auto& run : runs_) text += run.text;
+  return text;  // the window text is this too, once runs are set
+}
+
+CFont* CRichTextView::FontFor(const TextRun& run) {
+  auto key = std::make_pair(run.bold, run.pointSize);
+  auto& font = fonts_[key];
+  if (!font) {
+    font = std::make_unique<CFont>();
+    LOGFONT lf{};
+    // Points at 96 pixels per inch, as character height.
+    lf.lfHeight = -(run.pointSize * 96 + 36) / 72;
+    lf.lfWeight = run.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = 134;  // GB2312
+    std::snprintf(lf.lfFaceName, sizeof(lf.lfFaceName), "%s", "宋体");
+    font->CreateFontIndirect(&lf);
+  }
+  return font.get();
+}
+
+void CRichTextView::Layout() {
+  CRect client;
+  GetClientRect(&client);
+  int width = std::max<int>(1, client.Width() - 2 * kMargin);
+  if (!dirty_ && width == laidOutWidth_) return;
+  dirty_ = false;
+  laidOutWidth_ = width;
+  lines_.clear();
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  CFont* original = dc.GetCurrentFont();
+  Line line;
+  int x = 0;
+  auto finishLine = [&](int fallbackHeight, int fallbackAscent) {
+    if (line.height == 0) {
+      line.height = fallbackHeight;
+      line.ascent = fallbackAscent;
+    }
+    lines_.push_back(line);
+    line = Line();
+    x = 0;
+  };
+  TEXTMETRIC tm{};
+  for (size_t r = 0; r < runs_.size(); ++r) {
+    const TextRun& run = runs_[r];
+    dc.SelectObject(FontFor(run));
+    dc.GetTextMetrics(&tm);
+    const std::string& s = run.text;
+    size_t at = 0;
+    while (at < s.size()) {
+      if (s[at] == '\n') {
+        finishLine(tm.tmHeight, tm.tmAscent);
+        ++at;
+        continue;
+      }
+      // The longest fragment of this paragraph that fits the rest of the line.
+      size_t end = at, lastSpace = std::string::npos;
+      while (end < s.size() && s[end] != '\n') {
+        size_t next = end + static_cast<size_t>(CharLen(s, end));
+        if (x + dc.GetTextExtent(s.substr(at, next - at)).cx > width) break;
+        if (s[end] == ' ') lastSpace = next;
+        end = next;
+      }
+      bool wrapped = end < s.size() && s[end] != '\n';
+      if (wrapped && lastSpace != std::string::npos && lastSpace > at) end = lastSpace;
+      if (end == at && x == 0) end = at + static_cast<size_t>(CharLen(s, at));  // one character always fits an empty line
+      if (end > at) {
+        Fragment fragment{r, s.substr(at, end - at), x};
+        x += dc.GetTextExtent(fragment.text).cx;
+        line.fragments.push_back(fragment);
+        line.height = std::max<int>(line.height, tm.tmHeight);
+        line.ascent = std::max<int>(line.ascent, tm.tmAscent);
+      }
+      at = end;
+      if (wrapped) finishLine(tm.tmHeight, tm.tmAscent);
+    }
+  }
+  if (!line.fragments.empty()) finishLine(tm.tmHeight, tm.tmAscent);
+  dc.SelectObject(original);
+  int y = kMargin;
+  for (auto& l : lines_) {
+    l.top = y;
+    y += l.height;
+  }
+  contentHeight_ = lines_.empty() ? 0 : y + kMargin;
+  scroll_ = std::min(scroll_, MaxScroll());
+}
+
+int CRichTextView::GetContentHeight() {
+  Layout();
+  return contentHeight_;
+}
+
+int CRichTextView::GetLineCount() {
+  Layout();
+  return static_cast<int>(lines_.size());
+}
+
+int CRichTextView::MaxScroll() {
+  CRect client;
+  GetClientRect(&client);
+  return std::max(0, contentHeight_ - static_cast<int>(client.Height()));
+}
+
+void CRichTextView::GetScrollRange(int* minPos, int* maxPos) {
+  Layout();
+  if (minPos) *minPos = 0;
+  if (maxPos) *maxPos = MaxScroll();
+}
+
+int CRichTextView::SetScrollPos(int pos) {
+  Layout();
+  int old = scroll_;
+  scroll_ = std::max(0, std::min(pos, MaxScroll()));
+  if (scroll_ != old) {
+    Invalidate();
+    Notify(EN_UPDATE);
+  }
+  return old;
+}
+
+void CRichTextView::ScrollBy(int delta) { SetScrollPos(scroll_ + delta); }
+
+LRESULT CRichTextView::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case kiv::ui::WM_KIV_SCROLLQUERY: {
+      auto* q = reinterpret_cast<kiv::ui::ScrollQuery*>(lParam);
+      if (!q || wParam != SB_VERT) return 0;
+      if (q->set) SetScrollPos(q->pos);
+      GetScrollRange(&q->minPos, &q->maxPos);
+      q->pos = scroll_;
+      q->answered = true;
+      return 0;
+    }
+    case WM_SETTEXT: {
+      // Plain text: one run in the view's own font size.
+      CUiControl::DefWindowProc(msg, wParam, lParam);
+      SetRuns({TextRun{lParam ? reinterpret_cast<const char*>(lParam) : "", false, 9, CLR_INVALID}});
+      return TRUE;
+    }
+    case WM_MOUSEWHEEL:
+      ScrollBy(-GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3 * kLineStep);
+      return 0;
+    case WM_VSCROLL: {
+      CRect client;
+      GetClientRect(&client);
+      switch (LOWORD(wParam)) {
+        case SB_LINEUP: ScrollBy(-kLineStep); break;
+        case SB_LINEDOWN: ScrollBy(kLineStep); break;
+        case SB_PAGEUP: ScrollBy(-client.Height()); break;
+        case SB_PAGEDOWN: ScrollBy(client.Height()); break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: SetScrollPos(static_cast<SHORT>(HIWORD(wParam))); break;
+        case SB_TOP: SetScrollPos(0); break;
+        case SB_BOTTOM: SetScrollPos(GetContentHeight()); break;
+        default: break;
+      }
+      return 0;
+    }
+    case WM_KEYDOWN: {
+      CRect client;
+      GetClientRect(&client);
+      switch (wParam) {
+        case VK_UP: ScrollBy(-kLineStep); return 0;
+        case VK_DOWN: ScrollBy(kLineStep); return 0;
+        case VK_PRIOR: ScrollBy(-client.Height()); return 0;
+        case VK_NEXT: ScrollBy(client.Height()); return 0;
+        case VK_HOME: SetScrollPos(0); return 0;
+        case VK_END: SetScrollPos(GetContentHeight()); return 0;
+        default: break;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN:
+      ::SetFocus(m_hWnd);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_SIZE:
+      dirty_ = true;
+      break;
+    default:
+      break;
+  }
+  return CUiControl::DefWindowProc(msg, wParam, lParam);
+}
+
+void CRichTextView::OnPaint() {
+  Layout();
+  CPaintDC dc(this);
+  CRect client;
+  GetClientRect(&client);
+  PrepareAndFill(dc, WM_CTLCOLORSTATIC, client, kiv::ui::kEditBack);
+  COLORREF text = dc.GetTextColor();
+  dc.SetBkMode(TRANSPARENT);
+  TEXTMETRIC tm{};
+  for (const auto& line : lines_) {
+    int top = line.top - scroll_;
+    if (top + line.height <= 0) continue;
+    if (top >= client.bottom) break;
+    for (const auto& fragment : line.fragments) {
+      const TextRun& run = runs_[fragment.run];
+      dc.SelectObject(FontFor(run));
+      dc.GetTextMetrics(&tm);
+      dc.SetTextColor(run.color == CLR_INVALID ? text : run.color);
+      // Runs of different sizes share the line's baseline.
+      dc.TextOut(kMargin + fragment.x, top + line.ascent - tm.tmAscent, fragment.text);
+    }
+  }
+}
