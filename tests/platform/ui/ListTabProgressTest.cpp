@@ -122,6 +122,7 @@ TEST_F(ListTabProgressTest, TabClickAsksTheParentThenReportsTheChange) {
   EXPECT_GE(page.top, CTabCtrl::kTabHeight);
   tabs.AdjustRect(TRUE, &page);
   EXPECT_EQ(page, CRect(0, 0, 290, 190));
+  parent_->hook = nullptr;  // it reads locals of this test
 }
 
 // --- Progress bar --------------------------------------------------------------------

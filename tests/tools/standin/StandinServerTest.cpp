@@ -504,8 +504,10 @@ TEST(StandinPortsTest, PortsLineNamesEveryPort) {
   ASSERT_TRUE(server.Start()) << server.LastError();
   EXPECT_NE(server.ListPort(), 0);
   EXPECT_NE(server.HttpPort(), 0);
+  EXPECT_NE(server.BlockPort(), 0);
   EXPECT_EQ(server.PortsLine(), "ports market=" + std::to_string(server.MarketPort()) +
-                                    " block=0 list=" + std::to_string(server.ListPort()) +
+                                    " block=" + std::to_string(server.BlockPort()) +
+                                    " list=" + std::to_string(server.ListPort()) +
                                     " http=" + std::to_string(server.HttpPort()));
   server.Stop();
   EXPECT_EQ(server.PortsLine(), "ports market=0 block=0 list=0 http=0");

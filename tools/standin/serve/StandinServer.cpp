@@ -16,6 +16,8 @@
 #include "net/FieldIds.h"
 #include "platform/sys/Trace.h"
 #include "tools/standin/market/Accounts.h"
+#include "tools/standin/serve/BlockServer.h"
+#include "tools/standin/serve/DataRoutes.h"
 #include "tools/standin/serve/HttpServer.h"
 #include "tools/standin/serve/MarketSession.h"
 #include "tools/standin/serve/ReplyBuilder.h"
@@ -37,6 +39,7 @@ class StandinServer::Impl {
       OnUserAnnounced(connection, userId);
     };
     accounts_.Register(http_);
+    RegisterDataRoutes(http_, state_->service.GetUniverse());
   }
 
   ~Impl() { Stop(); }
@@ -78,6 +81,7 @@ class StandinServer::Impl {
   Accounts accounts_{options_.fixedNowUtc.value_or(0)};
   HttpServer http_;
   std::unique_ptr<ServerListService> list_;
+  BlockServer block_{&state_->service.GetUniverse()};
 
   // Start and Stop, and the pointers they replace, are serialised here.
   mutable std::mutex lifecycleMutex_;
@@ -149,6 +153,15 @@ bool StandinServer::Impl::Start() {
   list_ = std::make_unique<ServerListService>(DefaultServerListValues(http_.Port()));
   if (!list_->Start(options_.listPort)) {
     SetLastError("cannot listen on the server-list port " + std::to_string(options_.listPort));
+    list_.reset();
+    http_.Stop();
+    acceptor_.reset();
+    io_.reset();
+    return false;
+  }
+  if (!block_.Start(options_.bindAddress, options_.blockPort, error)) {
+    SetLastError(error);
+    list_->Stop();
     list_.reset();
     http_.Stop();
     acceptor_.reset();
@@ -259,6 +272,7 @@ void StandinServer::Impl::Stop() {
   if (list_) list_->Stop();
   list_.reset();
   http_.Stop();
+  block_.Stop();
   // Close everything on the I/O thread, where the sessions live, then let
   // the thread finish; a wedged loop is stopped after a bound.
   std::promise<void> closed;
@@ -308,7 +322,9 @@ std::string StandinServer::LastError() const {
 }
 
 uint16_t StandinServer::MarketPort() const { return impl_->marketPort_; }
-uint16_t StandinServer::BlockPort() const { return 0; }
+uint16_t StandinServer::BlockPort() const { return impl_->running_ ? impl_->block_.Port() : 0; }
+
+BlockServer& StandinServer::Block() { return impl_->block_; }
 uint16_t StandinServer::ListPort() const { return impl_->running_ && impl_->list_ ? impl_->list_->Port() : 0; }
 uint16_t StandinServer::HttpPort() const { return impl_->running_ ? impl_->http_.Port() : 0; }
 

@@ -56,6 +56,7 @@
 namespace kiv::standin {
 
 class Accounts;
+class BlockServer;
 class HttpServer;
 
 
@@ -76,7 +77,7 @@ constexpr uint64_t kHeartbeatRequestId = 1000;
 constexpr int32_t kLogoutLoggedInElsewhere = 6;
 
 struct StandinOptions {
-  // 0 = any free port. The block data port is not served yet and reports 0.
+  // 0 = any free port.
   uint16_t marketPort = 0;
   uint16_t blockPort = 0;
   uint16_t listPort = 0;
@@ -209,6 +210,8 @@ class StandinServer {
   // user's watch list holds.
   HttpServer& Http();
   Accounts& AccountService();
+  // The block data port (switches, request log).
+  BlockServer& Block();
 
   class Impl;
 

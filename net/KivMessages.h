@@ -1,0 +1,22 @@
+// The program's own window messages that the market-data services post to
+// windows, named once. Values are fixed: windows of every page dispatch on
+// them, and the parameters each carries are listed beside it.
+#pragma once
+
+#include "platform/sys/WinTypes.h"
+
+// wParam 0 / lParam 0 unless said otherwise.
+constexpr UINT WM_KIV_SERVER_UNREACHABLE = 0x04A0;  // a blocking connect failed
+constexpr UINT WM_KIV_SERVER_CONNECTED = 0x04A1;    // a blocking connect succeeded
+constexpr UINT WM_KIV_REQUEST_FAILED = 0x0BDB;      // no request was made, or it failed
+constexpr UINT WM_KIV_REQUEST_ENDED = 0x0BDC;       // the request ended without data
+constexpr UINT WM_KIV_HOLDER_FETCH_ENDED = 0x0BDD;  // the chart's insider fetch ended without marks
+// wParam StringRecord15 array (or null) / lParam count; the receiver frees it.
+constexpr UINT WM_KIV_HOLDER_MARKS = 0x0BF2;
+// wParam StringRecord12 array / lParam count; the receiver frees it.
+constexpr UINT WM_KIV_JG_HOLD_CHANGES = 0x0BF3;
+constexpr UINT WM_KIV_DEAL_PUBLIC_INFO = 0x0BF4;
+// wParam new[] zero-terminated text / lParam its length; the receiver frees it.
+constexpr UINT WM_KIV_NEWS_TEXT = 0x0BF7;
+// wParam new[] inflated block reply / lParam 0; the receiver frees it.
+constexpr UINT WM_KIV_FORMULA_RESULT = 0x0BF8;
