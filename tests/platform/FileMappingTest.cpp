@@ -1,4 +1,5 @@
 #include "platform/sys/FileMapping.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,16 +18,8 @@ namespace {
 
 class FileMappingTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::string(std::getenv("KIV_TEST_TMP")) + "/FileMapping." + test->name() + "." +
-              std::to_string(::getpid());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  std::string folder_;
+  kiv::test::ScratchFolder scratch_{"FileMapping"};
+  std::string folder_ = scratch_.path().string();
 };
 
 TEST_F(FileMappingTest, CreatesAMissingFileSparseAndZeroed) {
