@@ -127,7 +127,11 @@ constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<SHORT>(LOWORD(static_
 constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(static_cast<uintptr_t>(lp))); }
 constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return static_cast<SHORT>(HIWORD(wp)); }
 constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp) { return LOWORD(wp); }
-#define MAKEINTRESOURCE(i) (reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(static_cast<WORD>(i))))
+// A resource named by number: the id travels in the name pointer, as the
+// familiar API passes it.
+inline LPCSTR MAKEINTRESOURCE(UINT id) {
+  return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(static_cast<WORD>(id)));
+}
 
 // Messages.
 constexpr UINT WM_NULL = 0x0000;
@@ -331,10 +335,13 @@ constexpr UINT SWP_HIDEWINDOW = 0x0080;
 constexpr UINT SWP_NOCOPYBITS = 0x0100;
 constexpr UINT SWP_NOOWNERZORDER = 0x0200;
 constexpr UINT SWP_NOSENDCHANGING = 0x0400;
-#define HWND_TOP (reinterpret_cast<HWND>(static_cast<intptr_t>(0)))
-#define HWND_BOTTOM (reinterpret_cast<HWND>(static_cast<intptr_t>(1)))
-#define HWND_TOPMOST (reinterpret_cast<HWND>(static_cast<intptr_t>(-1)))
-#define HWND_NOTOPMOST (reinterpret_cast<HWND>(static_cast<intptr_t>(-2)))
+// Places in the z-order, given as the insert-after window. The casts of
+// constants are folded at compile time, so these hold their values before
+// any code runs.
+constexpr HWND HWND_TOP = nullptr;
+inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(static_cast<intptr_t>(1));
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<intptr_t>(-2));
 
 // GetWindow.
 constexpr UINT GW_HWNDFIRST = 0;
@@ -527,20 +534,21 @@ constexpr int SM_CMONITORS = 80;
 // SystemParametersInfo.
 constexpr UINT SPI_GETWORKAREA = 0x0030;
 
-// Standard cursors (LoadCursor with a null instance).
-#define IDC_ARROW MAKEINTRESOURCE(32512)
-#define IDC_IBEAM MAKEINTRESOURCE(32513)
-#define IDC_WAIT MAKEINTRESOURCE(32514)
-#define IDC_CROSS MAKEINTRESOURCE(32515)
-#define IDC_UPARROW MAKEINTRESOURCE(32516)
-#define IDC_SIZENWSE MAKEINTRESOURCE(32642)
-#define IDC_SIZENESW MAKEINTRESOURCE(32643)
-#define IDC_SIZEWE MAKEINTRESOURCE(32644)
-#define IDC_SIZENS MAKEINTRESOURCE(32645)
-#define IDC_SIZEALL MAKEINTRESOURCE(32646)
-#define IDC_NO MAKEINTRESOURCE(32648)
-#define IDC_HAND MAKEINTRESOURCE(32649)
-#define IDC_APPSTARTING MAKEINTRESOURCE(32650)
+// Standard cursors (LoadCursor with a null instance): numbered names, as
+// MAKEINTRESOURCE makes them.
+inline const LPCSTR IDC_ARROW = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32512));
+inline const LPCSTR IDC_IBEAM = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32513));
+inline const LPCSTR IDC_WAIT = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32514));
+inline const LPCSTR IDC_CROSS = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32515));
+inline const LPCSTR IDC_UPARROW = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32516));
+inline const LPCSTR IDC_SIZENWSE = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32642));
+inline const LPCSTR IDC_SIZENESW = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32643));
+inline const LPCSTR IDC_SIZEWE = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32644));
+inline const LPCSTR IDC_SIZENS = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32645));
+inline const LPCSTR IDC_SIZEALL = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32646));
+inline const LPCSTR IDC_NO = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32648));
+inline const LPCSTR IDC_HAND = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32649));
+inline const LPCSTR IDC_APPSTARTING = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32650));
 
 // WM_CTLCOLOR kinds, as CWnd::OnCtlColor receives them.
 constexpr UINT CTLCOLOR_MSGBOX = 0;
@@ -587,9 +595,9 @@ HWND ChildWindowFromPoint(HWND parent, POINT clientPoint);
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 int GetWindowTextLengthA(HWND hwnd);
-#define SetWindowText SetWindowTextA
-#define GetWindowText GetWindowTextA
-#define GetWindowTextLength GetWindowTextLengthA
+inline BOOL SetWindowText(HWND hwnd, LPCSTR text) { return SetWindowTextA(hwnd, text); }
+inline int GetWindowText(HWND hwnd, LPSTR buffer, int size) { return GetWindowTextA(hwnd, buffer, size); }
+inline int GetWindowTextLength(HWND hwnd) { return GetWindowTextLengthA(hwnd); }
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 
 // --- Messages --------------------------------------------------------------
@@ -656,16 +664,18 @@ BOOL ImmReleaseContext(HWND hwnd, HIMC context);
 // The committed text of the WM_IME_COMPOSITION being handled, GBK bytes.
 // A size of 0 asks for the length in bytes.
 LONG ImmGetCompositionStringA(HIMC context, DWORD index, void* buffer, DWORD size);
-#define ImmGetCompositionString ImmGetCompositionStringA
+inline LONG ImmGetCompositionString(HIMC context, DWORD index, void* buffer, DWORD size) {
+  return ImmGetCompositionStringA(context, index, buffer, size);
+}
 
 // --- Properties, regions, layered windows -------------------------------
 
 BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data);
 HANDLE GetPropA(HWND hwnd, LPCSTR name);
 HANDLE RemovePropA(HWND hwnd, LPCSTR name);
-#define SetProp SetPropA
-#define GetProp GetPropA
-#define RemoveProp RemovePropA
+inline BOOL SetProp(HWND hwnd, LPCSTR name, HANDLE data) { return SetPropA(hwnd, name, data); }
+inline HANDLE GetProp(HWND hwnd, LPCSTR name) { return GetPropA(hwnd, name); }
+inline HANDLE RemoveProp(HWND hwnd, LPCSTR name) { return RemovePropA(hwnd, name); }
 // The window takes ownership of the region (the caller must not delete it),
 // as on Windows. Null removes the region.
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
@@ -679,7 +689,7 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
 // The display has no sound: accepted and silent.
 BOOL MessageBeep(UINT type);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
-#define LoadCursor LoadCursorA
+inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(instance, name); }
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int ShowCursor(BOOL show);
@@ -687,4 +697,6 @@ BOOL GetCursorPos(LPPOINT point);
 BOOL SetCursorPos(int x, int y);
 int GetSystemMetrics(int index);
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni);
-#define SystemParametersInfo SystemParametersInfoA
+inline BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni) {
+  return SystemParametersInfoA(action, uiParam, pvParam, winIni);
+}

@@ -46,9 +46,9 @@ bool WriteNewFileAtomically(const std::string& nativePath, std::string_view cont
 
 }  // namespace kiv
 
-#define MOVEFILE_REPLACE_EXISTING 0x1u
-#define MOVEFILE_COPY_ALLOWED 0x2u
-#define MOVEFILE_DELAY_UNTIL_REBOOT 0x4u
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1u;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2u;
+constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4u;
 
 // MoveFileExA with the program's GBK paths. Without
 // MOVEFILE_REPLACE_EXISTING an existing target makes it fail. A program

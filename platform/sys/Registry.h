@@ -34,38 +34,40 @@ typedef struct KivRegistryKey* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000001u)))
+// The cast of a constant is folded at compile time: the value is there
+// before any code runs.
+inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000001u));
 
 // Access rights.
-#define KEY_QUERY_VALUE 0x0001u
-#define KEY_SET_VALUE 0x0002u
-#define KEY_CREATE_SUB_KEY 0x0004u
-#define KEY_ENUMERATE_SUB_KEYS 0x0008u
-#define KEY_NOTIFY 0x0010u
-#define KEY_READ 0x20019u
-#define KEY_WRITE 0x20006u
-#define KEY_ALL_ACCESS 0xF003Fu
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001u;
+constexpr REGSAM KEY_SET_VALUE = 0x0002u;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004u;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008u;
+constexpr REGSAM KEY_NOTIFY = 0x0010u;
+constexpr REGSAM KEY_READ = 0x20019u;
+constexpr REGSAM KEY_WRITE = 0x20006u;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003Fu;
 
 // Value types.
-#define REG_NONE 0u
-#define REG_SZ 1u
-#define REG_EXPAND_SZ 2u
-#define REG_BINARY 3u
-#define REG_DWORD 4u
-#define REG_MULTI_SZ 7u
-#define REG_QWORD 11u
+constexpr DWORD REG_NONE = 0u;
+constexpr DWORD REG_SZ = 1u;
+constexpr DWORD REG_EXPAND_SZ = 2u;
+constexpr DWORD REG_BINARY = 3u;
+constexpr DWORD REG_DWORD = 4u;
+constexpr DWORD REG_MULTI_SZ = 7u;
+constexpr DWORD REG_QWORD = 11u;
 
 // Key creation.
-#define REG_OPTION_NON_VOLATILE 0u
-#define REG_CREATED_NEW_KEY 1u
-#define REG_OPENED_EXISTING_KEY 2u
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0u;
+constexpr DWORD REG_CREATED_NEW_KEY = 1u;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2u;
 
 // The store could not be written.
-#define ERROR_CANTWRITE 1013
+constexpr int ERROR_CANTWRITE = 1013;
 
 // Largest value the store keeps, in bytes; larger ones are refused with
 // ERROR_INVALID_PARAMETER (and skipped when read from a damaged file).
-#define KIV_REGISTRY_MAX_VALUE_BYTES (1u << 20)
+constexpr unsigned KIV_REGISTRY_MAX_VALUE_BYTES = 1u << 20;
 
 // Opens an existing key below `key` (a null or empty subKey opens `key`
 // itself again). ERROR_FILE_NOT_FOUND when it does not exist.

@@ -19,7 +19,7 @@
 typedef UINT (*AFX_THREADPROC)(void* param);
 
 // Accepted for the Windows signature; threads run at the default priority.
-#define THREAD_PRIORITY_NORMAL 0
+constexpr int THREAD_PRIORITY_NORMAL = 0;
 
 class CWinThread {
  public:

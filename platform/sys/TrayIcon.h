@@ -23,13 +23,13 @@ struct HCURSOR__;
 typedef HCURSOR__* HCURSOR;
 typedef HCURSOR HICON;
 
-#define NIM_ADD 0x00000000u
-#define NIM_MODIFY 0x00000001u
-#define NIM_DELETE 0x00000002u
+constexpr DWORD NIM_ADD = 0x00000000u;
+constexpr DWORD NIM_MODIFY = 0x00000001u;
+constexpr DWORD NIM_DELETE = 0x00000002u;
 
-#define NIF_MESSAGE 0x00000001u
-#define NIF_ICON 0x00000002u
-#define NIF_TIP 0x00000004u
+constexpr UINT NIF_MESSAGE = 0x00000001u;
+constexpr UINT NIF_ICON = 0x00000002u;
+constexpr UINT NIF_TIP = 0x00000004u;
 
 struct NOTIFYICONDATAA {
   DWORD cbSize = sizeof(NOTIFYICONDATAA);
@@ -46,7 +46,7 @@ typedef NOTIFYICONDATAA NOTIFYICONDATA;
 // that id); NIM_MODIFY changes the fields named by uFlags of an existing
 // one; NIM_DELETE removes it. An icon is keyed by window and id.
 BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data);
-#define Shell_NotifyIcon Shell_NotifyIconA
+inline BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
 
 namespace kiv {
 

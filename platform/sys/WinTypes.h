@@ -8,11 +8,14 @@
 #include <cstdint>
 
 typedef int BOOL;
+// glib (under pango) makes TRUE and FALSE macros of the same values when they
+// are not macros already; a translation unit that included it first keeps
+// those.
 #ifndef TRUE
-#define TRUE 1
+constexpr BOOL TRUE = 1;
 #endif
 #ifndef FALSE
-#define FALSE 0
+constexpr BOOL FALSE = 0;
 #endif
 
 typedef uint8_t BYTE;
@@ -32,26 +35,27 @@ typedef intptr_t LRESULT;
 // semaphore, thread). Null is "no object".
 typedef void* HANDLE;
 
-#define INFINITE 0xFFFFFFFFu
-#define WAIT_OBJECT_0 0u
-#define WAIT_ABANDONED 0x80u
-#define WAIT_TIMEOUT 258u
-#define WAIT_FAILED 0xFFFFFFFFu
-#define STILL_ACTIVE 259u
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+constexpr DWORD WAIT_OBJECT_0 = 0u;
+constexpr DWORD WAIT_ABANDONED = 0x80u;
+constexpr DWORD WAIT_TIMEOUT = 258u;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr DWORD STILL_ACTIVE = 259u;
 
+// Boost's regex file iterator defines its own MAX_PATH macro when none exists.
 #ifndef MAX_PATH
-#define MAX_PATH 260
+constexpr int MAX_PATH = 260;
 #endif
 
 // Code pages: the program's "ANSI" code page is 936 (GBK).
-#define CP_ACP 0u
-#define CP_GBK 936u
-#define CP_UTF8 65001u
+constexpr UINT CP_ACP = 0u;
+constexpr UINT CP_GBK = 936u;
+constexpr UINT CP_UTF8 = 65001u;
 
 // Win32 error codes, as returned by the registry functions and GetLastError.
-#define ERROR_SUCCESS 0
-#define ERROR_FILE_NOT_FOUND 2
-#define ERROR_ACCESS_DENIED 5
-#define ERROR_INVALID_HANDLE 6
-#define ERROR_INVALID_PARAMETER 87
-#define ERROR_MORE_DATA 234
+constexpr int ERROR_SUCCESS = 0;
+constexpr int ERROR_FILE_NOT_FOUND = 2;
+constexpr int ERROR_ACCESS_DENIED = 5;
+constexpr int ERROR_INVALID_HANDLE = 6;
+constexpr int ERROR_INVALID_PARAMETER = 87;
+constexpr int ERROR_MORE_DATA = 234;

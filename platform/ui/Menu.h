@@ -47,8 +47,12 @@ BOOL IsMenu(HMENU menu);
 // With MF_POPUP, id is the sub-menu's handle, which the menu then owns.
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
 BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text);
-#define AppendMenu AppendMenuA
-#define InsertMenu InsertMenuA
+inline BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
+  return AppendMenuA(menu, flags, id, text);
+}
+inline BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCSTR text) {
+  return InsertMenuA(menu, position, flags, id, text);
+}
 BOOL DeleteMenu(HMENU menu, UINT position, UINT flags);
 BOOL RemoveMenu(HMENU menu, UINT position, UINT flags);
 // Return the previous state, or (DWORD)-1 when the item does not exist.
@@ -59,7 +63,9 @@ int GetMenuItemCount(HMENU menu);
 UINT GetMenuItemID(HMENU menu, int position);  // (UINT)-1 for a sub-menu or a bad position
 HMENU GetSubMenu(HMENU menu, int position);
 int GetMenuStringA(HMENU menu, UINT item, LPSTR buffer, int size, UINT flags);
-#define GetMenuString GetMenuStringA
+inline int GetMenuString(HMENU menu, UINT item, LPSTR buffer, int size, UINT flags) {
+  return GetMenuStringA(menu, item, buffer, size, flags);
+}
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, LPCRECT rect);
 
 class CMenu {

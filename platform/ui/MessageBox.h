@@ -15,7 +15,9 @@
 #include "platform/ui/UiTypes.h"
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-#define MessageBox MessageBoxA
+inline int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  return MessageBoxA(owner, text, caption, type);
+}
 // The program's own box: caption from kiv::ui::SetMessageBoxTitle, owner the
 // active window.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
