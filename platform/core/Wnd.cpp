@@ -292,6 +292,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSKEYUP: OnSysKeyUp(static_cast<UINT>(wParam), RepeatOf(lParam), KeyFlagsOf(lParam)); return 0;
     case WM_SYSCHAR: OnSysChar(static_cast<UINT>(wParam), RepeatOf(lParam), KeyFlagsOf(lParam)); return 0;
     case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;
+    case WM_VSCROLL: OnVScroll(LOWORD(wParam), HIWORD(wParam), lParam); return 0;
+    case WM_HSCROLL: OnHScroll(LOWORD(wParam), HIWORD(wParam), lParam); return 0;
     case WM_COMMAND: return OnCommand(wParam, lParam) ? 0 : Default();
     case WM_NOTIFY: {
       LRESULT result = 0;
@@ -315,6 +317,7 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return OnCopyData(FromHandle(reinterpret_cast<HWND>(wParam)), reinterpret_cast<COPYDATASTRUCT*>(lParam));
     case WM_GETMINMAXINFO: OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_CONTEXTMENU: OnContextMenu(FromHandle(reinterpret_cast<HWND>(wParam)), PointOf(lParam)); return 0;
+    // Everything without a handler above, and only that.
     default: return OnMessage(msg, wParam, lParam);
   }
 }
@@ -374,6 +377,8 @@ void CWnd::OnSysKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnSysKeyUp(UINT, UINT, UINT) { Default(); }
 void CWnd::OnSysChar(UINT, UINT, UINT) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnVScroll(UINT, UINT, LPARAM) { Default(); }
+void CWnd::OnHScroll(UINT, UINT, LPARAM) { Default(); }
 BOOL CWnd::OnCommand(WPARAM, LPARAM) { return FALSE; }
 BOOL CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
 void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }

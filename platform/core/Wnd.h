@@ -1,9 +1,22 @@
 // CWnd: a window of the program. A class derives from it and overrides the
-// handlers of the messages it handles; the default WindowProc dispatches each
-// standard message to its virtual handler, and every other message (the
-// program's own WM_USER-range messages included) to OnMessage. Handlers that
-// are not overridden call Default(), the window system's default handling of
-// the message being handled.
+// handlers of the messages it handles, and nothing else.
+//
+// One way to handle each message, never two:
+// - A standard message that has a handler below (OnPaint, OnLButtonDown,
+//   OnKeyDown, OnVScroll, OnCtlColor, ...) reaches that handler, with its
+//   parameters decoded, and only that handler: WindowProc never passes it to
+//   OnMessage as well. Override the handler.
+// - Every other message reaches OnMessage: the program's own messages
+//   (WM_USER and above: the WM_KIV_* messages), and the few messages the
+//   layer names no handler for (a control's own messages, such as EM_SETSEL,
+//   which the control's class handles in its DefWindowProc).
+//
+// The default handling of a message is the base class's handler. An
+// override that wants it calls that handler: CWnd::OnTimer(id) in a window,
+// CEdit::OnChar(ch, repeat, flags) in a class derived from a control. CWnd's
+// handlers call Default(), the window system's handling of the message being
+// handled; a control's handlers implement the control (see CUiControl), so in
+// a class derived from a control Default() skips the control's behaviour.
 //
 // Ownership: the CWnd object belongs to the code that created it; the window
 // (m_hWnd) lives from Create until DestroyWindow, which the destructor calls
@@ -151,13 +164,15 @@ class CWnd {
   // --- Message handling ----------------------------------------------------
   virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
   virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  // The default handling of the message being handled now.
+  // The window system's default handling of the message being handled now
+  // (this class's DefWindowProc).
   LRESULT Default();
   // TRUE consumes the message before it is dispatched. Called for the target
   // window, then for each parent up to the top-level window.
   virtual BOOL PreTranslateMessage(MSG* msg);
-  // Every message without a handler of its own below, the program's
-  // messages included. The default is DefWindowProc.
+  // Every message without a handler of its own below: the program's
+  // messages, and the messages the layer names no handler for. Never a
+  // message that has a handler. The default is DefWindowProc.
   virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // WM_DRAWITEM reaches the control named by hwndItem through this, when
   // the parent's OnDrawItem leaves it to the default.
@@ -206,6 +221,13 @@ class CWnd {
   virtual void OnSysKeyUp(UINT ch, UINT repeat, UINT flags);
   virtual void OnSysChar(UINT ch, UINT repeat, UINT flags);
   virtual void OnSysCommand(UINT id, LPARAM lParam);
+  // WM_VSCROLL and WM_HSCROLL: the SB_ request, the 16-bit position that
+  // goes with it (the thumb's for SB_THUMBPOSITION and SB_THUMBTRACK), and
+  // lParam as sent: the scroll bar's handle, or, as the program forwards a
+  // mouse-wheel turn to the list under the cursor, that screen point (x in
+  // the low word, y in the high word; GET_X_LPARAM and GET_Y_LPARAM).
+  virtual void OnVScroll(UINT sbCode, UINT pos, LPARAM scrollBarOrPoint);
+  virtual void OnHScroll(UINT sbCode, UINT pos, LPARAM scrollBarOrPoint);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual void OnDrawItem(int idCtl, LPDRAWITEMSTRUCT drawItem);

@@ -135,20 +135,6 @@ constexpr UINT MB_TASKMODAL = 0x2000u;
 constexpr UINT MB_SETFOREGROUND = 0x10000u;
 constexpr UINT MB_TOPMOST = 0x40000u;
 
-// Scroll bars: which one, and the scroll requests of WM_VSCROLL/WM_HSCROLL.
-constexpr int SB_HORZ = 0;
-constexpr int SB_VERT = 1;
-constexpr int SB_CTL = 2;
-constexpr UINT SB_LINEUP = 0;
-constexpr UINT SB_LINEDOWN = 1;
-constexpr UINT SB_PAGEUP = 2;
-constexpr UINT SB_PAGEDOWN = 3;
-constexpr UINT SB_THUMBPOSITION = 4;
-constexpr UINT SB_THUMBTRACK = 5;
-constexpr UINT SB_TOP = 6;
-constexpr UINT SB_BOTTOM = 7;
-constexpr UINT SB_ENDSCROLL = 8;
-
 // The scroll state of the layer's scrolling controls (the rich text view and
 // multi-line edits), in the control's own units: the position runs over the
 // whole range, from its minimum (content at the top) to its maximum (the
