@@ -28,109 +28,138 @@ void CButton::Click() {
   Notify(BN_CLICKED);
 }
 
+void CButton::Press(bool pushed) {
+  if (pushed_ == pushed) return;
+  pushed_ = pushed;
+  Invalidate();
+}
+
+// --- Standard messages ---------------------------------------------------------
+
+void CButton::OnLButtonDown(UINT, CPoint) {
+  ::SetFocus(m_hWnd);
+  ::SetCapture(m_hWnd);
+  tracking_ = true;
+  pushed_ = true;
+  Invalidate();
+}
+
+void CButton::OnLButtonDblClk(UINT flags, CPoint point) { CButton::OnLButtonDown(flags, point); }
+
+void CButton::OnMouseMove(UINT, CPoint point) {
+  if (!tracking_) return;
+  // Pushed while the pointer is over the button, released when it leaves.
+  CRect client;
+  GetClientRect(&client);
+  Press(client.PtInRect(point) != FALSE);
+}
+
+void CButton::OnLButtonUp(UINT, CPoint) {
+  if (!tracking_) return;
+  tracking_ = false;
+  bool click = pushed_;
+  pushed_ = false;
+  ::ReleaseCapture();
+  Invalidate();
+  if (click) Click();
+}
+
+void CButton::OnCaptureChanged(CWnd* wnd) {
+  if (tracking_ && wnd != this) {
+    tracking_ = false;
+    pushed_ = false;
+    Invalidate();
+  }
+}
+
+void CButton::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+  if (ch == VK_SPACE) {
+    pushed_ = true;
+    Invalidate();
+    return;
+  }
+  CUiControl::OnKeyDown(ch, repeat, flags);
+}
+
+void CButton::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
+  if (ch == VK_SPACE && pushed_) {
+    pushed_ = false;
+    Invalidate();
+    Click();
+    return;
+  }
+  CUiControl::OnKeyUp(ch, repeat, flags);
+}
+
+void CButton::OnSetFocus(CWnd* oldWnd) {
+  focused_ = true;
+  Invalidate();
+  CUiControl::OnSetFocus(oldWnd);
+}
+
+void CButton::OnKillFocus(CWnd* newWnd) {
+  focused_ = false;
+  if (pushed_ && !tracking_) pushed_ = false;  // Space went down here and up elsewhere
+  Invalidate();
+  CUiControl::OnKillFocus(newWnd);
+}
+
+void CButton::OnEnable(BOOL enable) {
+  Invalidate();
+  CUiControl::OnEnable(enable);
+}
+
+// --- The button's own messages -------------------------------------------------
+
 LRESULT CButton::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case BM_GETCHECK:
-      return IsCheckBox() ? check_ : BST_UNCHECKED;
-    case BM_SETCHECK:
-      if (IsCheckBox() && check_ != static_cast<int>(wParam)) {
-        check_ = static_cast<int>(wParam);
-        Invalidate();
-      }
-      return 0;
-    case BM_GETSTATE:
-      return (IsCheckBox() ? check_ : 0) | (pushed_ ? BST_PUSHED : 0) | (focused_ ? BST_FOCUS : 0);
-    case BM_SETSTATE:
-      if (pushed_ != (wParam != 0)) {
-        pushed_ = wParam != 0;
-        Invalidate();
-      }
-      return 0;
-    case BM_SETSTYLE:
-      ModifyStyle(BS_TYPEMASK, static_cast<DWORD>(wParam) & BS_TYPEMASK);
-      if (lParam) Invalidate();
-      return 0;
-    case BM_CLICK:
-      if (IsWindowEnabled()) Click();
-      return 0;
-    case WM_GETDLGCODE: {
-      UINT type = GetButtonStyle();
-      if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (type == BS_PUSHBUTTON || type == BS_OWNERDRAW) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-      return DLGC_BUTTON;
-    }
-    case WM_SETTEXT: {
-      LRESULT r = CWnd::DefWindowProc(msg, wParam, lParam);
-      Invalidate();
-      return r;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      ::SetFocus(m_hWnd);
-      ::SetCapture(m_hWnd);
-      tracking_ = true;
-      pushed_ = true;
-      Invalidate();
-      return 0;
-    case WM_MOUSEMOVE:
-      if (tracking_) {
-        CRect client;
-        GetClientRect(&client);
-        bool inside = client.PtInRect(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) != FALSE;
-        if (inside != pushed_) {
-          pushed_ = inside;
-          Invalidate();
-        }
-      }
-      return 0;
-    case WM_LBUTTONUP: {
-      if (!tracking_) return 0;
-      tracking_ = false;
-      bool click = pushed_;
-      pushed_ = false;
-      ::ReleaseCapture();
-      Invalidate();
-      if (click) Click();
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (tracking_ && reinterpret_cast<HWND>(lParam) != m_hWnd) {
-        tracking_ = false;
-        pushed_ = false;
-        Invalidate();
-      }
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_SPACE) {
-        pushed_ = true;
-        Invalidate();
-        return 0;
-      }
-      break;
-    case WM_KEYUP:
-      if (wParam == VK_SPACE && pushed_) {
-        pushed_ = false;
-        Invalidate();
-        Click();
-        return 0;
-      }
-      break;
-    case WM_SETFOCUS:
-      focused_ = true;
-      Invalidate();
-      break;
-    case WM_KILLFOCUS:
-      focused_ = false;
-      if (pushed_ && !tracking_) pushed_ = false;
-      Invalidate();
-      break;
-    case WM_ENABLE:
-      Invalidate();
-      break;
-    default:
-      break;
+    case BM_GETCHECK: return OnGetCheck();
+    case BM_SETCHECK: OnSetCheck(static_cast<int>(wParam)); return 0;
+    case BM_GETSTATE: return OnGetState();
+    case BM_SETSTATE: OnSetState(wParam != 0); return 0;
+    case BM_SETSTYLE: OnSetStyle(static_cast<UINT>(wParam), lParam != 0); return 0;
+    case BM_CLICK: OnClickMessage(); return 0;
+    case WM_GETDLGCODE: return OnGetDlgCode();
+    case WM_SETTEXT: return OnSetText(wParam, lParam);
+    default: return CUiControl::DefWindowProc(msg, wParam, lParam);
   }
-  return CUiControl::DefWindowProc(msg, wParam, lParam);
+}
+
+LRESULT CButton::OnGetCheck() const { return IsCheckBox() ? check_ : BST_UNCHECKED; }
+
+void CButton::OnSetCheck(int check) {
+  if (IsCheckBox() && check_ != check) {
+    check_ = check;
+    Invalidate();
+  }
+}
+
+LRESULT CButton::OnGetState() const {
+  return (IsCheckBox() ? check_ : 0) | (pushed_ ? BST_PUSHED : 0) | (focused_ ? BST_FOCUS : 0);
+}
+
+void CButton::OnSetState(bool pushed) { Press(pushed); }
+
+void CButton::OnSetStyle(UINT style, bool redraw) {
+  ModifyStyle(BS_TYPEMASK, style & BS_TYPEMASK);
+  if (redraw) Invalidate();
+}
+
+void CButton::OnClickMessage() {
+  if (IsWindowEnabled()) Click();
+}
+
+LRESULT CButton::OnGetDlgCode() const {
+  UINT type = GetButtonStyle();
+  if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+  if (type == BS_PUSHBUTTON || type == BS_OWNERDRAW) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+  return DLGC_BUTTON;
+}
+
+LRESULT CButton::OnSetText(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = CUiControl::DefWindowProc(WM_SETTEXT, wParam, lParam);
+  Invalidate();
+  return r;
 }
 
 void CButton::OnPaint() {

@@ -19,12 +19,37 @@ class CButton : public CUiControl {
   void SetButtonStyle(UINT style, BOOL redraw = TRUE);
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The button's behaviour, one message at a time; a derived button
+  // overrides one and calls this one for the rest.
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnLButtonDblClk(UINT flags, CPoint point) override;  // a second press
+  void OnMouseMove(UINT flags, CPoint point) override;
+  void OnLButtonUp(UINT flags, CPoint point) override;
+  void OnCaptureChanged(CWnd* wnd) override;
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override;  // Space presses
+  void OnKeyUp(UINT ch, UINT repeat, UINT flags) override;    // Space clicks
+  void OnSetFocus(CWnd* oldWnd) override;
+  void OnKillFocus(CWnd* newWnd) override;
+  void OnEnable(BOOL enable) override;
   void OnPaint() override;
+  // The button's own messages (BM_*), WM_SETTEXT and WM_GETDLGCODE.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   bool IsCheckBox() const;
+  // What a click does: an automatic check box toggles, and the parent gets
+  // BN_CLICKED.
   void Click();
+  void Press(bool pushed);
+  LRESULT OnGetCheck() const;
+  void OnSetCheck(int check);
+  LRESULT OnGetState() const;
+  void OnSetState(bool pushed);
+  void OnSetStyle(UINT style, bool redraw);
+  void OnClickMessage();
+  LRESULT OnGetDlgCode() const;
+  LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+
   int check_ = BST_UNCHECKED;
   bool pushed_ = false;
   bool tracking_ = false;

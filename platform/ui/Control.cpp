@@ -16,12 +16,12 @@ LRESULT CUiControl::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
-    case WM_ERASEBKGND:
-      return TRUE;  // the paint fills everything
     default:
       return CWnd::DefWindowProc(msg, wParam, lParam);
   }
 }
+
+BOOL CUiControl::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CUiControl::PrepareAndFill(CDC& dc, UINT ctlColorMsg, const RECT& area, COLORREF defaultBack) {
   ::SelectObject(dc.GetSafeHdc(), GetFontHandle());

@@ -2,10 +2,20 @@
 // font its dialog gives it (WM_SETFONT), asks for colours before it paints,
 // and reports to its parent with WM_COMMAND notifications.
 //
-// A control's behaviour is its default window procedure (DefWindowProc), so
-// a program class derived from a control overrides the handlers it wants
-// (OnChar, OnLButtonDown, ...) and calls the base handler, or Default(), to
-// get the control's own handling.
+// A control's behaviour lives in handlers, one message each: CWnd's named
+// handlers for the standard messages (OnLButtonDown, OnKeyDown, OnChar,
+// OnPaint, ...), the same ones a program window overrides, and small
+// functions for the control's own messages (EM_*, LB_*, TCM_*, BM_*), which
+// its DefWindowProc calls. A program class derived from a control overrides
+// the handler of the one behaviour it changes and calls the control's
+// handler for the rest:
+//
+//   void OnChar(UINT ch, UINT repeat, UINT flags) override {
+//     if (Accepts(ch)) CEdit::OnChar(ch, repeat, flags);
+//   }
+//
+// Default() there would skip the control: it is the window system's
+// handling, beneath the control's.
 //
 // Colours: the control first sends itself WM_REFLECT_CTLCOLOR (wParam the
 // DC, lParam the CTLCOLOR_ kind), where a derived control may choose its own
@@ -27,6 +37,9 @@ class CUiControl : public CWnd {
   HFONT GetFontHandle() const { return font_ ? font_ : static_cast<HFONT>(defaultFont_); }
 
  protected:
+  // The paint fills everything: nothing to erase.
+  BOOL OnEraseBkgnd(CDC* dc) override;
+  // WM_SETFONT and WM_GETFONT.
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Selects the control's font, sets the scheme's text colour and
   // background, then asks for a brush as described above and fills the

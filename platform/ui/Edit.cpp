@@ -1,4 +1,4 @@
-// The single-line edit control.
+// The edit control.
 #include "platform/ui/Edit.h"
 
 #include <algorithm>
@@ -273,277 +273,318 @@ int CEdit::XOf(const std::string& text, const LineSpan& span, int pos) {
   return dc.GetTextExtent(text.substr(static_cast<size_t>(span.start), static_cast<size_t>(pos - span.start))).cx;
 }
 
-LRESULT CEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_SETTEXT: {
-      std::string text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      SetTextQuiet(text);
-      caret_ = anchor_ = 0;
-      scroll_ = 0;
-      topLine_ = 0;
-      pendingLead_ = -1;
-      Changed();
-      return TRUE;
-    }
-    case EM_GETSEL: {
-      int start = std::min(caret_, anchor_);
-      int end = std::max(caret_, anchor_);
-      if (wParam) *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(start);
-      if (lParam) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(end);
-      return MAKELONG(static_cast<WORD>(start), static_cast<WORD>(end));
-    }
-    case EM_SETSEL: {
-      std::string text = Text();
-      int size = static_cast<int>(text.size());
-      int start = static_cast<int>(static_cast<intptr_t>(wParam));
-      int end = static_cast<int>(lParam);
-      // (0, -1) selects everything; -1 as the start removes the selection.
-      if (start < 0) {
-        anchor_ = caret_;
-      } else {
-        if (end < 0 || end > size) end = size;
-        if (start > size) start = size;
-        anchor_ = Boundary(text, start);
-        caret_ = Boundary(text, end);
-      }
-      Invalidate();
-      return 0;
-    }
-    case EM_REPLACESEL:
-      Insert(lParam ? reinterpret_cast<const char*>(lParam) : "");
-      return 0;
-    case EM_LIMITTEXT:
-      limit_ = wParam ? static_cast<UINT>(wParam) : 0x7FFFFFFEu;
-      return 0;
-    case EM_GETLIMITTEXT:
-      return limit_;
-    case EM_SETREADONLY:
-      ModifyStyle(wParam ? 0 : ES_READONLY, wParam ? ES_READONLY : 0);
-      Invalidate();
-      return TRUE;
-    case EM_SETPASSWORDCHAR:
-      passwordChar_ = static_cast<char>(wParam);
-      Invalidate();
-      return 0;
-    case WM_GETDLGCODE: {
-      LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-      // A multi-line field with ES_WANTRETURN takes Enter from its dialog.
-      auto* m = reinterpret_cast<const MSG*>(lParam);
-      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN &&
-          (GetStyle() & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN)) {
-        code |= DLGC_WANTALLKEYS;
-      }
-      return code;
-    }
-    case WM_COPY:
-      // A password never leaves the field.
-      if (caret_ != anchor_ && !(GetStyle() & ES_PASSWORD) && !passwordChar_) {
-        kiv::ui::SetClipboardText(SelectedText());
-      }
-      return 0;
-    case WM_CUT:
-      if (GetStyle() & ES_READONLY) return 0;
-      if (!(GetStyle() & ES_PASSWORD) && !passwordChar_ && caret_ != anchor_) {
-        kiv::ui::SetClipboardText(SelectedText());
-        DeleteSelection();
-      }
-      return 0;
-    case WM_CLEAR:
-      if (!(GetStyle() & ES_READONLY)) DeleteSelection();
-      return 0;
-    case WM_PASTE: {
-      if (GetStyle() & ES_READONLY) return 0;
-      std::string clip = kiv::ui::GetClipboardText();
-      if (!(GetStyle() & ES_MULTILINE)) {
-        // One line only: a single-line field takes the text up to a break.
-        size_t cut = clip.find_first_of("\r\n");
-        if (cut != std::string::npos) clip.resize(cut);
-      }
-      if (!clip.empty()) Insert(clip);
-      return 0;
-    }
-    case WM_UNDO:
-    case EM_UNDO: {
-      if (!hasUndo_ || (GetStyle() & ES_READONLY)) return FALSE;
-      std::string now = Text();
-      int caretNow = caret_;
-      SetTextQuiet(undoText_);
-      caret_ = anchor_ = std::min<int>(undoCaret_, static_cast<int>(undoText_.size()));
-      undoText_ = now;  // a second undo redoes, as in every edit
-      undoCaret_ = caretNow;
-      KeepCaretLineShown();
-      Changed();
-      return TRUE;
-    }
-    case WM_CONTEXTMENU:
-      ::SetFocus(m_hWnd);
-      ShowContextMenu(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
-      return 0;
-    case EM_GETLINECOUNT:
-      return static_cast<LRESULT>(Lines(Text()).size());
-    case kiv::ui::WM_KIV_SCROLLQUERY: {
-      // A multi-line field scrolls by lines.
-      auto* q = reinterpret_cast<kiv::ui::ScrollQuery*>(lParam);
-      if (!q || wParam != SB_VERT || !(GetStyle() & ES_MULTILINE)) return 0;
-      if (q->set) ScrollLines(q->pos - topLine_);
-      q->minPos = 0;
-      q->maxPos = std::max(0, static_cast<int>(Lines(Text()).size()) - VisibleLines());
-      q->pos = topLine_;
-      q->answered = true;
-      return 0;
-    }
-    case EM_GETFIRSTVISIBLELINE:
-      return topLine_;
-    case EM_LINESCROLL:
-      ScrollLines(static_cast<int>(lParam));
-      return TRUE;
-    case EM_LINEINDEX: {
-      auto lines = Lines(Text());
-      int line = static_cast<int>(static_cast<intptr_t>(wParam));
-      if (line < 0) line = LineOf(lines, caret_);
-      return line < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(line)].start : -1;
-    }
-    case EM_LINEFROMCHAR: {
-      int pos = static_cast<int>(static_cast<intptr_t>(wParam));
-      return LineOf(Lines(Text()), pos < 0 ? caret_ : pos);
-    }
-    case WM_MOUSEWHEEL:
-      if (GetStyle() & ES_MULTILINE) {
-        ScrollLines(-GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
-        return 0;
-      }
-      break;
-    case WM_SETFOCUS:
-      focused_ = true;
-      Invalidate();
-      Notify(EN_SETFOCUS);
-      return 0;
-    case WM_KILLFOCUS:
-      focused_ = false;
-      selecting_ = false;
-      pendingLead_ = -1;
-      Invalidate();
-      Notify(EN_KILLFOCUS);
-      return 0;
-    case WM_LBUTTONDOWN: {
-      ::SetFocus(m_hWnd);
-      bool extend = (wParam & MK_SHIFT) != 0;
-      MoveCaret(OffsetAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)), extend);
-      selecting_ = true;
-      ::SetCapture(m_hWnd);
-      return 0;
-    }
-    case WM_LBUTTONDBLCLK:
-      ::SetFocus(m_hWnd);
-      anchor_ = 0;
-      caret_ = static_cast<int>(Text().size());
-      Invalidate();
-      return 0;
-    case WM_MOUSEMOVE:
-      if (selecting_) MoveCaret(OffsetAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)), true);
-      return 0;
-    case WM_LBUTTONUP:
-      if (selecting_) {
-        selecting_ = false;
-        ::ReleaseCapture();
-      }
-      return 0;
-    case WM_CAPTURECHANGED:
-      selecting_ = false;
-      return 0;
-    case WM_KEYDOWN: {
-      std::string text = Text();
-      bool shift = ::GetKeyState(VK_SHIFT) < 0;
-      bool readOnly = (GetStyle() & ES_READONLY) != 0;
-      switch (wParam) {
-        case VK_LEFT:
-          if (!shift && caret_ != anchor_) MoveCaret(std::min(caret_, anchor_), false);
-          else MoveCaret(PrevChar(text, caret_), shift);
-          return 0;
-        case VK_RIGHT:
-          if (!shift && caret_ != anchor_) MoveCaret(std::max(caret_, anchor_), false);
-          else MoveCaret(NextChar(text, caret_), shift);
-          return 0;
-        case VK_HOME:
-        case VK_END: {
-          auto lines = Lines(text);
-          const LineSpan& span = lines[static_cast<size_t>(LineOf(lines, caret_))];
-          MoveCaret(wParam == VK_HOME ? span.start : span.end, shift);
-          return 0;
-        }
-        case VK_UP:
-        case VK_DOWN: {
-          if (!(GetStyle() & ES_MULTILINE)) return 0;
-          auto lines = Lines(text);
-          int line = LineOf(lines, caret_);
-          int target = line + (wParam == VK_DOWN ? 1 : -1);
-          if (target < 0 || target >= static_cast<int>(lines.size())) return 0;
-          int x = XOf(text, lines[static_cast<size_t>(line)], caret_);
-          MoveCaret(OffsetInLine(text, lines[static_cast<size_t>(target)], x), shift);
-          return 0;
-        }
-        case VK_PRIOR:
-        case VK_NEXT:
-          if (GetStyle() & ES_MULTILINE) ScrollLines(wParam == VK_NEXT ? VisibleLines() : -VisibleLines());
-          return 0;
-        case VK_DELETE:
-          if (readOnly) return 0;
-          if (caret_ == anchor_) anchor_ = NextChar(text, caret_);
-          DeleteSelection();
-          return 0;
-        default: break;
-      }
-      return CUiControl::DefWindowProc(msg, wParam, lParam);
-    }
-    case WM_CHAR: {
-      unsigned char c = static_cast<unsigned char>(wParam);
-      if (c == 3 || c == 22 || c == 24 || c == 26) {  // Ctrl+C, V, X, Z
-        SendMessage(c == 3 ? WM_COPY : c == 22 ? WM_PASTE : c == 24 ? WM_CUT : WM_UNDO);
-        return 0;
-      }
-      if (GetStyle() & ES_READONLY) return 0;
-      if (pendingLead_ >= 0) {
-        std::string pair{static_cast<char>(pendingLead_), static_cast<char>(c)};
-        pendingLead_ = -1;
-        if (c >= 0x40) Insert(pair);  // a stray lead byte is dropped, not stored half
-        return 0;
-      }
-      if (c == VK_BACK) {
-        if (caret_ == anchor_) anchor_ = PrevChar(Text(), caret_);
-        DeleteSelection();
-        return 0;
-      }
-      if (c == 1) {  // Ctrl+A
-        anchor_ = 0;
-        caret_ = static_cast<int>(Text().size());
-        Invalidate();
-        return 0;
-      }
-      if (c == '\r' && (GetStyle() & ES_MULTILINE)) {
-        Insert("\r\n");
-        return 0;
-      }
-      if (c < 0x20 || c == 0x7F) return 0;  // other control characters, Enter and Tab
-      if (IsLead(c)) {
-        pendingLead_ = c;
-        return 0;
-      }
-      if ((GetStyle() & ES_NUMBER) && (c < '0' || c > '9')) {
-        ::MessageBeep(0);
-        return 0;
-      }
-      if ((GetStyle() & ES_UPPERCASE) && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-      Insert(std::string(1, static_cast<char>(c)));
-      return 0;
-    }
-    case WM_ENABLE:
-      Invalidate();
-      break;
-    default:
-      break;
-  }
-  return CUiControl::DefWindowProc(msg, wParam, lParam);
+void CEdit::SelectAll() {
+  anchor_ = 0;
+  caret_ = static_cast<int>(Text().size());
+  Invalidate();
 }
+
+// --- Standard messages ---------------------------------------------------------
+
+void CEdit::OnChar(UINT ch, UINT, UINT) {
+  auto c = static_cast<unsigned char>(ch);
+  if (RunShortcut(c)) return;
+  if (GetStyle() & ES_READONLY) return;
+  if (pendingLead_ >= 0) {
+    std::string pair{static_cast<char>(pendingLead_), static_cast<char>(c)};
+    pendingLead_ = -1;
+    if (c >= 0x40) Insert(pair);  // a stray lead byte is dropped, not stored half
+    return;
+  }
+  if (c == VK_BACK) {
+    if (caret_ == anchor_) anchor_ = PrevChar(Text(), caret_);
+    DeleteSelection();
+    return;
+  }
+  if (c == 1) {  // Ctrl+A
+    SelectAll();
+    return;
+  }
+  if (c == '\r' && (GetStyle() & ES_MULTILINE)) {
+    Insert("\r\n");
+    return;
+  }
+  if (c < 0x20 || c == 0x7F) return;  // other control characters, Enter and Tab
+  if (IsLead(c)) {
+    pendingLead_ = c;
+    return;
+  }
+  if ((GetStyle() & ES_NUMBER) && (c < '0' || c > '9')) {
+    ::MessageBeep(0);
+    return;
+  }
+  if ((GetStyle() & ES_UPPERCASE) && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+  Insert(std::string(1, static_cast<char>(c)));
+}
+
+bool CEdit::RunShortcut(unsigned char ch) {
+  switch (ch) {
+    case 3: SendMessage(WM_COPY); return true;
+    case 22: SendMessage(WM_PASTE); return true;
+    case 24: SendMessage(WM_CUT); return true;
+    case 26: SendMessage(WM_UNDO); return true;
+    default: return false;
+  }
+}
+
+void CEdit::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+  bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  if (MoveCaretByKey(ch, shift)) return;
+  if (ch == VK_DELETE) {
+    if (GetStyle() & ES_READONLY) return;
+    if (caret_ == anchor_) anchor_ = NextChar(Text(), caret_);
+    DeleteSelection();
+    return;
+  }
+  CUiControl::OnKeyDown(ch, repeat, flags);
+}
+
+bool CEdit::MoveCaretByKey(UINT key, bool extend) {
+  std::string text = Text();
+  bool multi = (GetStyle() & ES_MULTILINE) != 0;
+  switch (key) {
+    case VK_LEFT:
+      // Without Shift, a selection collapses to its start first.
+      if (!extend && caret_ != anchor_) MoveCaret(std::min(caret_, anchor_), false);
+      else MoveCaret(PrevChar(text, caret_), extend);
+      return true;
+    case VK_RIGHT:
+      if (!extend && caret_ != anchor_) MoveCaret(std::max(caret_, anchor_), false);
+      else MoveCaret(NextChar(text, caret_), extend);
+      return true;
+    case VK_HOME:
+    case VK_END: {
+      auto lines = Lines(text);
+      const LineSpan& span = lines[static_cast<size_t>(LineOf(lines, caret_))];
+      MoveCaret(key == VK_HOME ? span.start : span.end, extend);
+      return true;
+    }
+    case VK_UP:
+    case VK_DOWN: {
+      if (!multi) return true;
+      // To the same x on the line above or below.
+      auto lines = Lines(text);
+      int line = LineOf(lines, caret_);
+      int target = line + (key == VK_DOWN ? 1 : -1);
+      if (target < 0 || target >= static_cast<int>(lines.size())) return true;
+      int x = XOf(text, lines[static_cast<size_t>(line)], caret_);
+      MoveCaret(OffsetInLine(text, lines[static_cast<size_t>(target)], x), extend);
+      return true;
+    }
+    case VK_PRIOR:
+    case VK_NEXT:
+      if (multi) ScrollLines(key == VK_NEXT ? VisibleLines() : -VisibleLines());
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CEdit::OnLButtonDown(UINT flags, CPoint point) {
+  ::SetFocus(m_hWnd);
+  MoveCaret(OffsetAt(point.x, point.y), (flags & MK_SHIFT) != 0);
+  selecting_ = true;
+  ::SetCapture(m_hWnd);
+}
+
+void CEdit::OnLButtonDblClk(UINT, CPoint) {
+  ::SetFocus(m_hWnd);
+  SelectAll();
+}
+
+void CEdit::OnMouseMove(UINT, CPoint point) {
+  if (selecting_) MoveCaret(OffsetAt(point.x, point.y), true);
+}
+
+void CEdit::OnLButtonUp(UINT, CPoint) {
+  if (selecting_) {
+    selecting_ = false;
+    ::ReleaseCapture();
+  }
+}
+
+void CEdit::OnCaptureChanged(CWnd*) { selecting_ = false; }
+
+BOOL CEdit::OnMouseWheel(UINT flags, short delta, CPoint point) {
+  // A single-line field leaves the wheel to its parent.
+  if (!(GetStyle() & ES_MULTILINE)) return CUiControl::OnMouseWheel(flags, delta, point);
+  ScrollLines(-delta / WHEEL_DELTA * 3);
+  return FALSE;
+}
+
+void CEdit::OnContextMenu(CWnd*, CPoint screenPoint) {
+  ::SetFocus(m_hWnd);
+  ShowContextMenu(screenPoint);
+}
+
+void CEdit::OnSetFocus(CWnd*) {
+  focused_ = true;
+  Invalidate();
+  Notify(EN_SETFOCUS);
+}
+
+void CEdit::OnKillFocus(CWnd*) {
+  focused_ = false;
+  selecting_ = false;
+  pendingLead_ = -1;
+  Invalidate();
+  Notify(EN_KILLFOCUS);
+}
+
+void CEdit::OnEnable(BOOL enable) {
+  Invalidate();
+  CUiControl::OnEnable(enable);
+}
+
+// --- The edit's own messages -----------------------------------------------------
+
+LRESULT CEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto index = static_cast<int>(static_cast<intptr_t>(wParam));
+  switch (msg) {
+    case WM_SETTEXT: return OnSetText(reinterpret_cast<LPCSTR>(lParam));
+    case EM_GETSEL: return OnGetSel(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
+    case EM_SETSEL: OnSetSel(index, static_cast<int>(lParam)); return 0;
+    case EM_REPLACESEL: OnReplaceSel(reinterpret_cast<LPCSTR>(lParam)); return 0;
+    case EM_LIMITTEXT: OnLimitText(static_cast<UINT>(wParam)); return 0;
+    case EM_GETLIMITTEXT: return limit_;
+    case EM_SETREADONLY: OnSetReadOnly(wParam != 0); return TRUE;
+    case EM_SETPASSWORDCHAR: OnSetPasswordChar(static_cast<char>(wParam)); return 0;
+    case WM_GETDLGCODE: return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_COPY: OnCopy(); return 0;
+    case WM_CUT: OnCut(); return 0;
+    case WM_CLEAR: OnClear(); return 0;
+    case WM_PASTE: OnPaste(); return 0;
+    case WM_UNDO:
+    case EM_UNDO: return OnUndo();
+    case EM_GETLINECOUNT: return static_cast<LRESULT>(Lines(Text()).size());
+    case kiv::ui::WM_KIV_SCROLLQUERY:
+      OnScrollQuery(index, reinterpret_cast<kiv::ui::ScrollQuery*>(lParam));
+      return 0;
+    case EM_GETFIRSTVISIBLELINE: return topLine_;
+    case EM_LINESCROLL: ScrollLines(static_cast<int>(lParam)); return TRUE;
+    case EM_LINEINDEX: return OnLineIndex(index);
+    case EM_LINEFROMCHAR: return OnLineFromChar(index);
+    default: return CUiControl::DefWindowProc(msg, wParam, lParam);
+  }
+}
+
+LRESULT CEdit::OnSetText(LPCSTR text) {
+  SetTextQuiet(text ? text : "");
+  caret_ = anchor_ = 0;
+  scroll_ = 0;
+  topLine_ = 0;
+  pendingLead_ = -1;
+  Changed();
+  return TRUE;
+}
+
+LRESULT CEdit::OnGetSel(DWORD* start, DWORD* end) const {
+  int from = std::min(caret_, anchor_);
+  int to = std::max(caret_, anchor_);
+  if (start) *start = static_cast<DWORD>(from);
+  if (end) *end = static_cast<DWORD>(to);
+  return MAKELONG(static_cast<WORD>(from), static_cast<WORD>(to));
+}
+
+void CEdit::OnSetSel(int start, int end) {
+  std::string text = Text();
+  int size = static_cast<int>(text.size());
+  // (0, -1) selects everything; -1 as the start removes the selection.
+  if (start < 0) {
+    anchor_ = caret_;
+  } else {
+    if (end < 0 || end > size) end = size;
+    if (start > size) start = size;
+    anchor_ = Boundary(text, start);
+    caret_ = Boundary(text, end);
+  }
+  Invalidate();
+}
+
+void CEdit::OnReplaceSel(LPCSTR text) { Insert(text ? text : ""); }
+
+void CEdit::OnLimitText(UINT maxBytes) { limit_ = maxBytes ? maxBytes : 0x7FFFFFFEu; }
+
+void CEdit::OnSetReadOnly(bool readOnly) {
+  ModifyStyle(readOnly ? 0 : ES_READONLY, readOnly ? ES_READONLY : 0);
+  Invalidate();
+}
+
+void CEdit::OnSetPasswordChar(char ch) {
+  passwordChar_ = ch;
+  Invalidate();
+}
+
+LRESULT CEdit::OnGetDlgCode(const MSG* msg) const {
+  LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+  // A multi-line field with ES_WANTRETURN takes Enter from its dialog.
+  if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN &&
+      (GetStyle() & (ES_MULTILINE | ES_WANTRETURN)) == (ES_MULTILINE | ES_WANTRETURN)) {
+    code |= DLGC_WANTALLKEYS;
+  }
+  return code;
+}
+
+void CEdit::OnCopy() {
+  // A password never leaves the field.
+  if (caret_ != anchor_ && !(GetStyle() & ES_PASSWORD) && !passwordChar_) {
+    kiv::ui::SetClipboardText(SelectedText());
+  }
+}
+
+void CEdit::OnCut() {
+  if (GetStyle() & ES_READONLY) return;
+  if (!(GetStyle() & ES_PASSWORD) && !passwordChar_ && caret_ != anchor_) {
+    kiv::ui::SetClipboardText(SelectedText());
+    DeleteSelection();
+  }
+}
+
+void CEdit::OnClear() {
+  if (!(GetStyle() & ES_READONLY)) DeleteSelection();
+}
+
+void CEdit::OnPaste() {
+  if (GetStyle() & ES_READONLY) return;
+  std::string clip = kiv::ui::GetClipboardText();
+  if (!(GetStyle() & ES_MULTILINE)) {
+    // One line only: a single-line field takes the text up to a break.
+    size_t cut = clip.find_first_of("\r\n");
+    if (cut != std::string::npos) clip.resize(cut);
+  }
+  if (!clip.empty()) Insert(clip);
+}
+
+BOOL CEdit::OnUndo() {
+  if (!hasUndo_ || (GetStyle() & ES_READONLY)) return FALSE;
+  std::string now = Text();
+  int caretNow = caret_;
+  SetTextQuiet(undoText_);
+  caret_ = anchor_ = std::min<int>(undoCaret_, static_cast<int>(undoText_.size()));
+  undoText_ = now;  // a second undo redoes, as in every edit
+  undoCaret_ = caretNow;
+  KeepCaretLineShown();
+  Changed();
+  return TRUE;
+}
+
+void CEdit::OnScrollQuery(int bar, kiv::ui::ScrollQuery* query) {
+  // A multi-line field scrolls by lines.
+  if (!query || bar != SB_VERT || !(GetStyle() & ES_MULTILINE)) return;
+  if (query->set) ScrollLines(query->pos - topLine_);
+  query->minPos = 0;
+  query->maxPos = std::max(0, static_cast<int>(Lines(Text()).size()) - VisibleLines());
+  query->pos = topLine_;
+  query->answered = true;
+}
+
+LRESULT CEdit::OnLineIndex(int line) const {
+  auto lines = Lines(Text());
+  if (line < 0) line = LineOf(lines, caret_);
+  return line < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(line)].start : -1;
+}
+
+LRESULT CEdit::OnLineFromChar(int pos) const { return LineOf(Lines(Text()), pos < 0 ? caret_ : pos); }
 
 void CEdit::OnPaint() {
   CPaintDC dc(this);

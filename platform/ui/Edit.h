@@ -63,8 +63,25 @@ class CEdit : public CUiControl {
   }
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The edit's behaviour, one message at a time; a derived edit overrides
+  // one (filtering OnChar, say) and calls this one for the rest.
+  void OnChar(UINT ch, UINT repeat, UINT flags) override;
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override;
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnLButtonDblClk(UINT flags, CPoint point) override;  // selects everything
+  void OnMouseMove(UINT flags, CPoint point) override;
+  void OnLButtonUp(UINT flags, CPoint point) override;
+  void OnCaptureChanged(CWnd* wnd) override;
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+  void OnContextMenu(CWnd* wnd, CPoint screenPoint) override;
+  void OnSetFocus(CWnd* oldWnd) override;
+  void OnKillFocus(CWnd* newWnd) override;
+  void OnEnable(BOOL enable) override;
   void OnPaint() override;
+  // The edit's own messages (EM_*), the text and clipboard messages
+  // (WM_SETTEXT, WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, WM_UNDO) and
+  // WM_GETDLGCODE.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   std::string Text() const;
@@ -91,6 +108,28 @@ class CEdit : public CUiControl {
   void Changed();
   void ShowContextMenu(CPoint screen);
   std::string SelectedText() const;
+  void SelectAll();
+  // Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z as characters; false for any other.
+  bool RunShortcut(unsigned char ch);
+  // The caret keys; false for any other key.
+  bool MoveCaretByKey(UINT key, bool extend);
+
+  LRESULT OnSetText(LPCSTR text);
+  LRESULT OnGetSel(DWORD* start, DWORD* end) const;
+  void OnSetSel(int start, int end);
+  void OnReplaceSel(LPCSTR text);
+  void OnLimitText(UINT maxBytes);
+  void OnSetReadOnly(bool readOnly);
+  void OnSetPasswordChar(char ch);
+  LRESULT OnGetDlgCode(const MSG* msg) const;
+  void OnCopy();
+  void OnCut();
+  void OnClear();
+  void OnPaste();
+  BOOL OnUndo();
+  void OnScrollQuery(int bar, kiv::ui::ScrollQuery* query);
+  LRESULT OnLineIndex(int line) const;
+  LRESULT OnLineFromChar(int pos) const;
 
   int caret_ = 0;
   int anchor_ = 0;  // the other end of the selection

@@ -140,164 +140,215 @@ void CListBox::UserSelect(int index, bool toggle) {
   if (changed) NotifyIf(LBN_SELCHANGE);
 }
 
-LRESULT CListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+// --- Standard messages ---------------------------------------------------------
+
+void CListBox::OnLButtonDown(UINT, CPoint point) {
+  ::SetFocus(m_hWnd);
+  UserSelect(IndexAt(point.y), true);
+}
+
+void CListBox::OnLButtonDblClk(UINT, CPoint point) {
+  if (IndexAt(point.y) >= 0) NotifyIf(LBN_DBLCLK);
+}
+
+BOOL CListBox::OnMouseWheel(UINT, short delta, CPoint) {
+  int rows = -delta / WHEEL_DELTA * 3;
+  int last = std::max(0, static_cast<int>(items_.size()) - VisibleRows());
+  top_ = std::max(0, std::min(top_ + rows, last));
+  Invalidate();
+  return FALSE;
+}
+
+void CListBox::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
   int n = static_cast<int>(items_.size());
-  int index = static_cast<int>(static_cast<intptr_t>(wParam));
-  bool valid = index >= 0 && index < n;
-  switch (msg) {
-    case LB_ADDSTRING:
-    case LB_INSERTSTRING: {
-      Item item;
-      item.text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      int at = n;
-      if (msg == LB_INSERTSTRING) {
-        if (index > n) return LB_ERR;
-        if (index >= 0) at = index;
-      } else if (GetStyle() & LBS_SORT) {
-        at = static_cast<int>(std::upper_bound(items_.begin(), items_.end(), item,
-                                               [](const Item& a, const Item& b) {
-                                                 return CompareNoCase(a.text, b.text) < 0;
-                                               }) -
-                              items_.begin());
-      }
-      items_.insert(items_.begin() + at, item);
-      if (cur_ >= at) ++cur_;
-      Invalidate();
-      return at;
-    }
-    case LB_DELETESTRING:
-      if (!valid) return LB_ERR;
-      items_.erase(items_.begin() + index);
-      if (cur_ == index) cur_ = -1;
-      else if (cur_ > index) --cur_;
-      top_ = std::max(0, std::min(top_, static_cast<int>(items_.size()) - 1));
-      Invalidate();
-      return static_cast<LRESULT>(items_.size());
-    case LB_RESETCONTENT:
-      items_.clear();
-      cur_ = -1;
-      top_ = 0;
-      Invalidate();
-      return 0;
-    case LB_GETCOUNT:
-      return n;
-    case LB_GETTEXTLEN:
-      return valid ? static_cast<LRESULT>(items_[static_cast<size_t>(index)].text.size()) : LB_ERR;
-    case LB_GETTEXT: {
-      if (!valid) return LB_ERR;
-      const std::string& s = items_[static_cast<size_t>(index)].text;
-      if (lParam) std::memcpy(reinterpret_cast<char*>(lParam), s.c_str(), s.size() + 1);
-      return static_cast<LRESULT>(s.size());
-    }
-    case LB_GETCURSEL:
-      return cur_ >= 0 ? cur_ : LB_ERR;
-    case LB_SETCURSEL:
-      if (Multi()) return LB_ERR;
-      cur_ = valid ? index : -1;
-      EnsureVisible(cur_);
-      Invalidate();
-      return valid ? index : LB_ERR;
-    case LB_GETSEL:
-      if (!valid) return LB_ERR;
-      return Multi() ? (items_[static_cast<size_t>(index)].selected ? 1 : 0) : (cur_ == index ? 1 : 0);
-    case LB_SETSEL: {
-      if (!Multi()) return LB_ERR;
-      int which = static_cast<int>(lParam);
-      if (which == -1) {
-        for (auto& item : items_) item.selected = wParam != 0;
-      } else if (which >= 0 && which < n) {
-        items_[static_cast<size_t>(which)].selected = wParam != 0;
-      } else {
-        return LB_ERR;
-      }
-      Invalidate();
-      return 0;
-    }
-    case LB_GETSELCOUNT:
-      if (!Multi()) return LB_ERR;
-      return std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; });
-    case LB_GETSELITEMS: {
-      if (!Multi()) return LB_ERR;
-      auto* out = reinterpret_cast<int*>(lParam);
-      int count = 0;
-      for (int i = 0; i < n && count < index; ++i) {
-        if (items_[static_cast<size_t>(i)].selected) {
-          if (out) out[count] = i;
-          ++count;
-        }
-      }
-      return count;
-    }
-    case LB_GETITEMDATA:
-      return valid ? static_cast<LRESULT>(items_[static_cast<size_t>(index)].data) : LB_ERR;
-    case LB_SETITEMDATA:
-      if (!valid) return LB_ERR;
-      items_[static_cast<size_t>(index)].data = static_cast<uintptr_t>(lParam);
-      return 0;
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT:
-      return n ? Find(index, reinterpret_cast<const char*>(lParam), msg == LB_FINDSTRINGEXACT) : LB_ERR;
-    case LB_GETTOPINDEX:
-      return top_;
-    case LB_SETTOPINDEX:
-      if (!valid) return LB_ERR;
-      top_ = index;
-      Invalidate();
-      return 0;
-    case LB_SETITEMHEIGHT:
-      if (LOWORD(static_cast<uintptr_t>(lParam)) == 0) return LB_ERR;
-      itemHeight_ = LOWORD(static_cast<uintptr_t>(lParam));
-      Invalidate();
-      return 0;
-    case LB_GETITEMHEIGHT:
-      return itemHeight_;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_LBUTTONDOWN:
-      ::SetFocus(m_hWnd);
-      UserSelect(IndexAt(GET_Y_LPARAM(lParam)), true);
-      return 0;
-    case WM_LBUTTONDBLCLK: {
-      int at = IndexAt(GET_Y_LPARAM(lParam));
-      if (at >= 0) NotifyIf(LBN_DBLCLK);
-      return 0;
-    }
-    case WM_MOUSEWHEEL: {
-      int rows = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3;
-      top_ = std::max(0, std::min(top_ + rows, std::max(0, n - VisibleRows())));
-      Invalidate();
-      return 0;
-    }
-    case WM_KEYDOWN: {
-      int at = cur_;
-      switch (wParam) {
-        case VK_UP: at = std::max(0, cur_ - 1); break;
-        case VK_DOWN: at = std::min(n - 1, cur_ + 1); break;
-        case VK_HOME: at = 0; break;
-        case VK_END: at = n - 1; break;
-        case VK_PRIOR: at = std::max(0, cur_ - VisibleRows()); break;
-        case VK_NEXT: at = std::min(n - 1, cur_ + VisibleRows()); break;
-        case VK_SPACE:
-          if (Multi()) UserSelect(cur_, true);
-          return 0;
-        default: return CUiControl::DefWindowProc(msg, wParam, lParam);
-      }
-      if (n > 0) UserSelect(at, false);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      focused_ = true;
-      Invalidate();
-      NotifyIf(LBN_SETFOCUS);
-      return 0;
-    case WM_KILLFOCUS:
-      focused_ = false;
-      Invalidate();
-      NotifyIf(LBN_KILLFOCUS);
-      return 0;
+  int at = cur_;
+  switch (ch) {
+    case VK_UP: at = std::max(0, cur_ - 1); break;
+    case VK_DOWN: at = std::min(n - 1, cur_ + 1); break;
+    case VK_HOME: at = 0; break;
+    case VK_END: at = n - 1; break;
+    case VK_PRIOR: at = std::max(0, cur_ - VisibleRows()); break;
+    case VK_NEXT: at = std::min(n - 1, cur_ + VisibleRows()); break;
+    case VK_SPACE:
+      if (Multi()) UserSelect(cur_, true);  // toggles the focused item
+      return;
     default:
-      return CUiControl::DefWindowProc(msg, wParam, lParam);
+      CUiControl::OnKeyDown(ch, repeat, flags);
+      return;
   }
+  if (n > 0) UserSelect(at, false);
+}
+
+void CListBox::OnSetFocus(CWnd*) {
+  focused_ = true;
+  Invalidate();
+  NotifyIf(LBN_SETFOCUS);
+}
+
+void CListBox::OnKillFocus(CWnd*) {
+  focused_ = false;
+  Invalidate();
+  NotifyIf(LBN_KILLFOCUS);
+}
+
+// --- The list's own messages -------------------------------------------------------
+
+LRESULT CListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto index = static_cast<int>(static_cast<intptr_t>(wParam));
+  auto text = reinterpret_cast<LPCSTR>(lParam);
+  switch (msg) {
+    case LB_ADDSTRING: return OnAddString(text);
+    case LB_INSERTSTRING: return OnInsertString(index, text);
+    case LB_DELETESTRING: return OnDeleteString(index);
+    case LB_RESETCONTENT: OnResetContent(); return 0;
+    case LB_GETCOUNT: return static_cast<LRESULT>(items_.size());
+    case LB_GETTEXTLEN: return OnGetTextLen(index);
+    case LB_GETTEXT: return OnGetText(index, reinterpret_cast<char*>(lParam));
+    case LB_GETCURSEL: return cur_ >= 0 ? cur_ : LB_ERR;
+    case LB_SETCURSEL: return OnSetCurSel(index);
+    case LB_GETSEL: return OnGetSel(index);
+    case LB_SETSEL: return OnSetSel(wParam != 0, static_cast<int>(lParam));
+    case LB_GETSELCOUNT: return OnGetSelCount();
+    case LB_GETSELITEMS: return OnGetSelItems(index, reinterpret_cast<int*>(lParam));
+    case LB_GETITEMDATA: return OnGetItemData(index);
+    case LB_SETITEMDATA: return OnSetItemData(index, static_cast<uintptr_t>(lParam));
+    case LB_FINDSTRING: return OnFindString(index, text, false);
+    case LB_FINDSTRINGEXACT: return OnFindString(index, text, true);
+    case LB_GETTOPINDEX: return top_;
+    case LB_SETTOPINDEX: return OnSetTopIndex(index);
+    case LB_SETITEMHEIGHT: return OnSetItemHeight(LOWORD(static_cast<uintptr_t>(lParam)));
+    case LB_GETITEMHEIGHT: return itemHeight_;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    default: return CUiControl::DefWindowProc(msg, wParam, lParam);
+  }
+}
+
+int CListBox::InsertAt(int at, LPCSTR text) {
+  Item item;
+  item.text = text ? text : "";
+  items_.insert(items_.begin() + at, item);
+  if (cur_ >= at) ++cur_;
+  Invalidate();
+  return at;
+}
+
+LRESULT CListBox::OnAddString(LPCSTR text) {
+  int at = static_cast<int>(items_.size());
+  if (GetStyle() & LBS_SORT) {
+    std::string wanted = text ? text : "";
+    at = static_cast<int>(std::upper_bound(items_.begin(), items_.end(), wanted,
+                                           [](const std::string& a, const Item& b) {
+                                             return CompareNoCase(a, b.text) < 0;
+                                           }) -
+                          items_.begin());
+  }
+  return InsertAt(at, text);
+}
+
+LRESULT CListBox::OnInsertString(int index, LPCSTR text) {
+  int n = static_cast<int>(items_.size());
+  if (index > n) return LB_ERR;
+  return InsertAt(index >= 0 ? index : n, text);  // -1 appends
+}
+
+LRESULT CListBox::OnDeleteString(int index) {
+  if (!Valid(index)) return LB_ERR;
+  items_.erase(items_.begin() + index);
+  if (cur_ == index) cur_ = -1;
+  else if (cur_ > index) --cur_;
+  top_ = std::max(0, std::min(top_, static_cast<int>(items_.size()) - 1));
+  Invalidate();
+  return static_cast<LRESULT>(items_.size());
+}
+
+void CListBox::OnResetContent() {
+  items_.clear();
+  cur_ = -1;
+  top_ = 0;
+  Invalidate();
+}
+
+LRESULT CListBox::OnGetTextLen(int index) const {
+  return Valid(index) ? static_cast<LRESULT>(items_[static_cast<size_t>(index)].text.size()) : LB_ERR;
+}
+
+LRESULT CListBox::OnGetText(int index, char* buffer) const {
+  if (!Valid(index)) return LB_ERR;
+  const std::string& s = items_[static_cast<size_t>(index)].text;
+  if (buffer) std::memcpy(buffer, s.c_str(), s.size() + 1);
+  return static_cast<LRESULT>(s.size());
+}
+
+LRESULT CListBox::OnSetCurSel(int index) {
+  if (Multi()) return LB_ERR;
+  bool valid = Valid(index);
+  cur_ = valid ? index : -1;
+  EnsureVisible(cur_);
+  Invalidate();
+  return valid ? index : LB_ERR;
+}
+
+LRESULT CListBox::OnGetSel(int index) const {
+  if (!Valid(index)) return LB_ERR;
+  return Multi() ? (items_[static_cast<size_t>(index)].selected ? 1 : 0) : (cur_ == index ? 1 : 0);
+}
+
+LRESULT CListBox::OnSetSel(bool select, int index) {
+  if (!Multi()) return LB_ERR;
+  if (index == -1) {
+    for (auto& item : items_) item.selected = select;
+  } else if (Valid(index)) {
+    items_[static_cast<size_t>(index)].selected = select;
+  } else {
+    return LB_ERR;
+  }
+  Invalidate();
+  return 0;
+}
+
+LRESULT CListBox::OnGetSelCount() const {
+  if (!Multi()) return LB_ERR;
+  return std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; });
+}
+
+LRESULT CListBox::OnGetSelItems(int maxItems, int* indexes) const {
+  if (!Multi()) return LB_ERR;
+  int count = 0;
+  for (int i = 0; i < static_cast<int>(items_.size()) && count < maxItems; ++i) {
+    if (items_[static_cast<size_t>(i)].selected) {
+      if (indexes) indexes[count] = i;
+      ++count;
+    }
+  }
+  return count;
+}
+
+LRESULT CListBox::OnGetItemData(int index) const {
+  return Valid(index) ? static_cast<LRESULT>(items_[static_cast<size_t>(index)].data) : LB_ERR;
+}
+
+LRESULT CListBox::OnSetItemData(int index, uintptr_t data) {
+  if (!Valid(index)) return LB_ERR;
+  items_[static_cast<size_t>(index)].data = data;
+  return 0;
+}
+
+LRESULT CListBox::OnFindString(int startAfter, LPCSTR text, bool exact) const {
+  return items_.empty() ? LB_ERR : Find(startAfter, text, exact);
+}
+
+LRESULT CListBox::OnSetTopIndex(int index) {
+  if (!Valid(index)) return LB_ERR;
+  top_ = index;
+  Invalidate();
+  return 0;
+}
+
+LRESULT CListBox::OnSetItemHeight(UINT height) {
+  if (height == 0) return LB_ERR;
+  itemHeight_ = static_cast<int>(height);
+  Invalidate();
+  return 0;
 }
 
 void CListBox::OnPaint() {

@@ -69,8 +69,17 @@ class CListBox : public CUiControl {
   int GetItemHeight(int index) const;
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The list's behaviour, one message at a time; a derived list overrides
+  // one and calls this one for the rest.
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnLButtonDblClk(UINT flags, CPoint point) override;
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override;
+  void OnSetFocus(CWnd* oldWnd) override;
+  void OnKillFocus(CWnd* newWnd) override;
   void OnPaint() override;
+  // The list's own messages (LB_*) and WM_GETDLGCODE.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   struct Item {
@@ -79,12 +88,31 @@ class CListBox : public CUiControl {
     bool selected = false;
   };
   bool Multi() const { return (GetStyle() & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0; }
+  bool Valid(int index) const { return index >= 0 && index < static_cast<int>(items_.size()); }
   int VisibleRows() const;
   void EnsureVisible(int index);
   int IndexAt(int y) const;
   void UserSelect(int index, bool toggle);
   int Find(int startAfter, const char* text, bool exact) const;
   void NotifyIf(UINT code);
+  int InsertAt(int at, LPCSTR text);
+
+  LRESULT OnAddString(LPCSTR text);
+  LRESULT OnInsertString(int index, LPCSTR text);
+  LRESULT OnDeleteString(int index);
+  void OnResetContent();
+  LRESULT OnGetTextLen(int index) const;
+  LRESULT OnGetText(int index, char* buffer) const;
+  LRESULT OnSetCurSel(int index);
+  LRESULT OnGetSel(int index) const;
+  LRESULT OnSetSel(bool select, int index);
+  LRESULT OnGetSelCount() const;
+  LRESULT OnGetSelItems(int maxItems, int* indexes) const;
+  LRESULT OnGetItemData(int index) const;
+  LRESULT OnSetItemData(int index, uintptr_t data);
+  LRESULT OnFindString(int startAfter, LPCSTR text, bool exact) const;
+  LRESULT OnSetTopIndex(int index);
+  LRESULT OnSetItemHeight(UINT height);
 
   std::vector<Item> items_;
   int cur_ = -1;    // the selection (single) or the focused item (multiple)

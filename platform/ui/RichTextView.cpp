@@ -165,6 +165,48 @@ int CRichTextView::SetScrollPos(int pos) {
 
 void CRichTextView::ScrollBy(int delta) { SetScrollPos(scroll_ + delta); }
 
+BOOL CRichTextView::OnMouseWheel(UINT, short delta, CPoint) {
+  ScrollBy(-delta / WHEEL_DELTA * 3 * kLineStep);
+  return FALSE;
+}
+
+void CRichTextView::OnVScroll(UINT sbCode, UINT pos, LPARAM) {
+  CRect client;
+  GetClientRect(&client);
+  switch (sbCode) {
+    case SB_LINEUP: ScrollBy(-kLineStep); break;
+    case SB_LINEDOWN: ScrollBy(kLineStep); break;
+    case SB_PAGEUP: ScrollBy(-client.Height()); break;
+    case SB_PAGEDOWN: ScrollBy(client.Height()); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: SetScrollPos(static_cast<SHORT>(pos)); break;
+    case SB_TOP: SetScrollPos(0); break;
+    case SB_BOTTOM: SetScrollPos(GetContentHeight()); break;
+    default: break;
+  }
+}
+
+void CRichTextView::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+  CRect client;
+  GetClientRect(&client);
+  switch (ch) {
+    case VK_UP: ScrollBy(-kLineStep); return;
+    case VK_DOWN: ScrollBy(kLineStep); return;
+    case VK_PRIOR: ScrollBy(-client.Height()); return;
+    case VK_NEXT: ScrollBy(client.Height()); return;
+    case VK_HOME: SetScrollPos(0); return;
+    case VK_END: SetScrollPos(GetContentHeight()); return;
+    default: CUiControl::OnKeyDown(ch, repeat, flags); return;
+  }
+}
+
+void CRichTextView::OnLButtonDown(UINT, CPoint) { ::SetFocus(m_hWnd); }
+
+void CRichTextView::OnSize(UINT type, int cx, int cy) {
+  dirty_ = true;  // lines wrap at the new width
+  CUiControl::OnSize(type, cx, cy);
+}
+
 LRESULT CRichTextView::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case kiv::ui::WM_KIV_SCROLLQUERY: {
@@ -182,51 +224,11 @@ LRESULT CRichTextView::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       SetRuns({TextRun{lParam ? reinterpret_cast<const char*>(lParam) : "", false, 9, CLR_INVALID}});
       return TRUE;
     }
-    case WM_MOUSEWHEEL:
-      ScrollBy(-GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3 * kLineStep);
-      return 0;
-    case WM_VSCROLL: {
-      CRect client;
-      GetClientRect(&client);
-      switch (LOWORD(wParam)) {
-        case SB_LINEUP: ScrollBy(-kLineStep); break;
-        case SB_LINEDOWN: ScrollBy(kLineStep); break;
-        case SB_PAGEUP: ScrollBy(-client.Height()); break;
-        case SB_PAGEDOWN: ScrollBy(client.Height()); break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: SetScrollPos(static_cast<SHORT>(HIWORD(wParam))); break;
-        case SB_TOP: SetScrollPos(0); break;
-        case SB_BOTTOM: SetScrollPos(GetContentHeight()); break;
-        default: break;
-      }
-      return 0;
-    }
-    case WM_KEYDOWN: {
-      CRect client;
-      GetClientRect(&client);
-      switch (wParam) {
-        case VK_UP: ScrollBy(-kLineStep); return 0;
-        case VK_DOWN: ScrollBy(kLineStep); return 0;
-        case VK_PRIOR: ScrollBy(-client.Height()); return 0;
-        case VK_NEXT: ScrollBy(client.Height()); return 0;
-        case VK_HOME: SetScrollPos(0); return 0;
-        case VK_END: SetScrollPos(GetContentHeight()); return 0;
-        default: break;
-      }
-      break;
-    }
-    case WM_LBUTTONDOWN:
-      ::SetFocus(m_hWnd);
-      return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
-    case WM_SIZE:
-      dirty_ = true;
-      break;
     default:
-      break;
+      return CUiControl::DefWindowProc(msg, wParam, lParam);
   }
-  return CUiControl::DefWindowProc(msg, wParam, lParam);
 }
 
 void CRichTextView::OnPaint() {

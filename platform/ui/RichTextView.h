@@ -38,8 +38,14 @@ class CRichTextView : public CUiControl {
   int GetLineCount();
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+  void OnVScroll(UINT sbCode, UINT pos, LPARAM scrollBarOrPoint) override;
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override;  // arrows, pages, Home, End
+  void OnLButtonDown(UINT flags, CPoint point) override;      // takes the focus
+  void OnSize(UINT type, int cx, int cy) override;
   void OnPaint() override;
+  // WM_SETTEXT (plain text), WM_GETDLGCODE and the scroll query.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   struct Fragment {

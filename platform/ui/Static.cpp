@@ -11,35 +11,37 @@ HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
   return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
 }
 
+LRESULT CStatic::OnNcHitTest(CPoint) { return (GetStyle() & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT; }
+
+void CStatic::OnLButtonDown(UINT, CPoint) {
+  if (GetStyle() & SS_NOTIFY) Notify(STN_CLICKED);
+}
+
+void CStatic::OnLButtonDblClk(UINT, CPoint) {
+  if (GetStyle() & SS_NOTIFY) Notify(STN_DBLCLK);
+}
+
 LRESULT CStatic::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case STM_SETIMAGE: {
-      HBITMAP old = bitmap_;
-      if (wParam == IMAGE_BITMAP) bitmap_ = reinterpret_cast<HBITMAP>(lParam);
-      Invalidate();
-      return reinterpret_cast<LRESULT>(old);
-    }
-    case STM_GETIMAGE:
-      return reinterpret_cast<LRESULT>(bitmap_);
-    case WM_SETTEXT: {
-      LRESULT r = CWnd::DefWindowProc(msg, wParam, lParam);
-      Invalidate();
-      return r;
-    }
-    case WM_NCHITTEST:
-      // A label without SS_NOTIFY lets clicks through to its parent.
-      return (GetStyle() & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
-    case WM_LBUTTONDOWN:
-      if (GetStyle() & SS_NOTIFY) Notify(STN_CLICKED);
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      if (GetStyle() & SS_NOTIFY) Notify(STN_DBLCLK);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_STATIC;
-    default:
-      return CUiControl::DefWindowProc(msg, wParam, lParam);
+    case STM_SETIMAGE: return OnSetImage(static_cast<UINT>(wParam), reinterpret_cast<HBITMAP>(lParam));
+    case STM_GETIMAGE: return reinterpret_cast<LRESULT>(bitmap_);
+    case WM_SETTEXT: return OnSetText(wParam, lParam);
+    case WM_GETDLGCODE: return DLGC_STATIC;
+    default: return CUiControl::DefWindowProc(msg, wParam, lParam);
   }
+}
+
+LRESULT CStatic::OnSetImage(UINT type, HBITMAP bitmap) {
+  HBITMAP old = bitmap_;
+  if (type == IMAGE_BITMAP) bitmap_ = bitmap;
+  Invalidate();
+  return reinterpret_cast<LRESULT>(old);
+}
+
+LRESULT CStatic::OnSetText(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = CUiControl::DefWindowProc(WM_SETTEXT, wParam, lParam);
+  Invalidate();
+  return r;
 }
 
 void CStatic::OnPaint() {

@@ -15,9 +15,17 @@ class CStatic : public CUiControl {
   HBITMAP GetBitmap() const { return bitmap_; }
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // A label without SS_NOTIFY lets clicks through to its parent.
+  LRESULT OnNcHitTest(CPoint screenPoint) override;
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnLButtonDblClk(UINT flags, CPoint point) override;
   void OnPaint() override;
+  // STM_SETIMAGE, STM_GETIMAGE, WM_SETTEXT and WM_GETDLGCODE.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  LRESULT OnSetImage(UINT type, HBITMAP bitmap);
+  LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+
   HBITMAP bitmap_ = nullptr;
 };

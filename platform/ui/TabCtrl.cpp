@@ -63,127 +63,138 @@ LRESULT CTabCtrl::NotifyParent(UINT code) {
   return ::SendMessage(parent, WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
-LRESULT CTabCtrl::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  int n = static_cast<int>(tabs_.size());
-  int index = static_cast<int>(static_cast<intptr_t>(wParam));
-  bool valid = index >= 0 && index < n;
-  switch (msg) {
-    case TCM_INSERTITEMA: {
-      auto* item = reinterpret_cast<const TCITEM*>(lParam);
-      if (!item || index < 0) return -1;
-      Tab tab;
-      if ((item->mask & TCIF_TEXT) && item->pszText) tab.text = item->pszText;
-      if (item->mask & TCIF_PARAM) tab.param = item->lParam;
-      int at = std::min(index, n);
-      tabs_.insert(tabs_.begin() + at, tab);
-      if (cur_ < 0) cur_ = 0;  // the first tab is selected
-      else if (cur_ >= at) ++cur_;
-      Invalidate();
-      return at;
+// --- Standard messages ---------------------------------------------------------
+
+void CTabCtrl::UserSelect(int index) {
+  if (index == cur_ || NotifyParent(TCN_SELCHANGING)) return;  // a non-zero answer keeps the page
+  cur_ = index;
+  Invalidate();
+  NotifyParent(TCN_SELCHANGE);
+}
+
+void CTabCtrl::OnLButtonDown(UINT, CPoint point) {
+  ::SetFocus(m_hWnd);
+  auto rects = Layout();
+  for (size_t i = 0; i < rects.size(); ++i) {
+    if (rects[i].PtInRect(point)) {
+      UserSelect(static_cast<int>(i));
+      return;
     }
-    case TCM_GETITEMA: {
-      auto* item = reinterpret_cast<TCITEM*>(lParam);
-      if (!valid || !item) return FALSE;
-      const Tab& tab = tabs_[static_cast<size_t>(index)];
-      if ((item->mask & TCIF_TEXT) && item->pszText && item->cchTextMax > 0) {
-        size_t count = std::min(tab.text.size(), static_cast<size_t>(item->cchTextMax - 1));
-        std::copy(tab.text.begin(), tab.text.begin() + static_cast<std::ptrdiff_t>(count), item->pszText);
-        item->pszText[count] = '\0';
-      }
-      if (item->mask & TCIF_PARAM) item->lParam = tab.param;
-      return TRUE;
-    }
-    case TCM_SETITEMA: {
-      auto* item = reinterpret_cast<const TCITEM*>(lParam);
-      if (!valid || !item) return FALSE;
-      Tab& tab = tabs_[static_cast<size_t>(index)];
-      if ((item->mask & TCIF_TEXT) && item->pszText) tab.text = item->pszText;
-      if (item->mask & TCIF_PARAM) tab.param = item->lParam;
-      Invalidate();
-      return TRUE;
-    }
-    case TCM_DELETEITEM:
-      if (!valid) return FALSE;
-      tabs_.erase(tabs_.begin() + index);
-      if (cur_ == index) cur_ = -1;
-      else if (cur_ > index) --cur_;
-      Invalidate();
-      return TRUE;
-    case TCM_DELETEALLITEMS:
-      tabs_.clear();
-      cur_ = -1;
-      Invalidate();
-      return TRUE;
-    case TCM_GETITEMCOUNT:
-      return n;
-    case TCM_GETCURSEL:
-      return cur_;
-    case TCM_SETCURSEL: {
-      if (!valid) return -1;
-      int old = cur_;
-      cur_ = index;
-      Invalidate();
-      return old;
-    }
-    case TCM_GETITEMRECT: {
-      auto* rect = reinterpret_cast<RECT*>(lParam);
-      if (!valid || !rect) return FALSE;
-      *rect = Layout()[static_cast<size_t>(index)];
-      return TRUE;
-    }
-    case TCM_ADJUSTRECT: {
-      auto* rect = reinterpret_cast<RECT*>(lParam);
-      if (!rect) return 0;
-      if (wParam) {
-        rect->top -= kTabHeight + 1;
-        rect->left -= 1;
-        rect->right += 1;
-        rect->bottom += 1;
-      } else {
-        rect->top += kTabHeight + 1;
-        rect->left += 1;
-        rect->right -= 1;
-        rect->bottom -= 1;
-      }
-      return 0;
-    }
-    case WM_LBUTTONDOWN: {
-      ::SetFocus(m_hWnd);
-      CPoint p(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      auto rects = Layout();
-      for (int i = 0; i < n; ++i) {
-        if (rects[static_cast<size_t>(i)].PtInRect(p) && i != cur_) {
-          if (NotifyParent(TCN_SELCHANGING)) return 0;  // the parent keeps the current page
-          cur_ = i;
-          Invalidate();
-          NotifyParent(TCN_SELCHANGE);
-          break;
-        }
-      }
-      return 0;
-    }
-    case WM_KEYDOWN:
-      if ((wParam == VK_LEFT || wParam == VK_RIGHT) && n > 0) {
-        int next = std::max(0, std::min(n - 1, cur_ + (wParam == VK_RIGHT ? 1 : -1)));
-        if (next != cur_ && !NotifyParent(TCN_SELCHANGING)) {
-          cur_ = next;
-          Invalidate();
-          NotifyParent(TCN_SELCHANGE);
-        }
-        return 0;
-      }
-      break;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      focused_ = msg == WM_SETFOCUS;
-      Invalidate();
-      break;
-    default:
-      break;
   }
-  return CUiControl::DefWindowProc(msg, wParam, lParam);
+}
+
+void CTabCtrl::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+  int n = static_cast<int>(tabs_.size());
+  if ((ch == VK_LEFT || ch == VK_RIGHT) && n > 0) {
+    UserSelect(std::max(0, std::min(n - 1, cur_ + (ch == VK_RIGHT ? 1 : -1))));
+    return;
+  }
+  CUiControl::OnKeyDown(ch, repeat, flags);
+}
+
+void CTabCtrl::OnSetFocus(CWnd* oldWnd) {
+  focused_ = true;
+  Invalidate();
+  CUiControl::OnSetFocus(oldWnd);
+}
+
+void CTabCtrl::OnKillFocus(CWnd* newWnd) {
+  focused_ = false;
+  Invalidate();
+  CUiControl::OnKillFocus(newWnd);
+}
+
+// --- The strip's own messages -----------------------------------------------------
+
+LRESULT CTabCtrl::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto index = static_cast<int>(static_cast<intptr_t>(wParam));
+  switch (msg) {
+    case TCM_INSERTITEMA: return OnInsertItem(index, reinterpret_cast<const TCITEM*>(lParam));
+    case TCM_GETITEMA: return OnGetItem(index, reinterpret_cast<TCITEM*>(lParam));
+    case TCM_SETITEMA: return OnSetItem(index, reinterpret_cast<const TCITEM*>(lParam));
+    case TCM_DELETEITEM: return OnDeleteItem(index);
+    case TCM_DELETEALLITEMS: OnDeleteAllItems(); return TRUE;
+    case TCM_GETITEMCOUNT: return static_cast<LRESULT>(tabs_.size());
+    case TCM_GETCURSEL: return cur_;
+    case TCM_SETCURSEL: return OnSetCurSel(index);
+    case TCM_GETITEMRECT: return OnGetItemRect(index, reinterpret_cast<RECT*>(lParam));
+    case TCM_ADJUSTRECT: OnAdjustRect(wParam != 0, reinterpret_cast<RECT*>(lParam)); return 0;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    default: return CUiControl::DefWindowProc(msg, wParam, lParam);
+  }
+}
+
+LRESULT CTabCtrl::OnInsertItem(int index, const TCITEM* item) {
+  if (!item || index < 0) return -1;
+  Tab tab;
+  if ((item->mask & TCIF_TEXT) && item->pszText) tab.text = item->pszText;
+  if (item->mask & TCIF_PARAM) tab.param = item->lParam;
+  int at = std::min(index, static_cast<int>(tabs_.size()));
+  tabs_.insert(tabs_.begin() + at, tab);
+  if (cur_ < 0) cur_ = 0;  // the first tab is selected
+  else if (cur_ >= at) ++cur_;
+  Invalidate();
+  return at;
+}
+
+BOOL CTabCtrl::OnGetItem(int index, TCITEM* item) const {
+  if (!Valid(index) || !item) return FALSE;
+  const Tab& tab = tabs_[static_cast<size_t>(index)];
+  if ((item->mask & TCIF_TEXT) && item->pszText && item->cchTextMax > 0) {
+    size_t count = std::min(tab.text.size(), static_cast<size_t>(item->cchTextMax - 1));
+    std::copy(tab.text.begin(), tab.text.begin() + static_cast<std::ptrdiff_t>(count), item->pszText);
+    item->pszText[count] = '\0';
+  }
+  if (item->mask & TCIF_PARAM) item->lParam = tab.param;
+  return TRUE;
+}
+
+BOOL CTabCtrl::OnSetItem(int index, const TCITEM* item) {
+  if (!Valid(index) || !item) return FALSE;
+  Tab& tab = tabs_[static_cast<size_t>(index)];
+  if ((item->mask & TCIF_TEXT) && item->pszText) tab.text = item->pszText;
+  if (item->mask & TCIF_PARAM) tab.param = item->lParam;
+  Invalidate();
+  return TRUE;
+}
+
+BOOL CTabCtrl::OnDeleteItem(int index) {
+  if (!Valid(index)) return FALSE;
+  tabs_.erase(tabs_.begin() + index);
+  if (cur_ == index) cur_ = -1;
+  else if (cur_ > index) --cur_;
+  Invalidate();
+  return TRUE;
+}
+
+void CTabCtrl::OnDeleteAllItems() {
+  tabs_.clear();
+  cur_ = -1;
+  Invalidate();
+}
+
+LRESULT CTabCtrl::OnSetCurSel(int index) {
+  if (!Valid(index)) return -1;
+  int old = cur_;
+  cur_ = index;
+  Invalidate();
+  return old;
+}
+
+BOOL CTabCtrl::OnGetItemRect(int index, RECT* rect) const {
+  if (!Valid(index) || !rect) return FALSE;
+  *rect = Layout()[static_cast<size_t>(index)];
+  return TRUE;
+}
+
+void CTabCtrl::OnAdjustRect(bool larger, RECT* rect) const {
+  if (!rect) return;
+  // The page area lies inside a one-pixel frame below the tabs.
+  int grow = larger ? 1 : -1;
+  rect->top -= grow * (kTabHeight + 1);
+  rect->left -= grow;
+  rect->right += grow;
+  rect->bottom += grow;
 }
 
 void CTabCtrl::OnPaint() {

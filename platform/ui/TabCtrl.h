@@ -62,16 +62,35 @@ class CTabCtrl : public CUiControl {
   static constexpr int kTabHeight = 24;
 
  protected:
-  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The tab strip's behaviour, one message at a time; a derived strip
+  // overrides one and calls this one for the rest.
+  void OnLButtonDown(UINT flags, CPoint point) override;
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override;  // Left and Right
+  void OnSetFocus(CWnd* oldWnd) override;
+  void OnKillFocus(CWnd* newWnd) override;
   void OnPaint() override;
+  // The strip's own messages (TCM_*) and WM_GETDLGCODE.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   struct Tab {
     std::string text;
     LPARAM param = 0;
   };
+  bool Valid(int index) const { return index >= 0 && index < static_cast<int>(tabs_.size()); }
   std::vector<CRect> Layout() const;
   LRESULT NotifyParent(UINT code);
+  // A change of tab by the user: the parent may refuse it.
+  void UserSelect(int index);
+
+  LRESULT OnInsertItem(int index, const TCITEM* item);
+  BOOL OnGetItem(int index, TCITEM* item) const;
+  BOOL OnSetItem(int index, const TCITEM* item);
+  BOOL OnDeleteItem(int index);
+  void OnDeleteAllItems();
+  LRESULT OnSetCurSel(int index);
+  BOOL OnGetItemRect(int index, RECT* rect) const;
+  void OnAdjustRect(bool larger, RECT* rect) const;
 
   std::vector<Tab> tabs_;
   int cur_ = -1;

@@ -116,6 +116,39 @@ TEST_F(ControlsTest, OwnerDrawnButtonIsDrawnThroughItsOwnHandleAndShowsPressedSt
   EXPECT_EQ(Notes(), (NoteList{{11, BN_CLICKED}}));
 }
 
+// A program's button that also reports its own message on release, as the
+// program's skinned buttons do, and keeps the button's press and click.
+constexpr UINT WM_TEST_RELEASED = WM_USER + 0x30;
+class ReleaseReportingButton : public CButton {
+ protected:
+  void OnLButtonUp(UINT flags, CPoint point) override {
+    ::PostMessage(::GetParent(m_hWnd), WM_TEST_RELEASED, static_cast<WPARAM>(GetDlgCtrlID()), 0);
+    CButton::OnLButtonUp(flags, point);
+  }
+};
+
+TEST_F(ControlsTest, DerivedButtonAddsToTheReleaseAndKeepsTheClick) {
+  ReleaseReportingButton button;
+  ASSERT_TRUE(button.Create("go", WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 90, 40), parent_, 12));
+  Screen().Click(OnScreen(button));
+  Pump();
+  EXPECT_EQ(Notes(), (NoteList{{12, BN_CLICKED}}));
+  ASSERT_EQ(Of("parent", WM_TEST_RELEASED).size(), 1u);
+  EXPECT_EQ(Of("parent", WM_TEST_RELEASED)[0].wParam, 12u);
+
+  log_.clear();
+  Screen().Drag(OnScreen(button), OnScreen(button, 200, 0));
+  Pump();
+  EXPECT_TRUE(Notes().empty()) << "released outside: no click";
+  EXPECT_EQ(Of("parent", WM_TEST_RELEASED).size(), 1u);
+
+  log_.clear();
+  Screen().PressKey(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Notes(), (NoteList{{12, BN_CLICKED}})) << "Space still clicks";
+  EXPECT_TRUE(Of("parent", WM_TEST_RELEASED).empty());
+}
+
 // --- Statics -------------------------------------------------------------------
 
 TEST_F(ControlsTest, StaticNotifiesClicksOnlyWithSsNotify) {

@@ -87,6 +87,37 @@ TEST_F(ListTabProgressTest, MultipleSelectionListBoxTogglesItems) {
   EXPECT_EQ(list.SetCurSel(1), LB_ERR) << "single selection calls do not apply";
 }
 
+// A program's list: Delete removes the selected item; every other key and
+// the mouse keep the list's behaviour.
+class DeletingList : public CListBox {
+ protected:
+  void OnKeyDown(UINT ch, UINT repeat, UINT flags) override {
+    if (ch == VK_DELETE && GetCurSel() != LB_ERR) {
+      DeleteString(static_cast<UINT>(GetCurSel()));
+      return;
+    }
+    CListBox::OnKeyDown(ch, repeat, flags);
+  }
+};
+
+TEST_F(ListTabProgressTest, DerivedListBoxAddsAKeyAndKeepsTheOthers) {
+  DeletingList list;
+  ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_NOTIFY, CRect(10, 10, 150, 110), parent_, 43));
+  for (const char* s : {"a", "b", "c", "d"}) list.AddString(s);
+  int h = list.GetItemHeight(0);
+  Screen().Click(At(list, 5, h + h / 2));
+  Screen().PressKey(VK_DELETE);
+  Pump();
+  ASSERT_EQ(list.GetCount(), 3);
+  std::string text;
+  list.GetText(1, text);
+  EXPECT_EQ(text, "c");
+  Screen().PressKey(VK_END);
+  Pump();
+  EXPECT_EQ(list.GetCurSel(), 2);
+  EXPECT_EQ(Commands(), (Pairs{{43, LBN_SETFOCUS}, {43, LBN_SELCHANGE}, {43, LBN_SELCHANGE}}));
+}
+
 // --- Tab control ---------------------------------------------------------------------
 
 TEST_F(ListTabProgressTest, TabClickAsksTheParentThenReportsTheChange) {
@@ -122,6 +153,42 @@ TEST_F(ListTabProgressTest, TabClickAsksTheParentThenReportsTheChange) {
   EXPECT_GE(page.top, CTabCtrl::kTabHeight);
   tabs.AdjustRect(TRUE, &page);
   EXPECT_EQ(page, CRect(0, 0, 290, 190));
+  parent_->hook = nullptr;  // it reads locals of this test
+}
+
+// A program's tab strip with its own look: it paints itself and keeps the
+// strip's selection by click and key.
+class SkinnedTabs : public CTabCtrl {
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(&client, RGB(0x30, 0x60, 0x90));
+  }
+};
+
+TEST_F(ListTabProgressTest, DerivedTabCtrlPaintsItselfAndKeepsSelecting) {
+  SkinnedTabs tabs;
+  ASSERT_TRUE(tabs.Create(WS_VISIBLE, CRect(10, 10, 300, 200), parent_, 51));
+  tabs.InsertItem(0, "one");
+  tabs.InsertItem(1, "two");
+  tabs.InsertItem(2, "three");
+  std::vector<UINT> codes;
+  parent_->hook = [&](UINT msg, WPARAM, LPARAM lParam, LRESULT*) {
+    if (msg == WM_NOTIFY) codes.push_back(reinterpret_cast<NMHDR*>(lParam)->code);
+    return false;
+  };
+  Pump();
+  CPoint corner = At(tabs, 150, 100);
+  EXPECT_EQ(Screen().ScreenPixel(corner.x, corner.y), RGB(0x30, 0x60, 0x90));
+  CRect second;
+  ASSERT_TRUE(tabs.GetItemRect(1, &second));
+  Screen().Click(At(tabs, second.left + 3, second.top + 5));
+  Screen().PressKey(VK_RIGHT);
+  Pump();
+  EXPECT_EQ(tabs.GetCurSel(), 2);
+  EXPECT_EQ(codes, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE, TCN_SELCHANGING, TCN_SELCHANGE}));
   parent_->hook = nullptr;  // it reads locals of this test
 }
 
