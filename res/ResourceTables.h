@@ -4,8 +4,14 @@
 // for different pictures (130, 131, 133 and 139 are page-button skins in the
 // terminal and progress bars, close box and title strip in the updater), so
 // each has its own table. A program calls its Use... function once at
-// start-up; CBitmap::LoadBitmap and the window system's icon, cursor and
-// string lookups then find its resources, and fail for an id it lacks.
+// start-up; CBitmap::LoadBitmap, the window system's icon, cursor and string
+// lookups and CDialog(id) then find its resources, and fail for an id it
+// lacks.
+//
+// Dialog templates are the program's too (both programs have a dialog 102):
+// a program's templates are added to its table where its bitmaps are
+// (BuildDesk, BuildUpdater) with SkinTable::AddDialogTemplate, and a
+// CDialog(id) of that program opens them.
 #pragma once
 
 #include <vector>

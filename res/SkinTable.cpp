@@ -73,6 +73,11 @@ bool SkinTable::LoadString(UINT id, std::string* text) const {
   return true;
 }
 
+std::shared_ptr<const ui::DialogTemplate> SkinTable::LoadDialogTemplate(UINT id) const {
+  auto it = dialogs_.find(id);
+  return it == dialogs_.end() ? nullptr : it->second;
+}
+
 std::vector<UINT> SkinTable::BitmapIds() const {
   std::vector<UINT> ids;
   for (const auto& entry : bitmaps_) ids.push_back(entry.first);

@@ -1,5 +1,6 @@
 // Where resources come from: the table of one program (RYKIVDesk and
-// KivUpdate each have their own, and reuse some ids for different pictures).
+// KivUpdate each have their own, and reuse some ids for different pictures
+// and different dialogs).
 //
 // The layer only looks resources up; the tables live in res/ and the program
 // installs its table at start-up with SetResourceTable. With no table, every
@@ -12,6 +13,10 @@
 #include "platform/gdi/Geometry.h"
 
 namespace kiv {
+namespace ui {
+struct DialogTemplate;  // platform/ui/DialogTemplate.h
+}  // namespace ui
+
 namespace gdi {
 
 class Surface;
@@ -33,11 +38,15 @@ class ResourceTable {
   virtual CursorImage LoadCursor(UINT id) const = 0;
   // String `id` (GBK); false when there is none.
   virtual bool LoadString(UINT id, std::string* text) const = 0;
+  // Dialog template `id`, or null when the program has none (CDialog(id)
+  // looks here). The type belongs to platform/ui, above this layer; the
+  // table only holds and hands out the program's templates.
+  virtual std::shared_ptr<const ui::DialogTemplate> LoadDialogTemplate(UINT id) const { return nullptr; }
 };
 
-// Installs the table used by CBitmap::LoadBitmap and the window system's
-// icon, cursor and string lookups; null removes it. The table must outlive
-// its use (the tables of res/ are static).
+// Installs the table used by CBitmap::LoadBitmap, the window system's icon,
+// cursor and string lookups and CDialog's templates; null removes it. The
+// table must outlive its use (the tables of res/ are static).
 void SetResourceTable(const ResourceTable* table);
 const ResourceTable* GetResourceTable();
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/core/MessageLoop.h"
+#include "platform/sys/Trace.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/ListBox.h"
@@ -152,7 +153,10 @@ CDialog::~CDialog() {
 }
 
 BOOL CDialog::MakeWindow(CWnd* parent) {
-  if (!tmpl_ && templateId_) tmpl_ = kiv::ui::FindDialogTemplate(templateId_);
+  if (!tmpl_ && templateId_) {
+    tmpl_ = kiv::ui::FindDialogTemplate(templateId_);
+    if (!tmpl_) KivTrace("CDialog: no dialog template %u in the program's resources\n", templateId_);
+  }
   if (!tmpl_ || m_hWnd) return FALSE;
   const auto& t = *tmpl_;
   parent_ = parent;

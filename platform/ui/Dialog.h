@@ -55,8 +55,12 @@ class CDialog : public CWnd {
   // Shows the dialog and runs a modal loop until EndDialog; the owner's
   // top-level window is disabled meanwhile. Returns the EndDialog result,
   // -1 when the template is missing or the window could not be made.
+  // A template given by id comes from the installed program's resource
+  // table (kiv::ui::FindDialogTemplate); a missing one is also traced with
+  // its id.
   virtual INT_PTR DoModal();
-  // A modeless dialog: shown when its template has WS_VISIBLE.
+  // A modeless dialog: shown when its template has WS_VISIBLE. FALSE when
+  // the template is missing or the window could not be made.
   BOOL Create(UINT templateId, CWnd* parent = nullptr);
   BOOL CreateIndirect(const kiv::ui::DialogTemplate& tmpl, CWnd* parent = nullptr);
   // Modal: ends the loop with result (also before the loop runs, from

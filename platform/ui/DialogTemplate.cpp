@@ -1,4 +1,4 @@
-// Dialog units and the registry of templates.
+// Dialog units, and finding a template by id.
 #include "platform/ui/DialogTemplate.h"
 
 #include <map>
@@ -7,6 +7,7 @@
 
 #include "platform/gdi/DC.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/Resources.h"
 
 namespace kiv {
 namespace ui {
@@ -55,6 +56,9 @@ void RegisterDialogTemplate(UINT id, DialogTemplate tmpl) {
 }
 
 std::shared_ptr<const DialogTemplate> FindDialogTemplate(UINT id) {
+  if (const gdi::ResourceTable* table = gdi::GetResourceTable()) {
+    if (auto tmpl = table->LoadDialogTemplate(id)) return tmpl;
+  }
   std::lock_guard<std::mutex> lock(g_mutex);
   auto it = Registry().find(id);
   return it == Registry().end() ? nullptr : it->second;

@@ -1,7 +1,9 @@
 // Dialog templates as C++ tables: the dialog's size in dialog units, its
 // font, and its controls with id, class, text, style and rectangle (dialog
-// units too). Templates are registered by resource id, as the program's
-// resource tables load them, or passed to CDialog directly.
+// units too). A program's templates sit in its resource table (res/),
+// beside its bitmaps, since the two programs reuse ids; CDialog(id) finds
+// them there. A template can also be passed to CDialog directly, or
+// registered by id for the layer's own tests.
 //
 // Dialog units: a horizontal unit is a quarter of the template font's
 // average character width, a vertical one an eighth of its height, so a
@@ -42,10 +44,13 @@ CSize DialogBaseUnits(const std::string& fontFace, int pointSize);
 // Converts a rectangle in dialog units to pixels with the given base units.
 CRect DialogUnitsToPixels(const CRect& units, CSize base);
 
-// The program's templates by resource id. Registering an id again replaces
-// its template (a dialog already made from the old one keeps it). Find
-// returns null for an unknown id.
+// Templates by id outside any program's table, for tests of the layer.
+// Registering an id again replaces its template (a dialog already made from
+// the old one keeps it).
 void RegisterDialogTemplate(UINT id, DialogTemplate tmpl);
+// Template `id` of the installed program's resource table
+// (kiv::gdi::SetResourceTable), else a registered one; null when neither
+// has it.
 std::shared_ptr<const DialogTemplate> FindDialogTemplate(UINT id);
 
 }  // namespace ui
