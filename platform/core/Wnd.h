@@ -7,9 +7,10 @@
 //   parameters decoded, and only that handler: WindowProc never passes it to
 //   OnMessage as well. Override the handler.
 // - Every other message reaches OnMessage: the program's own messages
-//   (WM_USER and above: the WM_KIV_* messages), and the few messages the
-//   layer names no handler for (a control's own messages, such as EM_SETSEL,
-//   which the control's class handles in its DefWindowProc).
+//   (WM_USER and above: the WM_KIV_* messages), the colour message a control
+//   gets reflected (WM_REFLECT_CTLCOLOR), and the few messages the layer
+//   names no handler for (a control's own, such as EM_SETSEL, which the
+//   control's class handles in its DefWindowProc).
 //
 // The default handling of a message is the base class's handler. An
 // override that wants it calls that handler: CWnd::OnTimer(id) in a window,
