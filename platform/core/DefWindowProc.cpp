@@ -2,7 +2,7 @@
 // for a message its class leaves to Default().
 #include <cstring>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 

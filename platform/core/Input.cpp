@@ -12,7 +12,7 @@
 // The caption move loop takes the mouse while it runs.
 #include <cstdlib>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"

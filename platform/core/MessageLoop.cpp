@@ -5,7 +5,7 @@
 #include <chrono>
 #include <map>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 

@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"

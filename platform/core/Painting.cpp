@@ -8,7 +8,7 @@
 // case its own drawing leaves them out.
 #include <map>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"

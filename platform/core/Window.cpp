@@ -3,7 +3,7 @@
 // and properties.
 #include <algorithm>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
