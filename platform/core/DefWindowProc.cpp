@@ -59,7 +59,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETREDRAW:
       w->redraw = wParam != 0;
-      if (wParam) w->queue->paintPending = true;
+      if (wParam) w->thread->paintPending = true;
       return 0;
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
