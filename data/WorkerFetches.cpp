@@ -38,13 +38,6 @@ size_t MinimumRecordBytes() {
 
 void PostPlain(HWND hwnd, UINT msg) { PostMessage(hwnd, msg, 0, 0); }
 
-// Hands an array to the window; frees it when the window is gone.
-template <class Record>
-void PostRecords(HWND hwnd, UINT msg, std::unique_ptr<Record[]> records, int count) {
-  if (PostMessage(hwnd, msg, reinterpret_cast<WPARAM>(records.get()), static_cast<LPARAM>(count)))
-    records.release();
-}
-
 // UTF-8 to the ANSI code page, as the services send UTF-8.
 std::string PrepareText(const std::string& text) {
   std::vector<char> buffer(text.size() * 2 + 2, 0);
@@ -153,7 +146,7 @@ int FetchHolderChanges(HWND hwnd, StockId stock, const std::string& auxHost) {
   int count = 0;
   switch (ParseHolderChanges(PrepareText(text), kHolderChangesOfStock, records, count)) {
     case ParseResult::kRecords:
-      PostRecords(hwnd, WM_KIV_HOLDER_MARKS, std::move(records), count);
+      PostOwned(hwnd, WM_KIV_HOLDER_MARKS, std::move(records), count);
       return 0;
     case ParseResult::kNone:
       // No changes: the chart still learns that its marks are loaded.
@@ -189,7 +182,7 @@ int FetchRecentHolderChanges(HWND hwnd, const std::string& auxHost, std::time_t 
     PostPlain(hwnd, WM_KIV_REQUEST_ENDED);
     return -1;
   }
-  PostRecords(hwnd, WM_KIV_HOLDER_MARKS, std::move(records), count);
+  PostOwned(hwnd, WM_KIV_HOLDER_MARKS, std::move(records), count);
   return 0;
 }
 
@@ -204,7 +197,7 @@ int FetchCaretList(HWND hwnd, const std::string& webHost, const char* path, bool
     PostPlain(hwnd, WM_KIV_REQUEST_ENDED);
     return -1;
   }
-  PostRecords(hwnd, msg, std::move(records), count);
+  PostOwned(hwnd, msg, std::move(records), count);
   return 0;
 }
 
@@ -226,8 +219,7 @@ int FetchStockNews(HWND hwnd, const std::string& webHost) {
   }
   std::unique_ptr<char[]> copy(new char[text.size() + 1]());
   std::memcpy(copy.get(), text.data(), text.size());
-  if (PostMessage(hwnd, WM_KIV_NEWS_TEXT, reinterpret_cast<WPARAM>(copy.get()), static_cast<LPARAM>(text.size())))
-    copy.release();
+  PostOwned(hwnd, WM_KIV_NEWS_TEXT, std::move(copy), static_cast<LPARAM>(text.size()));
   return 0;
 }
 

@@ -3,10 +3,11 @@
 // 60 days, for the insider-change list), institutional holding changes,
 // public deal information and the news titles.
 //
-// Every fetch reports to a window only through its handle: a window that is
-// gone makes the post fail, and the fetch then frees what it would have
-// handed over. A received array belongs to the window, which destroys it
-// with delete[] (each element's destructor frees its texts).
+// Every fetch reports to a window only through its handle, and hands its
+// records over with PostOwned: a window that is gone makes the post fail and
+// the records are freed; a received array belongs to the window, which
+// adopts it with AdoptPosted<StringRecord15[]> (or 12, or char[] for the
+// news text); each element's destructor frees its texts.
 //
 // Results: 0 when the data was posted or there was nothing to do, -1 when
 // the fetch failed (after posting the failure message its window expects).
@@ -18,7 +19,7 @@
 #include <string>
 
 #include "net/StockId.h"
-#include "platform/core/WinUser.h"
+#include "platform/post/Posting.h"
 
 namespace kiv {
 

@@ -341,12 +341,9 @@ int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFie
     if (DecodeBlockReplyBody(body.data(), body.size(), header, context.convertName, result, count) !=
         BlockReplyStatus::kOk)
       return fail(WM_KIV_REQUEST_FAILED, -1);
-    // The window owns the buffer once the post succeeds; a failed post
-    // (the window is gone) leaves it here to be freed.
-    if (hwnd != nullptr &&
-        PostMessage(hwnd, WM_KIV_FORMULA_RESULT, reinterpret_cast<WPARAM>(result.get()), 0)) {
-      result.release();
-    }
+    // The window owns the buffer once the post succeeds; a window that is
+    // gone (or none was given) leaves it to be freed here.
+    if (hwnd != nullptr) PostOwned(hwnd, WM_KIV_FORMULA_RESULT, std::move(result), 0);
     return 0;
   } catch (const CKivBlockingSocketException& e) {
     char text[128];

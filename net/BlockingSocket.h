@@ -27,7 +27,7 @@
 #include <string>
 
 #include "net/KivRWLock.h"
-#include "platform/core/WinUser.h"
+#include "platform/post/Posting.h"
 #include "platform/sys/WinTypes.h"
 
 namespace kiv {

@@ -11,12 +11,16 @@ constexpr UINT WM_KIV_SERVER_CONNECTED = 0x04A1;    // a blocking connect succee
 constexpr UINT WM_KIV_REQUEST_FAILED = 0x0BDB;      // no request was made, or it failed
 constexpr UINT WM_KIV_REQUEST_ENDED = 0x0BDC;       // the request ended without data
 constexpr UINT WM_KIV_HOLDER_FETCH_ENDED = 0x0BDD;  // the chart's insider fetch ended without marks
-// wParam StringRecord15 array (or null) / lParam count; the receiver frees it.
+// wParam StringRecord15 array (or null) / lParam count; the receiver adopts
+// it (AdoptPosted<StringRecord15[]>).
 constexpr UINT WM_KIV_HOLDER_MARKS = 0x0BF2;
-// wParam StringRecord12 array / lParam count; the receiver frees it.
+// wParam StringRecord12 array / lParam count; the receiver adopts it
+// (AdoptPosted<StringRecord12[]>).
 constexpr UINT WM_KIV_JG_HOLD_CHANGES = 0x0BF3;
 constexpr UINT WM_KIV_DEAL_PUBLIC_INFO = 0x0BF4;
-// wParam new[] zero-terminated text / lParam its length; the receiver frees it.
+// wParam new[] zero-terminated text / lParam its length; the receiver adopts
+// it (AdoptPosted<char[]>).
 constexpr UINT WM_KIV_NEWS_TEXT = 0x0BF7;
-// wParam new[] inflated block reply / lParam 0; the receiver frees it.
+// wParam new[] inflated block reply / lParam 0; the receiver adopts it
+// (AdoptPosted<char[]>).
 constexpr UINT WM_KIV_FORMULA_RESULT = 0x0BF8;

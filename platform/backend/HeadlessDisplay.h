@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 
 namespace kiv {
 namespace gdi {

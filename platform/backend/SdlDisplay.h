@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 
 namespace kiv {
 

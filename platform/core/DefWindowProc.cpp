@@ -2,7 +2,7 @@
 // for a message its class leaves to Default().
 #include <cstring>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 
@@ -59,7 +59,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETREDRAW:
       w->redraw = wParam != 0;
-      if (wParam) w->queue->paintPending = true;
+      if (wParam) w->thread->paintPending = true;
       return 0;
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";

@@ -12,7 +12,7 @@
 // The caption move loop takes the mouse while it runs.
 #include <cstdlib>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
@@ -69,13 +69,13 @@ std::vector<Window*> WindowsAt(POINT screen) {
   return out;
 }
 
-void Emit(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+void Emit(WindowThread& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   MSG m;
   m.hwnd = hwnd;
   m.message = msg;
   m.wParam = wParam;
   m.lParam = lParam;
-  q.routedInput.push_back(m);
+  t.routedInput.push_back(m);
 }
 
 void MoveLoopInput(const InputEvent& e) {
@@ -113,13 +113,13 @@ void MoveLoopInput(const InputEvent& e) {
   }
 }
 
-void RouteMouse(ThreadQueue& q, const InputEvent& e) {
+void RouteMouse(WindowThread& t, const InputEvent& e) {
   UiState& ui = Ui();
   if (e.kind == InputEvent::kWheel) {
     HWND target = ui.focus ? ui.focus : ui.active;
     if (!Get(target)) return;
     WPARAM wp = MAKEWPARAM(static_cast<int>(MouseKeyFlags(ui.asyncKeys)), e.wheelDelta);
-    Emit(q, target, WM_MOUSEWHEEL, wp, MAKELPARAM(e.screen.x, e.screen.y));
+    Emit(t, target, WM_MOUSEWHEEL, wp, MAKELPARAM(e.screen.x, e.screen.y));
     return;
   }
   UINT clientMsg = e.kind == InputEvent::kMouseMove ? WM_MOUSEMOVE : ClientButtonMessage(e.kind, e.button);
@@ -181,13 +181,13 @@ void RouteMouse(ThreadQueue& q, const InputEvent& e) {
   if (hit == HTCLIENT) {
     POINT p = e.screen;
     ::ScreenToClient(hwnd, &p);
-    Emit(q, hwnd, msg, MouseKeyFlags(ui.asyncKeys), MAKELPARAM(p.x, p.y));
+    Emit(t, hwnd, msg, MouseKeyFlags(ui.asyncKeys), MAKELPARAM(p.x, p.y));
   } else {
-    Emit(q, hwnd, NonClient(msg), static_cast<WPARAM>(hit), MAKELPARAM(e.screen.x, e.screen.y));
+    Emit(t, hwnd, NonClient(msg), static_cast<WPARAM>(hit), MAKELPARAM(e.screen.x, e.screen.y));
   }
 }
 
-void RouteKey(ThreadQueue& q, const InputEvent& e) {
+void RouteKey(WindowThread& t, const InputEvent& e) {
   UiState& ui = Ui();
   HWND target = Get(ui.focus) ? ui.focus : ui.active;
   if (!Get(target)) return;
@@ -202,11 +202,11 @@ void RouteKey(ThreadQueue& q, const InputEvent& e) {
       if (!down) lp |= KF_UP_BIT | KF_REPEAT_BIT;
       if (down && KeyDown(ui.keys, e.vk)) lp |= KF_REPEAT_BIT;
       UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-      Emit(q, target, msg, e.vk, lp);
+      Emit(t, target, msg, e.vk, lp);
       break;
     }
     case InputEvent::kText:
-      for (char c : e.text) Emit(q, target, WM_CHAR, static_cast<unsigned char>(c), 1);
+      for (char c : e.text) Emit(t, target, WM_CHAR, static_cast<unsigned char>(c), 1);
       break;
     case InputEvent::kImeResult: {
       if (e.text.empty()) return;
@@ -214,9 +214,9 @@ void RouteKey(ThreadQueue& q, const InputEvent& e) {
       auto lead = static_cast<unsigned char>(e.text[0]);
       WPARAM first = lead;
       if (lead >= 0x81 && e.text.size() > 1) first = (lead << 8) | static_cast<unsigned char>(e.text[1]);
-      Emit(q, target, WM_IME_STARTCOMPOSITION, 0, 0);
-      Emit(q, target, WM_IME_COMPOSITION, first, GCS_RESULTSTR);
-      Emit(q, target, WM_IME_ENDCOMPOSITION, 0, 0);
+      Emit(t, target, WM_IME_STARTCOMPOSITION, 0, 0);
+      Emit(t, target, WM_IME_COMPOSITION, first, GCS_RESULTSTR);
+      Emit(t, target, WM_IME_ENDCOMPOSITION, 0, 0);
       break;
     }
     default:
@@ -239,22 +239,22 @@ void UpdateAsyncState(const InputEvent& e) {
 }  // namespace
 
 void PushInput(const InputEvent& event) {
-  auto q = UiQueue();
-  if (!q) q = CurrentQueue();
+  auto t = UiThread();
+  if (!t) t = CurrentThread();
   {
-    std::lock_guard<std::mutex> lock(q->mutex);
-    q->input.push_back(event);
+    std::lock_guard<std::mutex> lock(t->queue->mutex);
+    t->input.push_back(event);
   }
-  q->Wake();
+  t->queue->Wake();
 }
 
-bool RouteInput(ThreadQueue& q) {
+bool RouteInput(WindowThread& t) {
   InputEvent e;
   {
-    std::lock_guard<std::mutex> lock(q.mutex);
-    if (q.input.empty()) return false;
-    e = q.input.front();
-    q.input.pop_front();
+    std::lock_guard<std::mutex> lock(t.queue->mutex);
+    if (t.input.empty()) return false;
+    e = t.input.front();
+    t.input.pop_front();
   }
   UpdateAsyncState(e);
   if (Ui().moving && !Ui().moveEnded) {
@@ -262,9 +262,9 @@ bool RouteInput(ThreadQueue& q) {
     return true;
   }
   if (e.kind <= InputEvent::kWheel) {
-    RouteMouse(q, e);
+    RouteMouse(t, e);
   } else {
-    RouteKey(q, e);
+    RouteKey(t, e);
   }
   return true;
 }
@@ -368,13 +368,13 @@ BOOL TranslateMessage(const MSG* msg) {
       break;
   }
   if (!ch) return FALSE;
-  auto q = kiv::win::CurrentQueue();
+  auto t = kiv::win::CurrentThread();
   MSG m;
   m.hwnd = msg->hwnd;
   m.message = WM_CHAR;
   m.wParam = ch;
   m.lParam = msg->lParam;
-  q->routedInput.push_front(m);
+  t->routedInput.push_front(m);
   return TRUE;
 }
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <map>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 
@@ -94,23 +94,21 @@ int PumpPendingMessages() {
     Handle(&msg);
     ++handled;
   }
-  if (win::UiQueue() == win::CurrentQueue()) CurrentDisplay().Flush();
+  if (win::UiThread() == win::CurrentThread()) CurrentDisplay().Flush();
   return handled;
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  auto q = win::CurrentQueue();
+  auto t = win::CurrentThread();
+  post::ThreadQueue& q = *t->queue;
   while (!done()) {
     if (std::chrono::steady_clock::now() >= deadline) return done();
     if (PumpPendingMessages() == 0) {
       // Nothing ready: wait briefly for a post, a send or a wake-up.
-      std::unique_lock<std::mutex> lock(q->mutex);
-      q->cv.wait_for(lock, std::chrono::milliseconds(5), [&] {
-        return q->woken || !q->posted.empty() || !q->sent.empty() || !q->input.empty() ||
-               q->pendingFromOtherThreads.load();
-      });
-      q->woken = false;
+      std::unique_lock<std::mutex> lock(q.mutex);
+      q.cv.wait_for(lock, std::chrono::milliseconds(5), [&] { return t->HasWorkLocked(); });
+      q.woken = false;
     }
   }
   return true;
@@ -121,7 +119,7 @@ void ResetWindowSystemForTesting() {
   t_modalFrames.clear();
   t_earlyEnds.clear();
   SetDisplay(nullptr);
-  win::SetUiQueue(win::CurrentQueue());
+  win::SetUiThread(win::CurrentThread());
 }
 
 }  // namespace kiv
@@ -133,7 +131,7 @@ BOOL EndDialog(HWND hwnd, INT_PTR result) {
     if ((*it)->hwnd == hwnd && !(*it)->ended) {
       (*it)->ended = true;
       (*it)->result = result;
-      kiv::win::CurrentQueue()->Wake();
+      kiv::win::CurrentThread()->queue->Wake();
       return TRUE;
     }
   }

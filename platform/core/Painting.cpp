@@ -8,7 +8,7 @@
 // case its own drawing leaves them out.
 #include <map>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
@@ -92,7 +92,7 @@ void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withCh
   if (vis.IsEmpty()) return;
   w->invalid = w->invalid.Union(vis);
   w->erase = w->erase || erase;
-  w->queue->paintPending = true;
+  w->thread->paintPending = true;
   if (!withChildren || (w->style & WS_CLIPCHILDREN)) return;
   for (Window* c : w->children) {
     if (c->Visible()) InvalidateOwned(c, vis.Offsetted(-c->rect.left, -c->rect.top), erase, true);
@@ -126,9 +126,9 @@ void MovePaintArea(Window* w) {
 
 }  // namespace
 
-bool TakePaintMessage(ThreadQueue& q, MSG* msg) {
+bool TakePaintMessage(WindowThread& t, MSG* msg) {
   for (Window* top : TopLevels()) {
-    if (top->queue.get() != &q) continue;
+    if (top->thread.get() != &t) continue;
     if (Window* w = FirstToPaint(top)) {
       MovePaintArea(w);
       *msg = MSG();
@@ -137,7 +137,7 @@ bool TakePaintMessage(ThreadQueue& q, MSG* msg) {
       return true;
     }
   }
-  q.paintPending = false;
+  t.paintPending = false;
   return false;
 }
 
@@ -183,7 +183,7 @@ BOOL InvalidateRect(HWND hwnd, LPCRECT rect, BOOL erase) {
     return FALSE;
   }
   Window* w = sp.get();
-  if (w->queue != kiv::win::CurrentQueue()) {
+  if (w->queue != kiv::post::CurrentQueue()) {
     // Another thread: record the area; the owner thread applies it before it
     // looks for paints (the tree is the owner's alone).
     {
@@ -191,7 +191,7 @@ BOOL InvalidateRect(HWND hwnd, LPCRECT rect, BOOL erase) {
       w->pendingInvalid.push_back(rect ? *rect : CRect(-0x8000, -0x8000, 0x7FFF, 0x7FFF));
       w->pendingErase = w->pendingErase || erase;
     }
-    w->queue->pendingFromOtherThreads = true;
+    w->thread->pendingFromOtherThreads = true;
     w->queue->Wake();
     return TRUE;
   }

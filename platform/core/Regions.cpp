@@ -1,6 +1,6 @@
 // Window regions: the shape of a window, which clips its painting and its
 // hit-testing (and, on screen, what is shown of it).
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/gdi/GdiData.h"
 #include "platform/gdi/Rgn.h"

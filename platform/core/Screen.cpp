@@ -1,7 +1,7 @@
 // Cursors and screen metrics.
 #include <map>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/gdi/Resources.h"
 

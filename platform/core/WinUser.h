@@ -4,9 +4,11 @@
 // timers, input state, properties, cursors and screen metrics.
 //
 // Threads: one UI thread owns every window (the thread that created it).
-// IsWindow, PostMessage, PostThreadMessage, SendMessage, InvalidateRect and
-// GetWindowThreadProcessId may be called from any thread; everything else
-// belongs to the window's own thread.
+// The posting functions (platform/post/Posting.h: IsWindow, PostMessage,
+// PostThreadMessage, SendMessage, GetWindowThreadProcessId) and
+// InvalidateRect may be called from any thread; everything else belongs to
+// the window's own thread. Code that only reports to windows includes
+// Posting.h alone.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +16,9 @@
 
 #include "platform/gdi/GdiTypes.h"
 #include "platform/gdi/Geometry.h"
+#include "platform/post/Posting.h"
 #include "platform/sys/WinTypes.h"
 
-// A window handle: opaque, never reused while the program could still hold
-// an old copy (each slot carries a generation), so a handle to a destroyed
-// window stays invalid.
-struct HWND__;
-typedef HWND__* HWND;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 typedef int16_t SHORT;
@@ -39,16 +37,6 @@ struct HIMC__;
 typedef HIMC__* HIMC;
 
 typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
-
-struct MSG {
-  HWND hwnd = nullptr;
-  UINT message = 0;
-  WPARAM wParam = 0;
-  LPARAM lParam = 0;
-  DWORD time = 0;
-  POINT pt;
-};
-typedef MSG* LPMSG;
 
 struct CREATESTRUCT {
   void* lpCreateParams = nullptr;
@@ -575,7 +563,6 @@ constexpr UINT CTLCOLOR_STATIC = 6;
 
 // --- Windows -------------------------------------------------------------
 
-BOOL IsWindow(HWND hwnd);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsChild(HWND parent, HWND hwnd);
 HWND GetParent(HWND hwnd);
@@ -612,14 +599,10 @@ int GetWindowTextLengthA(HWND hwnd);
 inline BOOL SetWindowText(HWND hwnd, LPCSTR text) { return SetWindowTextA(hwnd, text); }
 inline int GetWindowText(HWND hwnd, LPSTR buffer, int size) { return GetWindowTextA(hwnd, buffer, size); }
 inline int GetWindowTextLength(HWND hwnd) { return GetWindowTextLengthA(hwnd); }
-DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 
 // --- Messages --------------------------------------------------------------
+// Posting and sending: platform/post/Posting.h.
 
-BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
-void PostQuitMessage(int exitCode);
-LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL TranslateMessage(const MSG* msg);
@@ -627,7 +610,6 @@ LRESULT DispatchMessage(const MSG* msg);
 BOOL WaitMessage();
 // The default handling of every message, as the window system gives it.
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL InSendMessage();
 DWORD GetMessageTime();
 DWORD GetMessagePos();
 // Ends the innermost modal loop running for hwnd (CWnd::RunModalLoop) with

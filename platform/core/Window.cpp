@@ -3,13 +3,16 @@
 // and properties.
 #include <algorithm>
 
-#include "platform/backend/Display.h"
+#include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
+#include "platform/post/CrossThreadSend.h"
 
 namespace kiv {
 namespace win {
+
+Window::~Window() = default;
 
 UiState& Ui() {
   static UiState state;
@@ -151,9 +154,18 @@ void SetVisible(Window* w, bool visible) {
   NotifyDisplay(w);
 }
 
+// Stops every callback bound to w or to one of its children; DestroyWindow
+// does it before any of them hears WM_DESTROY, so that no callback runs
+// against a window that is coming apart, nor later against its object.
+void RevokeTreeLiveness(Window* w) {
+  w->RevokeLiveness();
+  for (Window* c : w->children) RevokeTreeLiveness(c);
+}
+
 void DestroyTree(Window* w) {
   HWND hwnd = w->hwnd;
   w->destroying = true;
+  w->RevokeLiveness();  // done already, unless w was made during an ancestor's WM_DESTROY
   CallProc(w, WM_DESTROY, 0, 0);
   std::vector<Window*> children = w->children;
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
@@ -172,8 +184,10 @@ void DestroyTree(Window* w) {
   }
   CWnd* wnd = w->wnd;
   w->wnd = nullptr;
-  Unregister(hwnd);
-  AbandonSendsTo(hwnd);
+  std::shared_ptr<post::ThreadQueue> queue = w->queue;
+  Unregister(hwnd);  // the record may be gone from here on
+  post::AbandonSendsTo(hwnd);
+  queue->DiscardOwnedPostsTo(hwnd);
   if (wnd) {
     wnd->m_hWnd = nullptr;
     wnd->PostNcDestroy();
@@ -221,8 +235,8 @@ namespace kiv {
 namespace win {
 
 HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs) {
-  auto q = CurrentQueue();
-  if (!UiQueue()) SetUiQueue(q);
+  auto thread = CurrentThread();
+  if (!UiThread()) SetUiThread(thread);
   Window* parent = nullptr;
   Window* owner = nullptr;
   if (cs.style & WS_CHILD) {
@@ -236,7 +250,8 @@ HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs) {
   auto sp = std::make_shared<Window>();
   Window* w = sp.get();
   w->wnd = wnd;
-  w->queue = q;
+  w->queue = thread->queue;
+  w->thread = thread;
   w->className = cs.lpszClass && reinterpret_cast<uintptr_t>(cs.lpszClass) > 0xFFFF ? cs.lpszClass : "";
   w->text = cs.lpszName ? cs.lpszName : "";
   bool visible = (cs.style & WS_VISIBLE) != 0;
@@ -272,7 +287,7 @@ HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs) {
 }
 
 void ResetForTesting() {
-  auto q = CurrentQueue();
+  auto q = post::CurrentQueue();
   for (;;) {
     // Top-level windows first: destroying them takes their trees along.
     HWND victim = nullptr;
@@ -292,6 +307,7 @@ void ResetForTesting() {
 BOOL DestroyWindow(HWND hwnd) {
   Window* w = Get(hwnd);
   if (!w || w->destroying) return FALSE;
+  kiv::win::RevokeTreeLiveness(w);
   // Owned windows go first, as on Windows.
   for (;;) {
     Window* owned = nullptr;

@@ -1,5 +1,7 @@
-// The window system's internal state: the window records, the handle table,
-// the per-thread message queues and the UI thread's input state. Only the
+// The window system's internal state: the window records, each thread's
+// window-system side (input, timers, paint flags) and the UI thread's input
+// state. The handle table, the message queues and cross-thread sends are the
+// posting seam's (platform/post), which a window record extends. Only the
 // layer (platform/core, platform/backend, platform/ui) includes this header;
 // program code uses WinUser.h and Wnd.h.
 //
@@ -22,6 +24,8 @@
 
 #include "platform/core/WinUser.h"
 #include "platform/gdi/Region.h"
+#include "platform/post/ThreadQueue.h"
+#include "platform/post/WindowEntry.h"
 
 class CWnd;
 
@@ -32,7 +36,7 @@ class Surface;
 
 namespace win {
 
-class ThreadQueue;
+struct WindowThread;
 
 // One raw input event from a display back end, in screen coordinates. Raw
 // events are routed to windows (hit-testing, capture, focus) only when the
@@ -47,10 +51,11 @@ struct InputEvent {
   std::string text;  // kText / kImeResult: GBK bytes
 };
 
-struct Window {
-  HWND hwnd = nullptr;
+// A window: its entry in the handle table (hwnd, owner queue, liveness)
+// and everything the window system keeps about it.
+struct Window : post::WindowEntry {
   CWnd* wnd = nullptr;
-  std::shared_ptr<ThreadQueue> queue;
+  std::shared_ptr<WindowThread> thread;  // the owner thread's window-system side
   std::string className;
   std::string text;
   DWORD style = 0;
@@ -87,6 +92,14 @@ struct Window {
   // Top-level windows: the backing store every window of the tree draws in.
   std::unique_ptr<gdi::Surface> store;
 
+  ~Window() override;  // where the backing store's type is complete
+
+  // The window procedure, for SendMessage from this or another thread.
+  LRESULT DeliverSent(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // WM_SETREDRAW from another thread only sets the flag: waiting for a busy
+  // UI thread could deadlock a worker that holds a lock the UI thread wants.
+  bool AnswerWithoutWaiting(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
   bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
   bool Enabled() const { return (style & WS_DISABLED) == 0; }
@@ -97,17 +110,6 @@ struct Window {
   }
 };
 
-struct SentMessage {
-  HWND hwnd = nullptr;
-  UINT msg = 0;
-  WPARAM wParam = 0;
-  LPARAM lParam = 0;
-  std::function<LRESULT()> call;  // instead of a window message (CallOnUiThread)
-  LRESULT result = 0;
-  bool done = false;  // guarded by the sender queue's mutex
-  std::shared_ptr<ThreadQueue> sender;
-};
-
 struct Timer {
   HWND hwnd = nullptr;
   UINT_PTR id = 0;
@@ -116,22 +118,14 @@ struct Timer {
   TIMERPROC proc = nullptr;
 };
 
-// The message queue of one thread. Posts and sends from any thread land in
-// it; only its thread takes messages out.
-class ThreadQueue {
- public:
-  ThreadQueue();
-  DWORD threadId = 0;
-  std::thread::id nativeId;
+// The window system's side of one thread, beside the thread's message queue:
+// raw input waiting to be routed, input already routed, timers, and whether
+// paints are due. Its waits are on the queue's condition variable.
+struct WindowThread {
+  explicit WindowThread(std::shared_ptr<post::ThreadQueue> q) : queue(std::move(q)) {}
+  const std::shared_ptr<post::ThreadQueue> queue;
 
-  std::mutex mutex;
-  std::condition_variable cv;
-  std::deque<MSG> posted;                          // guarded by mutex
-  std::deque<std::shared_ptr<SentMessage>> sent;   // guarded by mutex
-  std::deque<InputEvent> input;                    // guarded by mutex
-  bool quitPosted = false;                         // guarded by mutex
-  int quitCode = 0;                                // guarded by mutex
-  bool woken = false;                              // guarded by mutex
+  std::deque<InputEvent> input;  // guarded by queue->mutex
   std::atomic<bool> paintPending{false};
   std::atomic<bool> pendingFromOtherThreads{false};
 
@@ -140,12 +134,14 @@ class ThreadQueue {
   std::deque<MSG> routedInput;  // input already routed to a window
   UINT_PTR nextThreadTimerId = 1;
 
-  // Wakes the thread if it waits for messages.
-  void Wake();
+  // Caller holds queue->mutex: something to take, route or paint is waiting.
+  bool HasWorkLocked() const {
+    return queue->HasMessagesLocked() || !input.empty() || pendingFromOtherThreads.load();
+  }
 };
 
-// The queue of the calling thread (created on first use).
-std::shared_ptr<ThreadQueue> CurrentQueue();
+// The calling thread's window-system side (made on first use).
+std::shared_ptr<WindowThread> CurrentThread();
 // The window record of a live handle; null for a null, dead or special
 // handle. Safe from any thread.
 std::shared_ptr<Window> Lookup(HWND hwnd);
@@ -185,9 +181,11 @@ UiState& Ui();
 
 // Top-level windows, bottom to top.
 std::vector<Window*>& TopLevels();
-// The thread that runs the display (the first to create a window).
-std::shared_ptr<ThreadQueue> UiQueue();
-void SetUiQueue(std::shared_ptr<ThreadQueue> queue);
+// The thread that runs the display (the first to create a window); its
+// queue wakes the display too.
+std::shared_ptr<WindowThread> UiThread();
+std::shared_ptr<post::ThreadQueue> UiQueue();
+void SetUiThread(std::shared_ptr<WindowThread> thread);
 
 // Calls the window's procedure on the owner thread (CWnd::WindowProc, or
 // DefWindowProc for a window without a CWnd), keeping the current message
@@ -202,7 +200,7 @@ bool IsShownOnScreen(Window* w);  // it and every ancestor visible
 
 // Painting (Painting.cpp).
 void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withChildren);
-bool TakePaintMessage(ThreadQueue& q, MSG* msg);
+bool TakePaintMessage(WindowThread& t, MSG* msg);
 void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent);
 void EnsureStore(Window* top);
 gdi::Region VisibleClientRegion(Window* w);  // client coordinates
@@ -210,22 +208,17 @@ gdi::Region VisibleClientRegion(Window* w);  // client coordinates
 gdi::Region RegionFromHandle(HRGN region);
 
 // Input (Input.cpp).
-// Routes the oldest raw input event into q.routedInput (zero or more
+// Routes the oldest raw input event into t.routedInput (zero or more
 // messages); false when there is none.
-bool RouteInput(ThreadQueue& q);
+bool RouteInput(WindowThread& t);
 void ForgetWindowInInputState(Window* w);
 void NoteMessageRetrieved(const MSG& msg);
 void RunMoveLoop(Window* top, POINT screenStart);
 void PushInput(const InputEvent& event);
 
 // Timers (MessageQueue.cpp).
-bool TakeTimerMessage(ThreadQueue& q, MSG* msg, uint64_t* nextDueMs);
+bool TakeTimerMessage(WindowThread& t, MSG* msg, uint64_t* nextDueMs);
 void KillWindowTimers(Window* w);
-// Queues a send for target's thread and waits for its result, serving
-// sends made to the calling thread meanwhile.
-LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target, const std::shared_ptr<SentMessage>& sm);
-// Completes every send waiting on w (its window is being destroyed).
-void AbandonSendsTo(HWND hwnd);
 
 // Creation (Window.cpp): makes the window of wnd; null on failure.
 HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs);

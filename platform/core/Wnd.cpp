@@ -2,18 +2,32 @@
 // of messages to the virtual handlers.
 #include "platform/core/Wnd.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WindowSystem.h"
+#include "platform/sys/Trace.h"
 
 using kiv::win::Get;
 using kiv::win::Window;
+
+namespace {
+std::atomic<int> g_deletedWithLiveWindow{0};
+}  // namespace
+
+int kiv::DeletedWithLiveWindowCount() { return g_deletedWithLiveWindow.load(); }
 
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
   if (Window* w = Get(m_hWnd)) {
+    // A broken rule: by now the derived class's members are gone, and a
+    // callback bound to the window may have run against them. Recorded so
+    // that tests catch it; the window still goes.
+    ++g_deletedWithLiveWindow;
+    KivTrace("CWnd deleted while its window %p lives: call DestroyWindow before deleting the object\n",
+             static_cast<void*>(m_hWnd));
     // The derived part is gone: messages from here on reach only CWnd's own
     // handlers, so unhook the object and let the default handling run.
     w->wnd = nullptr;
@@ -63,6 +77,9 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
   Window* w = Get(hwnd);
   if (m_hWnd || !w) return FALSE;
   if (w->wnd && w->wnd != this) w->wnd->m_hWnd = nullptr;
+  // Callbacks bound through the window's previous object must not reach
+  // this one.
+  if (w->wnd != this) w->RenewLiveness();
   w->wnd = this;
   m_hWnd = hwnd;
   return TRUE;
@@ -71,7 +88,11 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
 HWND CWnd::UnsubclassWindow() {
   HWND hwnd = m_hWnd;
   if (Window* w = Get(hwnd)) {
-    if (w->wnd == this) w->wnd = nullptr;
+    if (w->wnd == this) {
+      w->wnd = nullptr;
+      // The object may be deleted now: callbacks bound through it stop.
+      w->RenewLiveness();
+    }
   }
   m_hWnd = nullptr;
   return hwnd;

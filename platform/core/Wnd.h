@@ -20,9 +20,15 @@
 // a class derived from a control Default() skips the control's behaviour.
 //
 // Ownership: the CWnd object belongs to the code that created it; the window
-// (m_hWnd) lives from Create until DestroyWindow, which the destructor calls
-// when still needed. PostNcDestroy runs last, after the handle is gone (a
-// class may delete itself there).
+// (m_hWnd) lives from Create until DestroyWindow. PostNcDestroy runs last,
+// after the handle is gone (a class may delete itself there).
+//
+// The rule: destroy the window before deleting its object. DestroyWindow
+// first revokes the window's liveness token (kiv::WindowRef::Of), so
+// callbacks bound to the window stop while every member of the object is
+// still there. A destructor that finds its window alive is too late for
+// that (the derived class's members are gone); it records the broken rule
+// (a trace line, kiv::DeletedWithLiveWindowCount) and destroys the window.
 #pragma once
 
 #include <memory>
@@ -270,3 +276,9 @@ class CWindowDC : public CClientDC {
  public:
   explicit CWindowDC(CWnd* wnd) : CClientDC(wnd) {}
 };
+
+namespace kiv {
+// How many CWnd objects were deleted while their window still existed,
+// since the program started (tests compare it before and after).
+int DeletedWithLiveWindowCount();
+}  // namespace kiv

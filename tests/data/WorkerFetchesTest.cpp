@@ -113,17 +113,14 @@ class FetchTest : public ::testing::Test {
     window_.onMessage = [this](UINT msg, WPARAM w, LPARAM l) {
       // The receiver owns what it gets.
       if (msg == WM_KIV_HOLDER_MARKS) {
-        auto* records = reinterpret_cast<StringRecord15*>(w);
+        std::unique_ptr<StringRecord15[]> records = AdoptPosted<StringRecord15[]>(w);
         if (records != nullptr && l > 0) lastSlots_.assign(records[l - 1].slot[1] ? records[l - 1].slot[1] : "");
-        delete[] records;
       } else if (msg == WM_KIV_JG_HOLD_CHANGES || msg == WM_KIV_DEAL_PUBLIC_INFO) {
-        auto* records = reinterpret_cast<StringRecord12*>(w);
+        std::unique_ptr<StringRecord12[]> records = AdoptPosted<StringRecord12[]>(w);
         lastSlots_.assign(records[l - 1].slot[11]);
-        delete[] records;
       } else if (msg == WM_KIV_NEWS_TEXT) {
-        char* text = reinterpret_cast<char*>(w);
-        lastSlots_.assign(text, size_t(l));
-        delete[] text;
+        std::unique_ptr<char[]> text = AdoptPosted<char[]>(w);
+        lastSlots_.assign(text.get(), size_t(l));
       }
     };
     ASSERT_TRUE(window_.Open());

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,11 @@ class RecordingWnd : public CWnd {
     if (onMessage) onMessage(msg, wParam, lParam);
     if (msg == WM_KIV_FORMULA_RESULT) {
       // The receiver owns the buffer: keep what the test reads, free it.
-      char* buffer = reinterpret_cast<char*>(wParam);
-      formulaResults.emplace_back(buffer, 20);
+      std::unique_ptr<char[]> buffer = AdoptPosted<char[]>(wParam);
+      formulaResults.emplace_back(buffer.get(), 20);
       uint32_t count = 0;
-      std::memcpy(&count, buffer + 16, 4);
-      formulaResults.back().append(buffer + 20, size_t(count) * 20);
-      delete[] buffer;
+      std::memcpy(&count, buffer.get() + 16, 4);
+      formulaResults.back().append(buffer.get() + 20, size_t(count) * 20);
     }
     got.push_back({msg, wParam, lParam});
     return 0;

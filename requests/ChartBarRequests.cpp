@@ -1,4 +1,4 @@
-#include "net/ChartBarRequests.h"
+#include "requests/ChartBarRequests.h"
 
 #include <algorithm>
 

@@ -13,8 +13,8 @@
 #include "net/ConnectionManager.h"
 #include "net/DataTypes.h"
 #include "net/StockId.h"
-#include "net/WindowLiveness.h"
-#include "platform/core/WinUser.h"
+#include "platform/post/Posting.h"
+#include "platform/post/WindowRef.h"
 #include "platform/sys/Thread.h"
 
 class CNetService;
@@ -47,7 +47,7 @@ struct KLineLoadJob {
   StockId stock = 0;
   DataType period = 0;
   int32_t count = 0;
-  HWND hwnd = nullptr;  // results are posted here; a failed post frees them
+  HWND hwnd = nullptr;  // results go here by PostOwned, freed if the chart is gone
   WindowRef life;       // the chart, for loaders that must look again
 };
 
@@ -68,9 +68,11 @@ class KLineBlockRequester {
   virtual StockId BlockStock() const = 0;
   virtual BarRequestState BarState() const = 0;
   virtual void SetRequestedCount(int32_t count) = 0;
-  // The bar-reply handler, bound to the block through its lifeline.
+  // The bar-reply handler, bound to the block's liveness token (BindAlive).
   virtual PacketHandler BarHandler() = 0;
   virtual std::shared_ptr<KLineLoaders> Loaders() = 0;
+  // The block's liveness reference (WindowRef::Of its handle, or its
+  // Lifeline's), handed to the loading thread.
   virtual WindowRef Life() const = 0;
   // Keeps the loading thread (the block's slot).
   virtual void SetLoadingThread(CWinThreadPtr thread) = 0;

@@ -8,23 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "data/WorkerFetches.h"
+#include "net/BindAlive.h"
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
 #include "net/KivMessages.h"
 #include "net/NetService.h"
-#include "net/RequestProcedures.h"
+#include "requests/RequestProcedures.h"
 #include "tests/net/BlockWindowSupport.h"
-#include "tests/net/NetTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
 namespace {
 
 using namespace std::chrono_literals;
-using nettest::WaitUntil;
+using test::ClosedLoopbackPort;
+using test::WaitUntil;
 
 // A data window of the layer offering every procedure interface.
-class FakeDataWindow : public test::RecordingWnd,
+class FakeDataWindow final : public test::RecordingWnd,
                        public LockedStockWindow,
                        public KindListWindow,
                        public FlowListWindow,
@@ -39,11 +42,20 @@ class FakeDataWindow : public test::RecordingWnd,
   std::atomic<int> replies{0};
   CKivBlockingSocket socket;
   CKivRWLock lock;
-  WindowLifeline life;
 
+  FakeDataWindow() {
+    // The list's fetches hand over records: the window adopts them.
+    onMessage = [](UINT msg, WPARAM wParam, LPARAM) {
+      if (msg == WM_KIV_HOLDER_MARKS) AdoptPosted<StringRecord15[]>(wParam);
+      if (msg == WM_KIV_JG_HOLD_CHANGES || msg == WM_KIV_DEAL_PUBLIC_INFO) AdoptPosted<StringRecord12[]>(wParam);
+    };
+  }
+  // The most derived class destroys its window while every member is
+  // still here: callbacks bound to the window stop first.
+  ~FakeDataWindow() override { DestroyWindow(); }
   HWND WindowHandle() const override { return GetSafeHwnd(); }
   CKivBlockingSocket& BlockingSocket() override { return socket; }
-  PacketHandler ReplyHandler() override { return BindAlive(life, this, &FakeDataWindow::OnPacket); }
+  PacketHandler ReplyHandler() override { return BindAlive(this, &FakeDataWindow::OnPacket); }
   StockId CurrentStock() const override { return stock; }
   CKivRWLock& ViewLock() override { return lock; }
   int32_t ListKind() const override { return kind; }
@@ -67,7 +79,7 @@ struct Case {
   int32_t kind;
   std::function<UINT(FakeDataWindow*, CNetService&)> call;
   std::vector<DataType> requests;  // in order; empty: none
-  UINT message;                    // 0: none
+  std::vector<UINT> messages;      // posted to the window, in order
   UINT result;
   int32_t selector = -999;  // checked when not -999 (first request)
 };
@@ -89,55 +101,61 @@ class RequestProceduresTest : public ::testing::Test {
   CNetService service_{NetTimings::Fast()};
 };
 
-ShortExFetches FetchesAnswering(int result) {
-  ShortExFetches f;
-  auto fetch = [result](HWND) { return result; };
-  f.recentHolderChanges = fetch;
-  f.jgHoldChanges = fetch;
-  f.dealPublicInfo = fetch;
-  return f;
+// The insider-change list's hosts: the stand-in's HTTP services, or a port
+// where nothing listens.
+ShortExHosts Hosts(uint16_t port) {
+  const std::string host = "127.0.0.1:" + std::to_string(port);
+  return ShortExHosts{host, host};
 }
+constexpr std::time_t kListNow = 1773600000;
 
 TEST_F(RequestProceduresTest, RequestsMessagesAndResultsByWindowState) {
   const UINT F = kProcedureFailed;
+  const ShortExHosts served = Hosts(server_.HttpPort());
+  const ShortExHosts closed = Hosts(ClosedLoopbackPort());
+  auto refreshShortEx = [](const ShortExHosts& hosts) {
+    return [hosts](FakeDataWindow* w, CNetService& s) { return RefreshShortExList(w, s, hosts, kListNow); };
+  };
   const std::vector<Case> cases = {
-      {"finance", State::kLive, 0, RequestFinaAnlyData, {DT_FINANCE}, 0, 0, 0},
-      {"finance, null window", State::kNull, 0, RequestFinaAnlyData, {}, 0, 0},
-      {"pool kind 1", State::kLive, 1, RequestPoolList, {20000026}, 0, 0, 1},
-      {"pool kind 3", State::kLive, 3, RequestPoolList, {20000026}, 0, 0, 3},
-      {"pool kind 5", State::kLive, 5, RequestPoolList, {20000025}, 0, 0, 0},
-      {"pool kind 4", State::kLive, 4, RequestPoolList, {}, WM_KIV_REQUEST_FAILED, F},
-      {"return rate mode 0", State::kLive, 0, RequestIncomeRateList, {DT_INCOME_RATE}, 0, 0, 2},
-      {"return rate mode 3", State::kLive, 3, RequestIncomeRateList, {}, WM_KIV_REQUEST_FAILED, F},
-      {"sectors", State::kLive, 2, RequestGenreList, {DT_GENRE}, 0, 0, 2},
-      {"sectors, no handle", State::kNoHandle, 2, RequestGenreList, {}, 0, 0},
-      {"market risk, no handle", State::kNoHandle, 0, RequestMarkRiskData, {}, 0, 0},
-      {"gauge", State::kLive, 0, RequestMarkRiskData, {DT_MARKET_RISK}, 0, 0},
-      {"contributions send two", State::kLive, 0, RefreshGXD, {DT_GXD, DT_GXD}, 0, 0, 0},
-      {"contributions, no handle", State::kNoHandle, 0, RefreshGXD, {}, 0, 0},
-      {"insider list mode 0", State::kLive, 0,
-       [](FakeDataWindow* w, CNetService& s) { return RefreshShortExList(w, s, FetchesAnswering(0)); },
-       {DT_SHORT_EX_LIST}, 0, 0},
-      {"insider list fetch ok", State::kLive, 2,
-       [](FakeDataWindow* w, CNetService& s) { return RefreshShortExList(w, s, FetchesAnswering(0)); }, {}, 0, 0},
-      {"insider list fetch failed", State::kLive, 3,
-       [](FakeDataWindow* w, CNetService& s) { return RefreshShortExList(w, s, FetchesAnswering(-1)); }, {},
-       WM_KIV_REQUEST_FAILED, F},
-      {"insider list mode 9", State::kLive, 9,
-       [](FakeDataWindow* w, CNetService& s) { return RefreshShortExList(w, s, FetchesAnswering(-1)); }, {}, 0, 0},
-      {"value list by type", State::kLive, 20000046, RefreshValueList, {20000046}, 0, 0, 5},
-      {"value list", State::kLive, 7, RefreshValueList, {DT_VALUE}, 0, 0, 0},
-      {"watch grid without rows", State::kLive, 0, RequestOwnStockQuotes, {}, WM_KIV_REQUEST_ENDED, 0},
+      {"finance", State::kLive, 0, RequestFinaAnlyData, {DT_FINANCE}, {}, 0, 0},
+      {"finance, null window", State::kNull, 0, RequestFinaAnlyData, {}, {}, 0},
+      {"pool kind 1", State::kLive, 1, RequestPoolList, {20000026}, {}, 0, 1},
+      {"pool kind 3", State::kLive, 3, RequestPoolList, {20000026}, {}, 0, 3},
+      {"pool kind 5", State::kLive, 5, RequestPoolList, {20000025}, {}, 0, 0},
+      {"pool kind 4", State::kLive, 4, RequestPoolList, {}, {WM_KIV_REQUEST_FAILED}, F},
+      {"return rate mode 0", State::kLive, 0, RequestIncomeRateList, {DT_INCOME_RATE}, {}, 0, 2},
+      {"return rate mode 3", State::kLive, 3, RequestIncomeRateList, {}, {WM_KIV_REQUEST_FAILED}, F},
+      {"sectors", State::kLive, 2, RequestGenreList, {DT_GENRE}, {}, 0, 2},
+      {"sectors, no handle", State::kNoHandle, 2, RequestGenreList, {}, {}, 0},
+      {"market risk, no handle", State::kNoHandle, 0, RequestMarkRiskData, {}, {}, 0},
+      {"gauge", State::kLive, 0, RequestMarkRiskData, {DT_MARKET_RISK}, {}, 0},
+      {"contributions send two", State::kLive, 0, RefreshGXD, {DT_GXD, DT_GXD}, {}, 0, 0},
+      {"contributions, no handle", State::kNoHandle, 0, RefreshGXD, {}, {}, 0},
+      {"insider list mode 0", State::kLive, 0, refreshShortEx(served), {DT_SHORT_EX_LIST}, {}, 0},
+      {"insider list, insider changes", State::kLive, 1, refreshShortEx(served), {}, {WM_KIV_HOLDER_MARKS}, 0},
+      {"insider list, holding changes", State::kLive, 2, refreshShortEx(served), {}, {WM_KIV_JG_HOLD_CHANGES}, 0},
+      {"insider list, deals", State::kLive, 3, refreshShortEx(served), {}, {WM_KIV_DEAL_PUBLIC_INFO}, 0},
+      {"insider list, insider fetch failed", State::kLive, 1, refreshShortEx(closed), {},
+       {WM_KIV_REQUEST_ENDED, WM_KIV_REQUEST_FAILED}, F},
+      {"insider list, deal fetch failed", State::kLive, 3, refreshShortEx(closed), {},
+       {WM_KIV_REQUEST_ENDED, WM_KIV_REQUEST_FAILED}, F},
+      {"insider list without an auxiliary server", State::kLive, 1, refreshShortEx(ShortExHosts{"", served.webHost}),
+       {}, {WM_KIV_REQUEST_ENDED, WM_KIV_REQUEST_FAILED}, F},
+      {"insider list, no handle", State::kNoHandle, 2, refreshShortEx(served), {}, {}, 0},
+      {"insider list mode 9", State::kLive, 9, refreshShortEx(closed), {}, {}, 0},
+      {"value list by type", State::kLive, 20000046, RefreshValueList, {20000046}, {}, 0, 5},
+      {"value list", State::kLive, 7, RefreshValueList, {DT_VALUE}, {}, 0, 0},
+      {"watch grid without rows", State::kLive, 0, RequestOwnStockQuotes, {}, {WM_KIV_REQUEST_ENDED}, 0},
       {"watch grid", State::kLive, 0,
        [](FakeDataWindow* w, CNetService& s) {
          w->rows = {{MakeStockId(600000, 1), 20260316}, {MakeStockId(1, 1), 20260316}};
          return RequestOwnStockQuotes(w, s);
        },
-       {DT_OWN_STOCKS}, 0, 0},
+       {DT_OWN_STOCKS}, {}, 0},
       {"stock list keeps quiet", State::kLive, 0, [](FakeDataWindow* w, CNetService&) { return RequestGStockList(w); },
-       {}, 0, 0},
-      {"main-force list", State::kLive, 0, RequestZhuliList, {DT_ZHULI}, 0, 0, 2},
-      {"industry, locked", State::kLive, 0, RequestKLineIndustryLocked, {DT_STOCK_INDUSTRY}, 0, 0},
+       {}, {}, 0},
+      {"main-force list", State::kLive, 0, RequestZhuliList, {DT_ZHULI}, {}, 0, 2},
+      {"industry, locked", State::kLive, 0, RequestKLineIndustryLocked, {DT_STOCK_INDUSTRY}, {}, 0},
   };
   int row = 0;
   for (const Case& c : cases) {
@@ -155,12 +173,8 @@ TEST_F(RequestProceduresTest, RequestsMessagesAndResultsByWindowState) {
     const UINT result = c.call(c.state == State::kNull ? nullptr : window.get(), service_);
     EXPECT_EQ(result, c.result);
     PumpPendingMessages();
-    if (c.message != 0) {
-      EXPECT_EQ(window->Messages(), std::vector<UINT>{c.message});
-    } else {
-      EXPECT_TRUE(window->got.empty());
-    }
-    if (c.state == State::kNoHandle || c.result == F || c.message == WM_KIV_REQUEST_ENDED) {
+    EXPECT_EQ(window->Messages(), c.messages);
+    if (c.state == State::kNoHandle || c.result == F || c.messages == std::vector<UINT>{WM_KIV_REQUEST_ENDED}) {
       EXPECT_FALSE(window->socket.IsOpen());
     }
 
@@ -198,7 +212,11 @@ TEST_F(RequestProceduresTest, WindowGoneBeforeItsReplyNeverSeesIt) {
   witness->stock = MakeStockId(2, 2);
   RequestNetFlowData(gone.get(), service_);
   ASSERT_TRUE(server_.WaitForRequests(1));
-  gone.reset();  // a handler run now would touch freed memory (ASan)
+  const int brokenRules = DeletedWithLiveWindowCount();
+  // Its destructor destroys the window first, which revokes the token its
+  // handler is bound to; a handler run later would touch freed memory (ASan).
+  gone.reset();
+  EXPECT_EQ(DeletedWithLiveWindowCount(), brokenRules);
   RequestNetFlowData(witness.get(), service_);
   EXPECT_TRUE(WaitUntil([&] { return witness->replies.load() == 1; }, 10s));
 }
@@ -208,16 +226,16 @@ TEST_F(RequestProceduresTest, WorkerBodyRunsOnlyForALiveWindow) {
   ASSERT_TRUE(window->Open());
   auto job = std::make_unique<StockWindowJob>();
   job->window = window.get();
-  job->life = window->life.Ref();
+  job->life = WindowRef::Of(window->GetSafeHwnd());
   job->service = &service_;
-  window->life.Revoke();
+  window->DestroyWindow();
   EXPECT_EQ(RequestBigVolumeThread(job.release()), 0u);
 
   job = std::make_unique<StockWindowJob>();
   auto live = std::make_unique<FakeDataWindow>();
   ASSERT_TRUE(live->Open());
   job->window = live.get();
-  job->life = live->life.Ref();
+  job->life = WindowRef::Of(live->GetSafeHwnd());
   job->service = &service_;
   RequestStockMarketInfoThread(job.release());
   ASSERT_TRUE(server_.WaitForRequests(1));

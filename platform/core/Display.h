@@ -1,6 +1,8 @@
 // kiv::Display: what the window system needs from the screen it shows
-// windows on. Two implementations: the headless display (a virtual screen in
-// memory, the default) and the SDL2 display (a real X11 or Wayland screen).
+// windows on. The window system defines it; the back ends in
+// platform/backend implement it: the headless display (a virtual screen in
+// memory, the default, which also keeps the current display) and the SDL2
+// display (a real X11 or Wayland screen).
 //
 // The window system owns all window state; the display only mirrors the
 // visible top-level windows, presents their backing stores and feeds raw

@@ -1,7 +1,8 @@
-#include "net/RequestProcedures.h"
+#include "requests/RequestProcedures.h"
 
 #include <memory>
 
+#include "data/WorkerFetches.h"
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
 #include "net/KivMessages.h"
@@ -125,18 +126,18 @@ UINT RequestShortExListData(RequestWindow* w, CNetService& service) {
   return 0;
 }
 
-UINT RefreshShortExList(KindListWindow* w, CNetService& service, const ShortExFetches& fetches) {
+UINT RefreshShortExList(KindListWindow* w, CNetService& service, const ShortExHosts& hosts, std::time_t now) {
   if (w == nullptr || WindowGone(w)) return 0;
-  const std::function<int(HWND)>* fetch = nullptr;
+  const HWND hwnd = w->WindowHandle();
+  int fetched;
   switch (w->ListKind()) {
     case 0: return RequestShortExListData(w, service);
-    case 1: fetch = &fetches.recentHolderChanges; break;
-    case 2: fetch = &fetches.jgHoldChanges; break;
-    case 3: fetch = &fetches.dealPublicInfo; break;
+    case 1: fetched = FetchRecentHolderChanges(hwnd, hosts.auxHost, now); break;
+    case 2: fetched = FetchJgHoldChanges(hwnd, hosts.webHost); break;
+    case 3: fetched = FetchDealPublicInfo(hwnd, hosts.webHost); break;
     default: return 0;
   }
-  if (*fetch && (*fetch)(w->WindowHandle()) == 0) return 0;
-  return Failed(w);
+  return fetched == 0 ? 0 : Failed(w);
 }
 
 UINT RequestGenreList(KindListWindow* w, CNetService& service) {

@@ -1,29 +1,25 @@
 // Request procedures: the glue between a data window and its request
-// sender. Each reads what the request needs from its window, takes the
-// window's reply handler and calls the sender on the network service.
+// sender. Each reads what the request needs from its window (through the
+// interfaces of RequestWindows.h), takes the window's reply handler and
+// calls the sender on the network service; the insider-change list's modes
+// 1 to 3 run data's HTTP fetches instead.
 //
-// Windows offer the procedures the small interfaces below; they bind their
-// reply handler through their WindowLifeline (BindAlive), so a reply that
-// arrives after the window is gone is dropped. Procedures marked "window
-// check" do nothing but close the window's blocking socket when the window
-// has lost its handle. Results are those of the worker-thread shape: 0,
-// or kProcedureFailed when the window was told WM_KIV_REQUEST_FAILED.
+// Procedures marked "window check" do nothing but close the window's
+// blocking socket when the window has lost its handle. Results are those of
+// the worker-thread shape: 0, or kProcedureFailed when the window was told
+// WM_KIV_REQUEST_FAILED.
 //
 // Threads: called on the UI thread, except the two with *Thread bodies,
-// which hold the window's liveness token while they read it.
+// which hold the window's liveness reference while they read it.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <list>
+#include <ctime>
+#include <string>
 
-#include "net/BlockingSocket.h"
-#include "net/ConnectionManager.h"
 #include "net/KivNetPack.h"
-#include "net/KivRWLock.h"
-#include "net/StockId.h"
-#include "net/WindowLiveness.h"
-#include "platform/core/WinUser.h"
+#include "platform/post/WindowRef.h"
+#include "requests/RequestWindows.h"
 
 class CNetService;
 
@@ -31,67 +27,12 @@ namespace kiv {
 
 constexpr UINT kProcedureFailed = static_cast<UINT>(-1);
 
-// What every data window offers.
-class RequestWindow {
- public:
-  virtual ~RequestWindow() = default;
-  virtual HWND WindowHandle() const = 0;
-  virtual CKivBlockingSocket& BlockingSocket() = 0;
-  // The window's reply handler, bound through its lifeline.
-  virtual PacketHandler ReplyHandler() = 0;
-};
-
-// Panes and dialogs that show one stock.
-class StockWindow : public virtual RequestWindow {
- public:
-  virtual StockId CurrentStock() const = 0;
-};
-
-// Lists with one kind word: pool kind, return-rate mode, market selector,
-// sector kind, or the list's data type.
-class KindListWindow : public virtual RequestWindow {
- public:
-  virtual int32_t ListKind() const = 0;
-};
-
-// The main-force list: direction (negative: outflow) and period 0..3.
-class FlowListWindow : public virtual RequestWindow {
- public:
-  virtual int16_t Direction() const = 0;
-  virtual int16_t PeriodSelector() const = 0;
-};
-
-// The stock view, whose lock is held in read mode around its request.
-class LockedStockWindow : public StockWindow {
- public:
-  virtual CKivRWLock& ViewLock() = 0;
-};
-
-// The compact watch-list grid.
-struct OwnStockRow {
-  StockId stock = 0;
-  int32_t date = 0;  // YYYYMMDD
-};
-class OwnStockGridWindow : public virtual RequestWindow {
- public:
-  virtual CKivRWLock& GridLock() = 0;
-  // Rows to send (watched stocks and index rows), read under GridLock.
-  virtual int RowCount() const = 0;
-  virtual const OwnStockRow* Rows() const = 0;
-};
-
-// The index ticker: its four index records in order.
-class TickerWindow : public virtual RequestWindow {
- public:
-  virtual std::list<StockId> IndexIds() const = 0;
-};
-
-// The fetches that replace the insider-change list's request in modes 1-3
-// (they post their own messages; non-zero is a failure).
-struct ShortExFetches {
-  std::function<int(HWND)> recentHolderChanges;
-  std::function<int(HWND)> jgHoldChanges;
-  std::function<int(HWND)> dealPublicInfo;
+// Where the insider-change list's fetches go (modes 1 to 3, data's worker
+// fetches): the configuration store's auxiliary server (empty when it has
+// none: that fetch then fails) and the web service, each host or host:port.
+struct ShortExHosts {
+  std::string auxHost;
+  std::string webHost;
 };
 
 UINT SendLoginUserId(CNetService& service, int32_t userId);
@@ -107,8 +48,11 @@ UINT RequestBS20Data(StockWindow* w, CNetService& service);
 UINT RequestShortFairyData(StockWindow* w, CNetService& service);
 UINT RequestRiseList(KindListWindow* w, CNetService& service);
 UINT RequestShortExListData(RequestWindow* w, CNetService& service);
-// Mode 0 the network list; 1 to 3 the fetches; others nothing. Window check.
-UINT RefreshShortExList(KindListWindow* w, CNetService& service, const ShortExFetches& fetches);
+// Mode 0 the network list; 1 the insider changes of the 60 days up to now
+// (FetchRecentHolderChanges), 2 the institutional holding changes, 3 the
+// public deal information, each fetched on the calling thread; others
+// nothing. Window check.
+UINT RefreshShortExList(KindListWindow* w, CNetService& service, const ShortExHosts& hosts, std::time_t now);
 UINT RequestGenreList(KindListWindow* w, CNetService& service);
 UINT RequestJiePanData(StockWindow* w, CNetService& service);
 UINT RequestRobotIncomeData(RequestWindow* w, CNetService& service);
@@ -142,7 +86,7 @@ UINT RequestGStockList(RequestWindow* w);
 // the window lives, and the window's destruction waits for it.
 struct StockWindowJob {
   StockWindow* window = nullptr;
-  WindowRef life;
+  WindowRef life;  // WindowRef::Of(the window's handle)
   CNetService* service = nullptr;
 };
 UINT RequestBigVolumeThread(void* param);

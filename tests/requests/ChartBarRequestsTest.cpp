@@ -8,22 +8,23 @@
 #include <mutex>
 #include <vector>
 
-#include "net/ChartBarRequests.h"
+#include "net/BindAlive.h"
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
 #include "net/KivMessages.h"
 #include "net/NetService.h"
 #include "platform/sys/Clock.h"
 #include "platform/sys/KernelObjects.h"
+#include "requests/ChartBarRequests.h"
 #include "tests/net/BlockWindowSupport.h"
-#include "tests/net/NetTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
 namespace {
 
 using namespace std::chrono_literals;
-using nettest::WaitUntil;
+using test::WaitUntil;
 
 constexpr int64_t kNow = 1767225600;  // the virtual clock's default wall time
 constexpr int64_t kDay = 86400;
@@ -90,23 +91,25 @@ class FakeLoaders : public KLineLoaders {
 };
 
 // A chart block of the layer: a window with the members the request reads.
-class FakeBlock : public test::RecordingWnd, public KLineBlockRequester {
+class FakeBlock final : public test::RecordingWnd, public KLineBlockRequester {
  public:
+  // The most derived class: its members are all still here.
+  ~FakeBlock() override { DestroyWindow(); }
+
   StockId stock = MakeStockId(600000, 1);
   BarRequestState state;
   int32_t requested = -1;
   std::shared_ptr<FakeLoaders> loaders = std::make_shared<FakeLoaders>();
   std::atomic<int> replies{0};
   CWinThreadPtr thread;
-  WindowLifeline life;
 
   HWND BlockHwnd() const override { return GetSafeHwnd(); }
   StockId BlockStock() const override { return stock; }
   BarRequestState BarState() const override { return state; }
   void SetRequestedCount(int32_t count) override { requested = count; }
-  PacketHandler BarHandler() override { return BindAlive(life, this, &FakeBlock::OnPacket); }
+  PacketHandler BarHandler() override { return BindAlive(this, &FakeBlock::OnPacket); }
   std::shared_ptr<KLineLoaders> Loaders() override { return loaders; }
-  WindowRef Life() const override { return life.Ref(); }
+  WindowRef Life() const override { return WindowRef::Of(GetSafeHwnd()); }
   void SetLoadingThread(CWinThreadPtr t) override { thread = std::move(t); }
   bool OnPacket(KivNetPack&, const uint32_t&, const uint32_t&) {
     ++replies;

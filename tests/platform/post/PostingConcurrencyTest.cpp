@@ -1,0 +1,156 @@
+// The posting seam under threads: liveness tokens revoked while callbacks
+// run, sends served by the owner thread, and owned payloads racing the end
+// of their window or their thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/post/CrossThreadSend.h"
+#include "platform/post/Lifeline.h"
+#include "platform/post/Posting.h"
+#include "platform/sys/Thread.h"
+#include "tests/platform/post/PostingSupport.h"
+
+namespace kiv::test {
+namespace {
+
+constexpr UINT kMsg = 0x0400 + 9;
+
+TEST(LivenessConcurrency, RevokeWaitsForTheRunningCallbackAndStopsLaterOnes) {
+  struct Model {
+    std::vector<int> data = std::vector<int>(64, 0);  // touched by callbacks
+    Lifeline life;                                    // last: revoked first
+  };
+  for (int round = 0; round < 50; ++round) {
+    auto model = std::make_unique<Model>();
+    Model* raw = model.get();
+    const WindowRef ref = model->life.Ref();
+    std::atomic<bool> started{false};
+    std::atomic<int> afterDeath{0};
+    std::atomic<bool> dead{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t) {
+      workers.emplace_back([&, raw, ref] {
+        for (int i = 0; i < 2000; ++i) {
+          ref.RunIfAlive([&] {
+            started = true;
+            if (dead.load()) ++afterDeath;
+            for (int& v : raw->data) ++v;  // freed memory would be caught by the sanitizers
+          });
+        }
+      });
+    }
+    while (!started.load()) std::this_thread::yield();
+    model->life.Revoke();
+    dead = true;
+    model.reset();
+    for (std::thread& w : workers) w.join();
+    EXPECT_EQ(afterDeath.load(), 0);
+    EXPECT_FALSE(ref.IsAlive());
+  }
+}
+
+TEST(LivenessConcurrency, RevokeReturnsOnlyAfterACallbackBlockedOnAnotherThreadFinished) {
+  auto window = RegisterFakeWindow();
+  const WindowRef ref = WindowRef::Of(window->hwnd);
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool inside = false, release = false;
+  std::atomic<bool> finished{false};
+  std::thread callback([&] {
+    ref.RunIfAlive([&] {
+      std::unique_lock<std::mutex> lock(mutex);
+      inside = true;
+      cv.notify_all();
+      cv.wait(lock, [&] { return release; });
+      finished = true;
+    });
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    cv.wait(lock, [&] { return inside; });
+  }
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let Revoke block first
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+    cv.notify_all();
+  });
+  window->RevokeLiveness();
+  EXPECT_TRUE(finished.load());
+  EXPECT_FALSE(ref.RunIfAlive([] { ADD_FAILURE() << "ran after Revoke"; }));
+  callback.join();
+  releaser.join();
+  post::UnregisterWindow(window->hwnd);
+}
+
+TEST(PostingConcurrency, ASendFromAnotherThreadRunsWhenTheOwnerServesItsQueue) {
+  auto window = RegisterFakeWindow();
+  const HWND hwnd = window->hwnd;
+  const DWORD owner = GetCurrentThreadId();
+  auto result = std::async(std::launch::async, [hwnd] { return SendMessage(hwnd, kMsg, 6, 0); });
+  auto queue = post::CurrentQueue();
+  while (result.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+    post::ServeIncomingSends(*queue);
+  }
+  EXPECT_EQ(result.get(), 7);
+  EXPECT_EQ(window->delivered, std::vector<UINT>{kMsg});
+  EXPECT_EQ(GetWindowThreadProcessId(hwnd, nullptr), owner);
+  post::UnregisterWindow(hwnd);
+}
+
+TEST(PostingConcurrency, OwnedPayloadsRacingTheEndOfTheirWindowAreDeliveredOrFreed) {
+  auto window = RegisterFakeWindow();
+  const HWND hwnd = window->hwnd;
+  std::atomic<int> posted{0};
+  std::vector<std::thread> posters;
+  for (int t = 0; t < 4; ++t) {
+    posters.emplace_back([&] {
+      while (PostOwned(hwnd, kMsg, std::unique_ptr<Counted[]>(new Counted[2]), 2)) ++posted;
+    });
+  }
+  // Deliver some, then the window goes with posts still arriving.
+  int delivered = 0;
+  MSG msg;
+  while (delivered < 200) {
+    if (TakeNext(&msg)) {
+      AdoptPosted<Counted[]>(msg.wParam);
+      ++delivered;
+    }
+  }
+  post::UnregisterWindow(hwnd);
+  window->queue->DiscardOwnedPostsTo(hwnd);
+  for (std::thread& p : posters) p.join();
+  while (TakeNext(&msg)) ADD_FAILURE() << "delivered after the window's end";
+  EXPECT_GE(posted.load(), delivered);
+  EXPECT_EQ(Counted::alive.load(), 0);
+}
+
+TEST(PostingConcurrency, AThreadThatEndsFreesThePayloadsStillQueuedForIt) {
+  std::promise<HWND> made;
+  std::promise<void> posted;
+  std::thread owner([&] {
+    auto window = RegisterFakeWindow();
+    made.set_value(window->hwnd);
+    posted.get_future().wait();
+    // The thread ends without looking at its queue; its window's entry goes
+    // with the thread, and so does the queue.
+    post::UnregisterWindow(window->hwnd);
+  });
+  const HWND hwnd = made.get_future().get();
+  ASSERT_TRUE(PostOwned(hwnd, kMsg, std::make_unique<Counted>()));
+  ASSERT_TRUE(PostOwned(hwnd, kMsg, std::unique_ptr<Counted[]>(new Counted[3]), 3));
+  EXPECT_EQ(Counted::alive.load(), 4);
+  posted.set_value();
+  owner.join();
+  EXPECT_EQ(Counted::alive.load(), 0);
+}
+
+}  // namespace
+}  // namespace kiv::test
