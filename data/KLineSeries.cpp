@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -264,17 +265,24 @@ int CKLineSeries::LoadFromFile() {
   std::string bytes;
   const size_t limit =
       kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(kKLineCacheMaxBars);
-  const ReadResult read = ReadCacheFile(native, limit, &bytes);
-  if (read == ReadResult::kMissing) return 0;
-  if (read == ReadResult::kFailed) {
-    KivTrace("LoadFromFile 0 Error = %d\n", errno);
-    return 0;
-  }
   KLineCacheResult result = KLineCacheResult::kBadSize;
-  if (read == ReadResult::kTooLarge) {
+  try {
+    const ReadResult read = ReadCacheFile(native, limit, &bytes);
+    if (read == ReadResult::kMissing) return 0;
+    if (read == ReadResult::kFailed) {
+      KivTrace("LoadFromFile 0 Error = %d\n", errno);
+      return 0;
+    }
+    if (read == ReadResult::kTooLarge) {
+      Clear();
+    } else {
+      result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
+    }
+  } catch (const std::bad_alloc&) {
+    // No memory for a file within the limit says nothing about the file.
     Clear();
-  } else {
-    result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
+    KivTrace("LoadFromFile: out of memory\n");
+    return 0;
   }
   if (result == KLineCacheResult::kLoaded) return 1;
   // A damaged file would fail every later load too: it goes, and the bars
