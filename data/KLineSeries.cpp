@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -25,10 +26,17 @@ namespace {
 constexpr int64_t kLocalOffsetSeconds = 8 * 3600;
 constexpr int64_t kSecondsPerDay = 86400;
 
-int64_t LocalDay(int64_t time) { return (time + kLocalOffsetSeconds) / kSecondsPerDay; }
+// Seconds since 1970 in the exchange's local time. A bar time so late that
+// the offset would overflow (only a damaged file holds one) stays at the
+// last representable second.
+int64_t LocalSeconds(int64_t time) {
+  return time > INT64_MAX - kLocalOffsetSeconds ? INT64_MAX : time + kLocalOffsetSeconds;
+}
+
+int64_t LocalDay(int64_t time) { return LocalSeconds(time) / kSecondsPerDay; }
 
 int MinuteOfDay(int64_t time) {
-  const int64_t local = time + kLocalOffsetSeconds;
+  const int64_t local = LocalSeconds(time);
   return static_cast<int>((local - LocalDay(time) * kSecondsPerDay) / 60);
 }
 
