@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -80,7 +81,16 @@ class HostileServer {
       return;
     }
     port_ = ntohs(address.sin_port);
-    acceptor_ = std::thread([this] { Accept(); });
+    // The constructor returns once the acceptor runs: a test may fork right
+    // after it, and a thread still starting up may hold runtime locks that
+    // the child would then wait on for ever.
+    std::promise<void> running;
+    std::future<void> started = running.get_future();
+    acceptor_ = std::thread([this, &running] {
+      running.set_value();
+      Accept();
+    });
+    started.wait();
   }
 
   ~HostileServer() {
