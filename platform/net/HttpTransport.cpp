@@ -136,6 +136,13 @@ uint32_t MapError(CURLcode code, const Exchange& ex, bool httpScheme) {
   if (ex.timedOut) return kHttpErrorTimeout;
   if (ex.fileFailed) return kHttpErrorFile;
   if (ex.tooLarge) return kHttpErrorReplyTooLarge;
+  // A single header line beyond libcurl's own limit ends the transfer
+  // before our header callback sees it; libcurl reports that as running out
+  // of memory (or, from 8.6 on, as too large).
+  if (code == CURLE_OUT_OF_MEMORY) return kHttpErrorReplyTooLarge;
+#if LIBCURL_VERSION_NUM >= 0x080600
+  if (code == CURLE_TOO_LARGE) return kHttpErrorReplyTooLarge;
+#endif
   switch (code) {
     case CURLE_OK: return kHttpErrorNone;
     case CURLE_OPERATION_TIMEDOUT: return kHttpErrorTimeout;

@@ -99,6 +99,7 @@ TEST(HostileHttpTest, TheAsioClientBoundsHeadBodyAndTheWholeExchange) {
   };
   const Case cases[] = {
       {"endless header", HostileServer::EndlessHeader(), 0, 60000, 16 * kMiB},
+      {"endless header line", HostileServer::EndlessHeaderLine(), 0, 60000, 16 * kMiB},
       {"2 GB Content-Length", HostileServer::HugeContentLength(), 0, 60000, 16 * kMiB},
       {"endless body", HostileServer::EndlessBody(), 16 * kMiB, 60000, 48 * kMiB},
       {"trickled body", HostileServer::TrickledBody(std::chrono::milliseconds(50)), 0, 400, 16 * kMiB},

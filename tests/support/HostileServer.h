@@ -52,6 +52,13 @@ class HostileServer {
     s.piece = "X-Padding: " + std::string(1000, 'p') + "\r\n";
     return s;
   }
+  // A status line, then one header line without end.
+  static Script EndlessHeaderLine() {
+    Script s;
+    s.opening = "HTTP/1.0 200 OK\r\nX-Padding: ";
+    s.piece = std::string(64 * 1024, 'p');
+    return s;
+  }
   // A length of 2 GB announced, then body bytes without end.
   static Script HugeContentLength() {
     Script s = EndlessBody();

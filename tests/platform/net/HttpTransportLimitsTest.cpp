@@ -65,6 +65,7 @@ TEST(HttpTransportLimitsTest, RepliesBeyondALimitFailAsTooLargeAtABoundedCost) {
   const Case cases[] = {
       {"endless body", HostileServer::EndlessBody(), 16 * kMiB, 16 * kMiB, 48 * kMiB},
       {"endless header", HostileServer::EndlessHeader(), 0, 0, 16 * kMiB},
+      {"endless header line", HostileServer::EndlessHeaderLine(), 0, 0, 16 * kMiB},
       // The announced length alone is refused: nothing is set aside for it.
       {"2 GB Content-Length", HostileServer::HugeContentLength(), 0, 0, 16 * kMiB},
   };
