@@ -309,25 +309,28 @@ int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFie
   // Every wait is cut to what is left of the request's deadline; once none
   // is left the request fails as a read that timed out.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(context.timings.requestMs);
-  auto within = [&](int waitMs, const char* step) {
+  auto within = [&](int waitMs, const char* step, int waits = 1) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) throw CKivBlockingSocketException(step, kWsaTimedOut);
-    return left < waitMs ? static_cast<int>(left) : waitMs;
+    const auto share = left / waits > 0 ? left / waits : 1;
+    return share < waitMs ? static_cast<int>(share) : waitMs;
   };
+  // A send waits for writability up to ten times.
+  const auto sendWait = [&] { return within(context.timings.sendMs, "Send timeout", 10); };
 
   if (!socket.IsOpen()) {
     if (ConnectDataServer(socket, hwnd, context) != 0 && ConnectNextDataServer(socket, hwnd, context) != 0)
       return fail(WM_KIV_REQUEST_FAILED, -1);
   }
   try {
-    socket.SendAll(request.data(), int(request.size()), within(context.timings.sendMs, "Send timeout"));
+    socket.SendAll(request.data(), int(request.size()), sendWait());
   } catch (const CKivBlockingSocketException&) {
     // The held link went stale: try the next server once.
     socket.Close();
     if (ConnectNextDataServer(socket, hwnd, context) != 0) return fail(WM_KIV_REQUEST_FAILED, -1);
     try {
-      socket.SendAll(request.data(), int(request.size()), within(context.timings.sendMs, "Send timeout"));
+      socket.SendAll(request.data(), int(request.size()), sendWait());
     } catch (const CKivBlockingSocketException&) {
       return fail(WM_KIV_REQUEST_FAILED, -1);
     }
