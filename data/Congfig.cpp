@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -39,7 +40,7 @@ constexpr size_t kOffLogin = 2348;
 constexpr size_t kUsedEnd = 2428;
 // What Load reads before it maps: header, server table, count, current and
 // the further record.
-constexpr size_t kCheckedBytes = kHeaderSize + 1688;
+constexpr size_t kCheckedBytes = CCongfig::kCheckedBytes;
 static_assert(kOffAux + 80 == kCheckedBytes, "the checked part ends with the further record");
 
 constexpr size_t ServerOffset(int index) { return kOffServers + 80 * static_cast<size_t>(index - 1); }
@@ -146,41 +147,57 @@ std::string CCongfig::IpConfigPath() const {
 
 CIpConfigTable& CCongfig::Table() const { return m_options.table ? *m_options.table : GetIpConfigTable(); }
 
-int CCongfig::CheckFile(const std::string& nativePath, size_t* mappedSize) {
-  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  unsigned char bytes[kCheckedBytes];
-  struct stat info;
-  const bool read = ::fstat(fd, &info) == 0 && ::pread(fd, bytes, sizeof(bytes), 0) == static_cast<ssize_t>(sizeof(bytes));
-  ::close(fd);
-  if (!read) return 0;
+CongfigFileState CCongfig::CheckHead(const unsigned char* bytes, size_t size, uint64_t fileSize,
+                                     const CIpConfigTable& table, size_t* mappedSize) {
   // The header first: nothing after it is read unless it holds.
+  if (size < kCheckedBytes) return CongfigFileState::kDamaged;
   const uint32_t body = Read32(bytes + kOffBody);
-  if (Read16(bytes + kOffVersion) != 1) return 0;
-  if (body < kUsedEnd - kHeaderSize || body > kBodyLength) return 0;
-  if (static_cast<unsigned long long>(info.st_size) != body + kHeaderSize) return 0;
+  if (Read16(bytes + kOffVersion) != 1) return CongfigFileState::kDamaged;
+  if (body < kUsedEnd - kHeaderSize || body > kBodyLength) return CongfigFileState::kDamaged;
+  if (fileSize != uint64_t(body) + kHeaderSize) return CongfigFileState::kDamaged;
   const int32_t count = static_cast<int32_t>(Read32(bytes + kOffCount));
   const int32_t current = static_cast<int32_t>(Read32(bytes + kOffCurrent));
-  if (count < 0 || count > kMaxServers) return 0;
-  if (count > 0 ? (current < 1 || current > count) : (current < 0 || current > 1)) return 0;
+  if (count < 0 || count > kMaxServers) return CongfigFileState::kDamaged;
+  if (count > 0 ? (current < 1 || current > count) : (current < 0 || current > 1)) {
+    return CongfigFileState::kDamaged;
+  }
   *mappedSize = body + kHeaderSize;
 
   ServerAddressList data, djg;
-  Table().GetDataServerList(data);
-  Table().GetDJGList(djg);
+  table.GetDataServerList(data);
+  table.GetDJGList(djg);
   for (int i = 1; i <= count; ++i) {
     ServerRecord stored;
     std::memcpy(&stored, bytes + ServerOffset(i), sizeof(stored));
     bool offered = false;
     for (const auto& entry : data) offered = offered || SameRecord(stored, entry);
-    if (!offered) return 2;
+    if (!offered) return CongfigFileState::kNoLongerOffered;
   }
   ServerRecord aux;
   std::memcpy(&aux, bytes + kOffAux, sizeof(aux));
   for (const auto& entry : djg) {
-    if (!SameRecord(aux, entry)) return 2;
+    if (!SameRecord(aux, entry)) return CongfigFileState::kNoLongerOffered;
   }
-  return 1;
+  return CongfigFileState::kMatches;
+}
+
+CongfigFileState CCongfig::CheckFile(const std::string& nativePath, size_t* mappedSize) {
+  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return CongfigFileState::kUnreadable;
+  unsigned char bytes[kCheckedBytes];
+  size_t have = 0;
+  struct stat info;
+  bool readable = ::fstat(fd, &info) == 0;
+  while (readable && have < sizeof(bytes)) {
+    const ssize_t got = ::pread(fd, bytes + have, sizeof(bytes) - have, static_cast<off_t>(have));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readable = false;
+    if (got <= 0) break;  // the end of a short file: its bytes are judged
+    have += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  if (!readable) return CongfigFileState::kUnreadable;
+  return CheckHead(bytes, have, static_cast<uint64_t>(info.st_size), Table(), mappedSize);
 }
 
 int CCongfig::Load(const std::string& path, const std::string& mappingName) {
@@ -195,21 +212,32 @@ int CCongfig::Load(const std::string& path, const std::string& mappingName) {
   }
   Table().Load(IpConfigPath());
   const std::string native = kiv::NativePath(path);
-  if (::access(native.c_str(), F_OK) == 0) {
+  struct stat info;
+  if (::stat(native.c_str(), &info) == 0) {
     size_t mappedSize = 0;
-    const int check = CheckFile(native, &mappedSize);
-    if (check == 1) {
-      {
-        std::lock_guard<std::mutex> hold(m_mutex);
-        m_mappedSize = mappedSize;
+    switch (CheckFile(native, &mappedSize)) {
+      case CongfigFileState::kMatches: {
+        {
+          std::lock_guard<std::mutex> hold(m_mutex);
+          m_mappedSize = mappedSize;
+        }
+        return Open(false, CongfigHeader());
       }
-      return Open(false, CongfigHeader());
+      case CongfigFileState::kUnreadable:
+        KivTrace("configuration file %s cannot be read; it is kept\n", path.c_str());
+        return 0;
+      case CongfigFileState::kDamaged:
+        ::unlink(native.c_str());
+        KivTrace("configuration file %s is damaged and was removed\n", path.c_str());
+        return 0;
+      case CongfigFileState::kNoLongerOffered:
+        ::unlink(native.c_str());
+        break;
     }
-    ::unlink(native.c_str());
-    if (check == 0) {
-      KivTrace("configuration file %s is damaged and was removed\n", path.c_str());
-      return 0;
-    }
+  } else if (errno != ENOENT) {
+    // Whether a file is there cannot even be told: nothing is made or lost.
+    KivTrace("configuration file %s cannot be reached (%d)\n", path.c_str(), errno);
+    return 0;
   }
   CongfigHeader header;
   header.version = 1;

@@ -26,8 +26,10 @@
 // The store's server records must stay among the servers that the server
 // list offers (IPConfig.CSV): a file whose records no longer match is
 // rebuilt with the defaults. A file whose header is damaged (version, size,
-// count or current out of range) is deleted and Load fails; the next Load
-// creates it anew.
+// count or current out of range, or fewer bytes than the header needs) is
+// deleted and Load fails; the next Load creates it anew. Only bytes that
+// were read and found bad make a file damaged: a file that cannot be opened
+// or read (no permission, no descriptor left) fails the Load and is kept.
 //
 // The constructor starts the one-shot server-list thread, which fetches the
 // server list and replaces <program folder>/IPConfig.CSV (temporary file and
@@ -48,6 +50,14 @@
 #include "platform/sys/WinTypes.h"
 
 class CIpConfigTable;
+
+// What Load learns from the first bytes of an existing file.
+enum class CongfigFileState {
+  kUnreadable,       // it could not be opened or read: keep it, fail
+  kDamaged,          // its bytes are bad: delete it, fail
+  kMatches,          // sound, and its servers are offered: open it
+  kNoLongerOffered,  // sound, but its servers are not offered: rebuild it
+};
 
 // 80 bytes: NUL-terminated texts (GBK). A text of 40 bytes is cut to 39.
 struct ServerRecord {
@@ -168,14 +178,20 @@ class CCongfig {
   // lines in GBK. False, the old file untouched, otherwise.
   static bool FetchServerList(const std::string& url, const std::string& csvPath);
 
+  // How many bytes from the start of the file Load checks.
+  static constexpr size_t kCheckedBytes = 1700;
+  // Judges the first `size` bytes read from a file of fileSize bytes (the
+  // whole file when shorter than kCheckedBytes) against the servers `table`
+  // offers: never kUnreadable. On kMatches, *mappedSize is the size to map.
+  static CongfigFileState CheckHead(const unsigned char* bytes, size_t size, uint64_t fileSize,
+                                    const CIpConfigTable& table, size_t* mappedSize);
+
  private:
   static UINT ServerListThread(void* param);
   std::string IpConfigPath() const;
   CIpConfigTable& Table() const;
-  // Validates the header and the first records read from the file; 0 bad
-  // header, 1 matches the offered servers (*mappedSize set), 2 no longer
-  // matches.
-  int CheckFile(const std::string& nativePath, size_t* mappedSize);
+  // Reads the first bytes of the file and judges them (CheckHead).
+  CongfigFileState CheckFile(const std::string& nativePath, size_t* mappedSize);
   void WriteRecord(size_t offset, const ServerRecord& record, bool flush);
   ServerRecord ReadRecord(size_t offset) const;
   uint32_t Get32(size_t offset) const;

@@ -18,9 +18,6 @@
 namespace {
 
 constexpr size_t kMaxHostLength = 127;
-// Bodies kept in memory are bounded so that a server cannot exhaust it.
-constexpr size_t kMaxAsioBodyBytes = size_t(256) << 20;
-constexpr size_t kMaxAsioHeadBytes = size_t(64) << 10;
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   const size_t n = std::strlen(prefix);
@@ -193,6 +190,34 @@ int ParseHttpReply(std::string_view reply, int* statusCode, std::string* body) {
   return kAsioHttpDone;
 }
 
+bool AnnouncedContentLength(std::string_view head, uint64_t* length) {
+  static const char kName[] = "content-length:";
+  constexpr size_t kNameLength = sizeof kName - 1;
+  size_t start = head.find("\r\n");
+  while (start != std::string_view::npos && start + 2 < head.size()) {
+    start += 2;
+    const size_t end = head.find("\r\n", start);
+    const std::string_view line = head.substr(start, end == std::string_view::npos ? end : end - start);
+    if (line.size() > kNameLength && strncasecmp(line.data(), kName, kNameLength) == 0) {
+      size_t i = kNameLength;
+      while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+      uint64_t value = 0;
+      bool digits = false;
+      for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+        digits = true;
+        // Far beyond any limit, a length stops growing rather than wrap.
+        if (value < (uint64_t(1) << 60)) value = value * 10 + uint64_t(line[i] - '0');
+      }
+      if (digits) {
+        *length = value;
+        return true;
+      }
+    }
+    start = end;
+  }
+  return false;
+}
+
 namespace {
 
 namespace asio = boost::asio;
@@ -200,9 +225,10 @@ using boost::system::error_code;
 using asio::ip::tcp;
 
 // One exchange of AsioHttpGet, step by step on its own io_context; each
-// completion handler does one step and starts the next. A deadline timer
-// bounds every wait: the connect time-out for resolving and connecting, the
-// receive time-out for each read.
+// completion handler does one step and starts the next. Two timers bound it:
+// one every wait (the connect time-out for resolving and connecting, the
+// receive time-out for each read), one the whole exchange. The head is read
+// into a buffer of kHttpMaxHeadBytes, the body kept up to the body limit.
 class AsioExchange {
  public:
   AsioExchange(std::string host, std::string port, std::string path, std::string& body,
@@ -210,6 +236,7 @@ class AsioExchange {
       : m_resolver(m_io),
         m_socket(m_io),
         m_timer(m_io),
+        m_deadline(m_io),
         m_host(std::move(host)),
         m_port(std::move(port)),
         m_request(BuildAsioHttpRequest(m_host, path)),
@@ -220,6 +247,11 @@ class AsioExchange {
     const kiv::HttpTimeouts t = kiv::GetHttpTimeouts();
     m_connectMs = t.connectMs;
     m_receiveMs = t.receiveMs;
+    m_maxBodyBytes = kiv::GetHttpLimits().maxBodyBytes;
+    m_deadline.expires_after(std::chrono::milliseconds(t.totalMs));
+    m_deadline.async_wait([this](const error_code& ec) {
+      if (!ec) Abandon();
+    });
     Arm(m_connectMs);
     m_resolver.async_resolve(m_host, m_port, tcp::resolver::address_configured,
                              [this](const error_code& ec, tcp::resolver::results_type results) {
@@ -232,19 +264,29 @@ class AsioExchange {
   void Arm(long ms) {
     m_timer.expires_after(std::chrono::milliseconds(ms));
     m_timer.async_wait([this](const error_code& ec) {
-      if (ec) return;  // cancelled: the step finished in time
-      m_timedOut = true;
-      m_resolver.cancel();
-      error_code ignored;
-      m_socket.close(ignored);
+      if (!ec) Abandon();  // not cancelled: the step took too long
     });
   }
 
-  void Fail(const error_code& ec) {
+  // A time-out: whatever step is waiting ends with an error.
+  void Abandon() {
+    m_timedOut = true;
+    m_resolver.cancel();
+    error_code ignored;
+    m_socket.close(ignored);
+  }
+
+  // The exchange is over: no timer may keep the io_context running.
+  void Finish(int status) {
     m_timer.cancel();
+    m_deadline.cancel();
+    m_status = status;
+  }
+
+  void Fail(const error_code& ec) {
     const error_code shown = m_timedOut ? error_code(asio::error::timed_out) : ec;
     std::cout << "Error: " << shown.category().name() << ":" << shown.value() << "\n";
-    m_status = kAsioHttpFailed;
+    Finish(kAsioHttpFailed);
   }
 
   void OnResolved(const error_code& ec, const tcp::resolver::results_type& results) {
@@ -283,22 +325,28 @@ class AsioExchange {
       if (ec && !m_timedOut && ec != asio::error::eof) return Fail(ec);
       if (m_timedOut) return Fail(ec);
       std::cout << "错误的响应数据\n";
-      m_status = kAsioHttpFailed;
-      return;
+      return Finish(kAsioHttpFailed);
     }
     if (!ParseHttpStatusLine(received.substr(0, lineEnd), status)) {
       std::cout << "错误的响应数据\n";
-      m_status = kAsioHttpFailed;
-      return;
+      return Finish(kAsioHttpFailed);
     }
     if (status.code != 200) {
       std::cout << "服务器响应的状态码: " << status.code << "\n";
-      m_status = kAsioHttpBadStatus;
-      return;
+      return Finish(kAsioHttpBadStatus);
     }
-    if (ec) return Fail(ec);  // the head never ended
+    // The head never ended: cut, timed out, or beyond kHttpMaxHeadBytes.
+    if (ec) return Fail(ec);
     const size_t headEnd = received.find("\r\n\r\n");
-    m_body.append(received.substr(headEnd + 4));
+    // A length beyond the limit is refused before the body is read.
+    uint64_t announced = 0;
+    if (AnnouncedContentLength(received.substr(0, headEnd + 2), &announced) && announced > m_maxBodyBytes) {
+      return Fail(asio::error::message_size);
+    }
+    const std::string_view rest = received.substr(headEnd + 4);
+    if (!kiv::AppendWithinLimit(m_body, rest.data(), rest.size(), m_maxBodyBytes)) {
+      return Fail(asio::error::message_size);
+    }
     m_buffer.consume(m_buffer.size());
     ReadBody();
   }
@@ -312,16 +360,16 @@ class AsioExchange {
   void OnBody(const error_code& ec) {
     m_timer.cancel();
     const size_t n = m_buffer.size();
-    if (m_body.size() + n > kMaxAsioBodyBytes) {
+    if (!kiv::AppendWithinLimit(m_body, static_cast<const char*>(m_buffer.data().data()), n,
+                                m_maxBodyBytes)) {
       return Fail(asio::error::message_size);
     }
-    m_body.append(static_cast<const char*>(m_buffer.data().data()), n);
     m_buffer.consume(n);
     if (ec == asio::error::eof && !m_timedOut) {
       error_code ignored;
       m_socket.shutdown(tcp::socket::shutdown_both, ignored);
       m_socket.close(ignored);
-      m_status = kAsioHttpDone;
+      Finish(kAsioHttpDone);
       std::cout << "读取响应数据完毕." << "\n";
       return;
     }
@@ -333,7 +381,9 @@ class AsioExchange {
   tcp::resolver m_resolver;
   tcp::socket m_socket;
   asio::steady_timer m_timer;
-  asio::streambuf m_buffer{kMaxAsioHeadBytes + kMaxAsioBodyBytes};
+  asio::steady_timer m_deadline;
+  // The head must fit whole; body bytes pass through it in pieces.
+  asio::streambuf m_buffer{kiv::kHttpMaxHeadBytes};
   std::string m_host;
   std::string m_port;
   std::string m_request;
@@ -341,6 +391,7 @@ class AsioExchange {
   int& m_status;
   long m_connectMs = 60000;
   long m_receiveMs = 30000;
+  size_t m_maxBodyBytes = 0;
   bool m_timedOut = false;
 };
 
@@ -371,25 +422,29 @@ int HttpGetText(const std::string& url, const char* required, std::string& out, 
   const auto holds = [required](const std::string& text) {
     return required == nullptr || text.find(required) != std::string::npos;
   };
-  std::string body;
-  if (HttpGet(url, body, error)) {
-    if (!holds(body)) {
-      error = kHttpTextMissingSubstring;
-      return 0;
+  {
+    std::string body;
+    if (HttpGet(url, body, error)) {
+      if (!holds(body)) {
+        error = kHttpTextMissingSubstring;
+        return 0;
+      }
+      out = std::move(body);
+      return 1;
     }
-    out = body;
-    return 1;
-  }
-  std::string asio = url;
-  int status = kAsioHttpFailed;
-  AsioHttpGet(asio, status);
-  if (status == kAsioHttpDone) {
-    if (!holds(asio)) {
-      error = kHttpTextMissingSubstring;
-      return 0;
+  }  // a failed body (up to the body limit) is gone before the next try
+  {
+    std::string asio = url;
+    int status = kAsioHttpFailed;
+    AsioHttpGet(asio, status);
+    if (status == kAsioHttpDone) {
+      if (!holds(asio)) {
+        error = kHttpTextMissingSubstring;
+        return 0;
+      }
+      out = std::move(asio);
+      return 1;
     }
-    out = asio;
-    return 1;
   }
   std::string line;
   const kiv::HttpTransportResult r = kiv::HttpTransportGetFirstLine(url, &line);

@@ -14,9 +14,12 @@
 //
 // What counts as success is the same everywhere: a reply with a status of
 // 400 or above is a failure, and so is a body cut short by a broken
-// connection or by the receive time-out. The time-outs are the layer's
-// process-wide ones (kiv::SetHttpTimeouts: 60 s to connect, 30 s of silence
-// by default), for the Asio client too.
+// connection or by a time-out. The time-outs and size limits are the
+// layer's process-wide ones, for the Asio client too: kiv::SetHttpTimeouts
+// (60 s to connect, 30 s of silence, 120 s for the whole call by default)
+// and kiv::SetHttpLimits (a head of 64 KiB, a body of 256 MiB in memory, a
+// file of 512 MiB). A reply beyond a limit fails at the limit, or at once
+// when its head announces a length beyond it.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +50,8 @@ bool HttpGet(const std::string& url, std::string& body, DWORD& error);
 
 // GET url into the file at the GBK path `gbkPath`. The reply goes to a
 // temporary file beside it, which replaces the file only when the whole
-// body of a status-200 reply arrived; otherwise the old file stays as it was
+// body of a status-200 reply arrived within the file limit; otherwise the
+// old file stays as it was
 // and the temporary file is removed.
 bool HttpGetToFile(const std::string& url, const std::string& gbkPath);
 
@@ -83,6 +87,13 @@ bool ParseHttpStatusLine(std::string_view line, HttpStatusLine& out);
 // kAsioHttpBadStatus (with *statusCode set) for a status other than 200.
 int ParseHttpReply(std::string_view reply, int* statusCode, std::string* body);
 
+// The length a reply head (status line, then header lines ending in
+// "\r\n") announces in its first Content-Length header that holds digits
+// (name without regard to case, blanks before the digits). False when it
+// announces none. A length far beyond any limit stops growing once past
+// 2^60 instead of wrapping.
+bool AnnouncedContentLength(std::string_view head, uint64_t* length);
+
 // One HTTP/1.0 exchange with "Connection: close", reading until the server
 // closes. `urlInBodyOut` holds the URL on entry and the body read so far on
 // return; `status` receives one of the statuses above. Progress and errors
@@ -96,7 +107,8 @@ constexpr DWORD kHttpTextOpenFailed = 1520;      // the fallback got no reply
 constexpr DWORD kHttpTextException = 1521;       // the fallback failed while reading
 
 // GET url as text through the three transports in turn; each next one is
-// tried only when the one before failed. 1 with the text in `out`, or 0 with
+// tried only when the one before failed, and only after what the failed
+// one read has been let go. 1 with the text in `out`, or 0 with
 // `error` set: by HttpGet (its error), or by the fallback (an HTTP status of
 // 400 or more, or one of the codes above). The fallback yields the first
 // line of the body only. With `required` given, a text that does not hold it

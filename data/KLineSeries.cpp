@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -24,10 +26,17 @@ namespace {
 constexpr int64_t kLocalOffsetSeconds = 8 * 3600;
 constexpr int64_t kSecondsPerDay = 86400;
 
-int64_t LocalDay(int64_t time) { return (time + kLocalOffsetSeconds) / kSecondsPerDay; }
+// Seconds since 1970 in the exchange's local time. A bar time so late that
+// the offset would overflow (only a damaged file holds one) stays at the
+// last representable second.
+int64_t LocalSeconds(int64_t time) {
+  return time > INT64_MAX - kLocalOffsetSeconds ? INT64_MAX : time + kLocalOffsetSeconds;
+}
+
+int64_t LocalDay(int64_t time) { return LocalSeconds(time) / kSecondsPerDay; }
 
 int MinuteOfDay(int64_t time) {
-  const int64_t local = time + kLocalOffsetSeconds;
+  const int64_t local = LocalSeconds(time);
   return static_cast<int>((local - LocalDay(time) * kSecondsPerDay) / 60);
 }
 
@@ -264,17 +273,24 @@ int CKLineSeries::LoadFromFile() {
   std::string bytes;
   const size_t limit =
       kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(kKLineCacheMaxBars);
-  const ReadResult read = ReadCacheFile(native, limit, &bytes);
-  if (read == ReadResult::kMissing) return 0;
-  if (read == ReadResult::kFailed) {
-    KivTrace("LoadFromFile 0 Error = %d\n", errno);
-    return 0;
-  }
   KLineCacheResult result = KLineCacheResult::kBadSize;
-  if (read == ReadResult::kTooLarge) {
+  try {
+    const ReadResult read = ReadCacheFile(native, limit, &bytes);
+    if (read == ReadResult::kMissing) return 0;
+    if (read == ReadResult::kFailed) {
+      KivTrace("LoadFromFile 0 Error = %d\n", errno);
+      return 0;
+    }
+    if (read == ReadResult::kTooLarge) {
+      Clear();
+    } else {
+      result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
+    }
+  } catch (const std::bad_alloc&) {
+    // No memory for a file within the limit says nothing about the file.
     Clear();
-  } else {
-    result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
+    KivTrace("LoadFromFile: out of memory\n");
+    return 0;
   }
   if (result == KLineCacheResult::kLoaded) return 1;
   // A damaged file would fail every later load too: it goes, and the bars

@@ -62,9 +62,16 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
   unsigned char bytes[sizeof(MapFileHeader)];
   struct stat info;
   const bool statOk = ::fstat(fd, &info) == 0;
-  const ssize_t got = ::pread(fd, bytes, sizeof bytes, 0);
+  ssize_t got;
+  do {
+    got = ::pread(fd, bytes, sizeof bytes, 0);
+  } while (got < 0 && errno == EINTR);
   ::close(fd);
-  if (!statOk) return 0;
+  // Only bytes that were read can show damage; a failed read keeps the file.
+  if (!statOk || got < 0) {
+    KivTrace("Can't read file %s (%d)\n", gbkPath.c_str(), errno);
+    return 0;
+  }
   if (got != static_cast<ssize_t>(sizeof bytes)) {
     DeleteDamaged(gbkPath, "short header");
     return 0;
@@ -76,8 +83,15 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
     DeleteDamaged(gbkPath, "version");
     return 0;
   }
+  // Every table has the one fixed capacity: a header that claims another
+  // (35 million records would map and walk gigabytes) is damage, refused
+  // before anything is mapped.
+  if (capacity != kMapFileCapacity) {
+    DeleteDamaged(gbkPath, "capacity");
+    return 0;
+  }
   const uint64_t expected = static_cast<uint64_t>(capacity) * m_nRecordSize + sizeof bytes;
-  if (capacity == 0 || static_cast<uint64_t>(info.st_size) != expected) {
+  if (static_cast<uint64_t>(info.st_size) != expected) {
     DeleteDamaged(gbkPath, "size");
     return 0;
   }
@@ -87,8 +101,8 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
     DeleteDamaged(gbkPath, "count");
     return 0;
   }
-  Open(false, capacity);
-  return 1;
+  // A sound file that cannot be mapped (no address space left) is kept.
+  return Open(false, capacity);
 }
 
 int MapTable::LoadFresh(const std::string& gbkPath, const std::string& mappingName) {

@@ -13,8 +13,10 @@
 //                 records start at the record size instead, and one record
 //                 fewer fits
 //
-// The file is exactly capacity x record size + 12 bytes long. A new file is
-// sized with ftruncate, so its untouched records cost no disk space.
+// The capacity is the same fixed 10000 for every table; a file that claims
+// another is damaged. The file is exactly capacity x record size + 12 bytes
+// long. A new file is sized with ftruncate, so its untouched records cost no
+// disk space.
 //
 // The index maps each key (a whole StockId word, compared as signed) to its
 // record number. Index, header count and records are guarded by the table's
@@ -54,9 +56,10 @@ class MapTable {
   MapTable& operator=(const MapTable&) = delete;
 
   // Opens the table file, creating it when missing. 1 when the table is
-  // usable or the file was valid; 0 when the file was damaged (wrong version,
-  // count beyond capacity, size not matching the header: it is deleted, and
-  // the next Load creates it empty) or could not be made.
+  // open; 0 when the file was damaged (wrong version, a capacity other than
+  // kMapFileCapacity, count beyond capacity, size not matching the header:
+  // it is deleted, and the next Load creates it empty), or when it could not
+  // be opened, made or mapped (it is kept).
   virtual int Load(const std::string& gbkPath, const std::string& mappingName);
   // Flushes the whole view, unmaps and closes; empties the index.
   void Close();

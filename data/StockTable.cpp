@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "data/CachePath.h"
 #include "net/FieldIds.h"
@@ -113,14 +114,20 @@ bool CKivStockTable::FillFromPack(KivNetPack& group) {
 }
 
 bool CKivStockTable::LoadFromFile(const std::string& gbkPath) {
-  std::string bytes;
-  bool cut = false;
-  if (!kiv::ReadWholeFile(kiv::NativePath(gbkPath), &bytes, kMaxStoredBytes, &cut) || cut) {
+  // Nothing the file holds may end the program: without the memory to read
+  // it the table stays as it is.
+  try {
+    std::string bytes;
+    bool cut = false;
+    if (!kiv::ReadWholeFile(kiv::NativePath(gbkPath), &bytes, kMaxStoredBytes, &cut) || cut) {
+      return false;
+    }
+    KivNetPack group;
+    if (!group.LoadFromString(bytes)) return false;
+    return FillFromPack(group);
+  } catch (const std::bad_alloc&) {
     return false;
   }
-  KivNetPack group;
-  if (!group.LoadFromString(bytes)) return false;
-  return FillFromPack(group);
 }
 
 bool CKivStockTable::SaveToFile(const std::string& gbkPath, const KivNetPack& group) {

@@ -7,6 +7,10 @@
 
 namespace {
 
+// The lists read this way are a few lines; a larger file is none of them (a
+// damaged one) and is not read into memory.
+constexpr size_t kMaxFileBytes = size_t(1) << 20;
+
 // Splits `text` at every occurrence of `separator`; the rest after the last
 // one is the last field, so n separators always give n + 1 fields.
 void SplitAll(const std::string& text, const std::string& separator,
@@ -49,8 +53,17 @@ bool CTextTable::Load() {
   std::string content;
   char chunk[4096];
   size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, got);
+  bool tooLarge = false;
+  while (!tooLarge && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    tooLarge = got > kMaxFileBytes - content.size();
+    if (!tooLarge) content.append(chunk, got);
+  }
   std::fclose(file);
+  if (tooLarge) {
+    std::printf("open file error %s\n", m_fileName.c_str());
+    std::fflush(stdout);
+    return false;
+  }
   LoadText(content);
   return true;
 }

@@ -17,8 +17,9 @@ class CTextTable {
   static CTextTable FromText(std::string_view text, const std::string& delimiter);
 
   // Reads the file given at construction (a GBK path). A file that cannot be
-  // opened writes "open file error <name>" to standard output and leaves the
-  // table empty. Returns whether the file was read.
+  // opened, or is larger than 1 MiB, writes "open file error <name>" to
+  // standard output and leaves the table empty. Returns whether the file was
+  // read.
   bool Load();
 
   // Replaces the lines by those of `text`. A line ends at each "\n"; each

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -255,9 +256,19 @@ BlockReplyStatus DecodeBlockReplyBody(const uint8_t* body, size_t size, const Bl
   uLongf produced = static_cast<uLongf>(capacity);
   if (::uncompress(reinterpret_cast<Bytef*>(buffer.get()), &produced, body, static_cast<uLong>(size)) != Z_OK)
     return BlockReplyStatus::kFailed;
+  uint32_t count = 0;
+  const BlockReplyStatus status =
+      DecodeInflatedBlockBody(reinterpret_cast<uint8_t*>(buffer.get()), produced, convertName, count);
+  if (status != BlockReplyStatus::kOk) return status;
+  out = std::move(buffer);
+  outCount = count;
+  return BlockReplyStatus::kOk;
+}
+
+BlockReplyStatus DecodeInflatedBlockBody(uint8_t* bytes, size_t produced, NameConverter convertName,
+                                         uint32_t& outCount) {
   // The count and every record must lie inside what was actually inflated.
-  if (produced < kBlockLeadingBytes + 4) return BlockReplyStatus::kFailed;
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(buffer.get());
+  if (bytes == nullptr || produced < kBlockLeadingBytes + 4) return BlockReplyStatus::kFailed;
   const uint32_t count = BigEndian32(bytes + kBlockLeadingBytes);
   const size_t room = (produced - kBlockLeadingBytes - 4) / kBlockRecordSize;
   if (count > room) return BlockReplyStatus::kFailed;
@@ -274,7 +285,6 @@ BlockReplyStatus DecodeBlockReplyBody(const uint8_t* body, size_t size, const Bl
       std::memcpy(record + 4, name, 16);
     }
   }
-  out = std::move(buffer);
   outCount = count;
   return BlockReplyStatus::kOk;
 }
@@ -296,19 +306,31 @@ int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFie
     PostPlain(hwnd, msg);
     return result;
   };
+  // Every wait is cut to what is left of the request's deadline; once none
+  // is left the request fails as a read that timed out.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(context.timings.requestMs);
+  auto within = [&](int waitMs, const char* step, int waits = 1) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) throw CKivBlockingSocketException(step, kWsaTimedOut);
+    const auto share = left / waits > 0 ? left / waits : 1;
+    return share < waitMs ? static_cast<int>(share) : waitMs;
+  };
+  // A send waits for writability up to ten times.
+  const auto sendWait = [&] { return within(context.timings.sendMs, "Send timeout", 10); };
 
   if (!socket.IsOpen()) {
     if (ConnectDataServer(socket, hwnd, context) != 0 && ConnectNextDataServer(socket, hwnd, context) != 0)
       return fail(WM_KIV_REQUEST_FAILED, -1);
   }
   try {
-    socket.SendAll(request.data(), int(request.size()), context.timings.sendMs);
+    socket.SendAll(request.data(), int(request.size()), sendWait());
   } catch (const CKivBlockingSocketException&) {
     // The held link went stale: try the next server once.
     socket.Close();
     if (ConnectNextDataServer(socket, hwnd, context) != 0) return fail(WM_KIV_REQUEST_FAILED, -1);
     try {
-      socket.SendAll(request.data(), int(request.size()), context.timings.sendMs);
+      socket.SendAll(request.data(), int(request.size()), sendWait());
     } catch (const CKivBlockingSocketException&) {
       return fail(WM_KIV_REQUEST_FAILED, -1);
     }
@@ -316,7 +338,7 @@ int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFie
 
   try {
     std::vector<uint8_t> chunk(8192, 0);
-    int got = socket.Receive(chunk.data(), int(chunk.size()), context.timings.firstReadMs);
+    int got = socket.Receive(chunk.data(), int(chunk.size()), within(context.timings.firstReadMs, "Receive timeout"));
     if (got == 0) return fail(WM_KIV_REQUEST_ENDED, 0);
     BlockReplyHeader header;
     const BlockReplyStatus status = ReadBlockReplyHeader(chunk.data(), size_t(got), header);
@@ -329,7 +351,7 @@ int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFie
     body.insert(body.end(), chunk.begin() + 8, chunk.begin() + got);
     size_t have = size_t(got);
     while (have < header.total) {
-      got = socket.Receive(chunk.data(), int(chunk.size()), context.timings.nextReadMs);
+      got = socket.Receive(chunk.data(), int(chunk.size()), within(context.timings.nextReadMs, "Receive timeout"));
       if (got == 0) return fail(WM_KIV_REQUEST_ENDED, 0);
       if (have + size_t(got) > header.total) return fail(WM_KIV_REQUEST_FAILED, -1);
       body.insert(body.end(), chunk.begin(), chunk.begin() + got);

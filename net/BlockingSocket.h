@@ -89,6 +89,10 @@ struct BlockTimings {
   int sendMs = 5000;
   int firstReadMs = 50000;
   int nextReadMs = 5000;
+  // The whole request, from sending it to the reply's last byte, whatever
+  // each read waits: a server that trickles its reply cannot hold the
+  // caller (the UI thread) for longer than this.
+  int requestMs = 100000;
 };
 
 // A data server to connect to: address text, label text, port.
@@ -146,7 +150,9 @@ struct BlockRequestFields {
 
 std::array<uint8_t, 12> EncodeBlockRequest(const BlockRequestFields& fields);
 
-// 0 when the result was posted or the link ended, -1 on failure.
+// 0 when the result was posted or the link ended, -1 on failure. Each wait
+// has its own bound and the whole request context.timings.requestMs: a
+// reply still coming then fails the request as a read that timed out.
 int BlockingRequest(HWND hwnd, CKivBlockingSocket& socket, const BlockRequestFields& fields,
                     const BlockContext& context);
 
@@ -173,6 +179,13 @@ BlockReplyStatus ReadBlockReplyHeader(const uint8_t* data, size_t size, BlockRep
 BlockReplyStatus DecodeBlockReplyBody(const uint8_t* body, size_t size, const BlockReplyHeader& header,
                                       NameConverter convertName, std::unique_ptr<char[]>& out,
                                       uint32_t& outCount);
+
+// The second half of DecodeBlockReplyBody, on bytes already inflated: the
+// first `produced` bytes of `bytes` are what zlib gave. The count and every
+// record must lie inside them; count and keys are rewritten to host order
+// and the names through convertName, in place. kOk with outCount.
+BlockReplyStatus DecodeInflatedBlockBody(uint8_t* bytes, size_t produced, NameConverter convertName,
+                                         uint32_t& outCount);
 
 // A whole reply held in memory: header then exactly total - 8 body bytes.
 BlockReplyStatus DecodeBlockReply(const uint8_t* data, size_t size, NameConverter convertName,

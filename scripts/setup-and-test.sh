@@ -97,8 +97,11 @@ while read -r fuzzer; do
   seeds="tests/fuzz/seeds/${fuzzer#fuzz_}"
   [ -d "$seeds" ] || seeds=""
   log="build/fuzz/$fuzzer.log"
-  if (cd build/fuzz && "tests/fuzz/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
-        -artifact_prefix="$fuzzer-" "corpus/$fuzzer" ${seeds:+"$root/$seeds"}) >"$log" 2>&1; then
+  # Any sanitizer report fails the target, even one that let the run go on.
+  if (cd build/fuzz && ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "tests/fuzz/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
+        -artifact_prefix="$fuzzer-" "corpus/$fuzzer" ${seeds:+"$root/$seeds"}) >"$log" 2>&1 &&
+     ! grep -qE 'runtime error:|ERROR: [A-Za-z]+Sanitizer|SUMMARY: [A-Za-z]+Sanitizer' "$log"; then
     echo "-- $fuzzer: $(grep -E '^#[0-9]+' "$log" | tail -n 1)"
   else
     tail -n 60 "$log"

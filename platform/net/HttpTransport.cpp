@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <strings.h>
@@ -13,10 +14,11 @@ namespace {
 
 std::atomic<long> g_connectMs{60000};
 std::atomic<long> g_receiveMs{30000};
+std::atomic<long> g_totalMs{120000};
+std::atomic<size_t> g_maxBodyBytes{HttpLimits().maxBodyBytes};
+std::atomic<uint64_t> g_maxFileBytes{HttpLimits().maxFileBytes};
 
-// A reply body kept in memory is bounded so that a server cannot make the
-// program allocate without end.
-constexpr size_t kMaxBodyBytes = size_t(256) << 20;
+// The first-line fallback keeps one line; a line without end is cut here.
 constexpr size_t kMaxLineBytes = size_t(16) << 20;
 
 void GlobalInit() {
@@ -40,6 +42,10 @@ struct Exchange {
   bool lineDone = false;
   bool timedOut = false;
   long receiveMs = 30000;
+  size_t maxBodyBytes = 0;
+  uint64_t maxFileBytes = 0;
+  size_t headBytes = 0;
+  uint64_t fileBytes = 0;
   Clock::time_point lastActivity = Clock::now();
 
   void Touch() { lastActivity = Clock::now(); }
@@ -54,8 +60,15 @@ struct Exchange {
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* ex = static_cast<Exchange*>(user);
+  const size_t n = size * count;
   ex->Touch();
-  return size * count;
+  // A head without end would otherwise be kept by libcurl line by line.
+  ex->headBytes += n;
+  if (ex->headBytes > kHttpMaxHeadBytes) {
+    ex->tooLarge = true;
+    return 0;
+  }
+  return n;
 }
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -64,13 +77,17 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   ex->Touch();
   switch (ex->sink) {
     case Sink::kMemory:
-      if (ex->body->size() + n > kMaxBodyBytes) {
+      if (!AppendWithinLimit(*ex->body, data, n, ex->maxBodyBytes)) {
         ex->tooLarge = true;
         return 0;
       }
-      ex->body->append(data, n);
       return n;
     case Sink::kFile:
+      if (n > ex->maxFileBytes - ex->fileBytes) {
+        ex->tooLarge = true;
+        return 0;
+      }
+      ex->fileBytes += n;
       if (!ex->OpenFile()) return 0;
       if (std::fwrite(data, 1, n, ex->file) != n) {
         ex->fileFailed = true;
@@ -118,9 +135,19 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 uint32_t MapError(CURLcode code, const Exchange& ex, bool httpScheme) {
   if (ex.timedOut) return kHttpErrorTimeout;
   if (ex.fileFailed) return kHttpErrorFile;
+  if (ex.tooLarge) return kHttpErrorReplyTooLarge;
+  // A single header line beyond libcurl's own limit ends the transfer
+  // before our header callback sees it; libcurl reports that as running out
+  // of memory (or, from 8.6 on, as too large).
+  if (code == CURLE_OUT_OF_MEMORY) return kHttpErrorReplyTooLarge;
+#if LIBCURL_VERSION_NUM >= 0x080600
+  if (code == CURLE_TOO_LARGE) return kHttpErrorReplyTooLarge;
+#endif
   switch (code) {
     case CURLE_OK: return kHttpErrorNone;
     case CURLE_OPERATION_TIMEDOUT: return kHttpErrorTimeout;
+    // The announced length is beyond the limit: refused before the body.
+    case CURLE_FILESIZE_EXCEEDED: return kHttpErrorReplyTooLarge;
     case CURLE_COULDNT_RESOLVE_HOST: return kHttpErrorNameNotResolved;
     case CURLE_COULDNT_CONNECT: return kHttpErrorCannotConnect;
     case CURLE_URL_MALFORMAT: return kHttpErrorInvalidUrl;
@@ -146,6 +173,8 @@ HttpTransportResult Run(const std::string& url, Exchange& ex, const char* agent)
   }
   ex.curl = curl;
   ex.receiveMs = g_receiveMs.load();
+  ex.maxBodyBytes = g_maxBodyBytes.load();
+  ex.maxFileBytes = g_maxFileBytes.load();
   char errorBuffer[CURL_ERROR_SIZE] = {0};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -157,6 +186,17 @@ HttpTransportResult Run(const std::string& url, Exchange& ex, const char* agent)
   // this machine, whatever proxy the environment names.
   curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, g_totalMs.load());
+  // An announced length beyond what the sink may hold fails the call before
+  // any body is read; the sinks also count what actually comes.
+  const auto asLength = [](uint64_t bytes) {
+    return static_cast<curl_off_t>(bytes < uint64_t(INT64_MAX) ? bytes : uint64_t(INT64_MAX));
+  };
+  if (ex.sink == Sink::kMemory) {
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, asLength(ex.maxBodyBytes));
+  } else if (ex.sink == Sink::kFile) {
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, asLength(ex.maxFileBytes));
+  }
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &ex);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
@@ -180,7 +220,7 @@ HttpTransportResult Run(const std::string& url, Exchange& ex, const char* agent)
     const bool httpScheme = strncasecmp(url.c_str(), "http://", 7) == 0 ||
                             strncasecmp(url.c_str(), "https://", 8) == 0;
     result.error = MapError(code, ex, httpScheme);
-    if (ex.tooLarge) {
+    if (result.error == kHttpErrorReplyTooLarge) {
       result.errorText = "reply too large";
     } else if (ex.timedOut) {
       result.errorText = "receive time-out";
@@ -197,13 +237,39 @@ HttpTransportResult Run(const std::string& url, Exchange& ex, const char* agent)
 void SetHttpTimeouts(const HttpTimeouts& timeouts) {
   g_connectMs = timeouts.connectMs < 1 ? 1 : timeouts.connectMs;
   g_receiveMs = timeouts.receiveMs < 1 ? 1 : timeouts.receiveMs;
+  g_totalMs = timeouts.totalMs < 1 ? 1 : timeouts.totalMs;
 }
 
 HttpTimeouts GetHttpTimeouts() {
   HttpTimeouts t;
   t.connectMs = g_connectMs.load();
   t.receiveMs = g_receiveMs.load();
+  t.totalMs = g_totalMs.load();
   return t;
+}
+
+void SetHttpLimits(const HttpLimits& limits) {
+  g_maxBodyBytes = limits.maxBodyBytes;
+  g_maxFileBytes = limits.maxFileBytes;
+}
+
+HttpLimits GetHttpLimits() {
+  HttpLimits l;
+  l.maxBodyBytes = g_maxBodyBytes.load();
+  l.maxFileBytes = g_maxFileBytes.load();
+  return l;
+}
+
+bool AppendWithinLimit(std::string& body, const char* data, size_t n, size_t limit) {
+  if (body.size() > limit || n > limit - body.size()) return false;
+  const size_t needed = body.size() + n;
+  if (needed > body.capacity()) {
+    size_t room = 4096;
+    while (room < needed && room < limit) room *= 2;
+    body.reserve(room < limit ? room : limit);
+  }
+  body.append(data, n);
+  return true;
 }
 
 HttpTransportResult HttpTransportGet(const std::string& url, std::string* body) {

@@ -9,7 +9,9 @@
 // entry that counts; later duplicates only add keys that the first lacks.
 //
 // File names are GBK paths; a relative name is taken from the current
-// folder. A file that does not exist, or cannot be read, reads as empty.
+// folder. A file that does not exist, cannot be read, or is larger than
+// 1 MiB (no settings file is; only a damaged one) reads as empty, and is
+// never rewritten. Nothing a file holds makes these functions throw.
 #pragma once
 
 #include "platform/sys/WinTypes.h"
@@ -39,8 +41,10 @@ UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValu
 //
 // Names and values that would change the file's structure are refused
 // (FALSE): a line break anywhere, ']' in a section name, '=' in a key, or a
-// key starting with '[' or ';'. The file is replaced atomically (temporary
-// file and rename); writers in this process are serialised. All three
+// key starting with '[' or ';'. So is a write to a file that exists but
+// cannot be read whole (unreadable, or above 1 MiB): it stays as it is. The
+// file is replaced atomically (temporary file and rename); writers in this
+// process are serialised. All three
 // arguments null is a flush request, which succeeds (nothing is cached).
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);

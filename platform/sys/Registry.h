@@ -20,7 +20,10 @@
 // Key and value names compare without regard to ASCII case. Every call
 // reads the file and every change rewrites it atomically (temporary file and
 // rename, mode 0600), under one mutex of the process, so any thread may call.
-// Data are stored exactly as given: a REG_SZ written without its zero reads
+// A file that exists but cannot be read whole (no permission, no descriptor
+// left, larger than 64 MiB) is never replaced: a change fails with
+// ERROR_CANTWRITE and the file keeps every value. Data are stored exactly
+// as given: a REG_SZ written without its zero reads
 // back without it, as on Windows. Other processes are not locked out: the
 // program runs as a single instance per user.
 #pragma once
@@ -62,7 +65,7 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0u;
 constexpr DWORD REG_CREATED_NEW_KEY = 1u;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2u;
 
-// The store could not be written.
+// The store could not be written, or not read whole before a change.
 constexpr int ERROR_CANTWRITE = 1013;
 
 // Largest value the store keeps, in bytes; larger ones are refused with

@@ -2,7 +2,9 @@
 // offered servers, its setters, and the server-list thread.
 #include "data/Congfig.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <fstream>
 
 #include "data/IpConfigTable.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -259,6 +262,49 @@ TEST_F(CongfigTest, DamagedFilesAreRemovedAndRecreatedByTheNextLoad) {
     EXPECT_EQ(store.Load(ConfigFile(), "KivCfg"), 1) << c.what;
     EXPECT_EQ(std::filesystem::file_size(ConfigFile()), kFileSize);
   }
+}
+
+TEST_F(CongfigTest, AFileThatCannotBeReadIsKeptAndTheLoadFails) {
+  WriteList(kTwoServers);
+  {
+    CCongfig store(Options());
+    ASSERT_EQ(store.Load(ConfigFile(), "KivCfg"), 1);
+    ASSERT_EQ(store.SetKLineOption0(42), 1);
+  }
+  const std::string before = Head(ConfigFile());
+
+  // No descriptor left (permission bits would not stop root): the open
+  // fails, which says nothing about the file.
+  const kiv::test::ChildRun run = kiv::test::RunInChild([&] {
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    const rlimit none{static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};
+    if (::setrlimit(RLIMIT_NOFILE, &none) != 0) return std::string("setrlimit failed");
+    CCongfig store(Options());
+    return std::to_string(store.Load(ConfigFile(), "KivCfg")) + (store.IsOpen() ? " open" : " closed");
+  });
+  ASSERT_TRUE(run.exited) << run.Describe();
+  EXPECT_EQ(run.report, "0 closed");
+  ASSERT_TRUE(std::filesystem::exists(ConfigFile()));
+  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), kFileSize);
+  EXPECT_EQ(Head(ConfigFile()), before);
+  ExpectPeakBelow(run, 16 * kiv::test::kMiB);
+  {
+    CCongfig store(Options());
+    ASSERT_EQ(store.Load(ConfigFile(), "KivCfg"), 1);
+    uint32_t option = 0;
+    ASSERT_EQ(store.GetKLineOption0(option), 1);
+    EXPECT_EQ(option, 42u);
+  }
+
+  // A folder where the file should be opens but cannot be read: it stays.
+  const std::string folderPath = folder.File("folder.dat");
+  std::filesystem::create_directory(folderPath);
+  WriteFileBytes(folderPath + "/inside", "kept");
+  CCongfig store(Options());
+  EXPECT_EQ(store.Load(folderPath, "KivCfg"), 0);
+  EXPECT_FALSE(store.IsOpen());
+  EXPECT_EQ(kiv::test::ReadFileBytes(folderPath + "/inside"), "kept");
 }
 
 TEST_F(CongfigTest, ServersNoLongerOfferedRebuildTheFile) {

@@ -111,6 +111,31 @@ TEST(AsioHttpGetTest, ParsesStatusLinesAndRejectsCorruptHeads) {
   }
 }
 
+TEST(AsioHttpGetTest, ReadsTheLengthAHeadAnnounces) {
+  struct Case {
+    std::string head;
+    bool announced;
+    uint64_t length;
+  };
+  const Case cases[] = {
+      {"HTTP/1.0 200 OK\r\nContent-Length: 42\r\n", true, 42},
+      {"HTTP/1.0 200 OK\r\nX: y\r\ncontent-LENGTH:\t7\r\n", true, 7},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 2000000000\r\n", true, 2000000000},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n", true, 9999999999999999999ull},
+      {"HTTP/1.0 200 OK\r\nContent-Length: none\r\nContent-Length: 5\r\n", true, 5},
+      {"HTTP/1.0 200 OK\r\nX-Content-Length: 5\r\n", false, 0},
+      {"Content-Length: 5\r\n", false, 0},  // the status line is no header
+      {"HTTP/1.0 200 OK\r\n", false, 0},
+  };
+  for (const Case& c : cases) {
+    uint64_t length = 0;
+    EXPECT_EQ(AnnouncedContentLength(c.head, &length), c.announced) << c.head;
+    if (c.announced) {
+      EXPECT_EQ(length, c.length) << c.head;
+    }
+  }
+}
+
 TEST(AsioHttpGetTest, ExchangesAgainstAScriptedServer) {
   struct Case {
     std::string reply;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -156,6 +157,20 @@ TEST(KLineSeriesMergeTest, SlotMergeInADaySeriesSplitsTheDayInTwo) {
   series.AddBar(Bar(Beijing(2024, 3, 5, 15, 0), 2), 0, 0, 0, 0);  // minute 900: slot 2
   series.AddBar(Bar(Beijing(2024, 3, 5, 15, 1), 3), 0, 0, 0, 0);  // slot 2 again
   EXPECT_EQ(Closes(series), (std::vector<float>{1, 3}));
+}
+
+TEST(KLineSeriesMergeTest, TimesAtTheEndsOfTheRangeMergeWithoutOverflow) {
+  // A damaged cache file can hold any time; the local offset must not
+  // overflow (the sanitizer build checks).
+  for (int dayMerge : {0, 1}) {
+    CKLineSeries series;
+    series.SetDataType(kiv::kDataTypeMin5);
+    series.AddBar(Bar(INT64_MIN, 1), 0, 0, 0, dayMerge);
+    series.AddBar(Bar(INT64_MAX - 10, 2), 0, 0, 0, dayMerge);
+    // The last representable second and one just before it share a slot.
+    EXPECT_EQ(series.AddBar(Bar(INT64_MAX, 3), 0, 0, 0, dayMerge), 1) << dayMerge;
+    EXPECT_EQ(Closes(series), (std::vector<float>{1, 3})) << dayMerge;
+  }
 }
 
 TEST(KLineSeriesMergeTest, GrowthKeepsEverythingTheBarsOwn) {

@@ -9,6 +9,7 @@
 
 #include "data/MapTableEntryLists.h"
 #include "tests/data/DataScratchFolder.h"
+#include "tests/support/PeakMemory.h"
 
 namespace {
 
@@ -28,10 +29,23 @@ void WriteBytes(const std::string& path, size_t at, const std::string& bytes) {
 
 std::string Word(uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
 
-// A table file made by hand: header and a file of the size it claims.
+// A table file made by hand: header and a file of the size it claims (a
+// hole after the header).
 void MakeTableFile(const std::string& path, uint32_t count, uint32_t capacity, size_t recordSize) {
   { std::ofstream(path, std::ios::binary | std::ios::trunc) << Word(1) + Word(count) + Word(capacity); }
   ::truncate(path.c_str(), static_cast<off_t>(capacity * recordSize + 12));
+}
+
+// Loads the table in a forked child: "<result> open|closed".
+template <class Table>
+kiv::test::ChildRun LoadInChild(const std::string& path, const char* mapping, size_t addressSpaceHeadroom = 0) {
+  return kiv::test::RunInChild(
+      [&] {
+        Table table;
+        const int result = table.Load(path, mapping);
+        return std::to_string(result) + (table.IsOpen() ? " open" : " closed");
+      },
+      std::chrono::milliseconds(120000), addressSpaceHeadroom);
 }
 
 MarketRecord Market(StockId id, int32_t last) {
@@ -85,7 +99,9 @@ TEST_F(MapTableTest, DamagedFilesAreDeletedThenCreatedAnew) {
       {"one byte long", 1, 0, 10000, 1},
       {"count beyond capacity", 1, 10001, 10000, 0},
       {"capacity 0", 1, 0, 0, 0},
-      {"count beyond what fits after the leading gap", 1, 100, 100, 0},
+      {"capacity 9999", 1, 0, 9999, 0},
+      {"capacity 10001", 1, 0, 10001, 0},
+      {"count beyond what fits after the leading gap", 1, 10000, 10000, 0},
   };
   const std::string path = MapTablePath(kMarketFile);
   for (const Damage& c : cases) {
@@ -107,6 +123,50 @@ TEST_F(MapTableTest, DamagedFilesAreDeletedThenCreatedAnew) {
   KivMapJiePan jiepan;
   EXPECT_EQ(jiepan.Load(path, kJiePanMapping), 0);
   EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(MapTableTest, AForgedCapacityIsDamageRefusedBeforeAnythingIsMapped) {
+  struct Forged {
+    const char* what;
+    uint32_t count, capacity;
+  } cases[] = {
+      // 35 million records of 120 bytes: a hole of 4.2 GB, consistent in
+      // itself, that would be mapped and walked whole.
+      {"35 million records", 34999999, 35000000},
+      {"35 million, none in use", 0, 35000000},
+      {"the largest capacity", 0, 0xFFFFFFFFu},
+  };
+  const std::string path = MapTablePath(kMarketFile);
+  for (const Forged& c : cases) {
+    SCOPED_TRACE(c.what);
+    MakeTableFile(path, c.count, c.capacity, sizeof(MarketRecord));
+    ASSERT_EQ(FileSize(path), static_cast<long long>(uint64_t(c.capacity) * sizeof(MarketRecord) + 12));
+    const kiv::test::ChildRun run = LoadInChild<KivMapMarket>(path, kMarketMapping);
+    ASSERT_TRUE(run.exited) << run.Describe();
+    EXPECT_EQ(run.report, "0 closed");
+    EXPECT_FALSE(FileExists(path));
+    ExpectPeakBelow(run, 16 * kiv::test::kMiB, c.what);
+    KivMapMarket table;
+    EXPECT_EQ(table.Load(path, kMarketMapping), 1);
+    EXPECT_EQ(FileSize(path), 1200012);
+  }
+}
+
+TEST_F(MapTableTest, ATableThatCannotBeMappedFailsToLoadAndKeepsItsFile) {
+  // The finance table maps 218 MB; an address-space limit of the child's
+  // own size plus 64 MiB leaves no room for it.
+  const std::string path = MapTablePath(kFinaceAnlyFile);
+  {
+    KivMapFinaceAnly table;
+    ASSERT_EQ(table.Load(path, kFinaceAnlyMapping), 1);
+  }
+  const kiv::test::ChildRun run = LoadInChild<KivMapFinaceAnly>(path, kFinaceAnlyMapping, 64 * kiv::test::kMiB);
+  ASSERT_TRUE(run.exited) << run.Describe();
+  if (kiv::test::kSanitized) GTEST_SKIP() << "no address-space limit under a sanitizer";
+  EXPECT_EQ(run.report, "0 closed");
+  EXPECT_EQ(FileSize(path), 218640012);
+  KivMapFinaceAnly table;
+  EXPECT_EQ(table.Load(path, kFinaceAnlyMapping), 1);
 }
 
 TEST_F(MapTableTest, RecordsSurviveAReopen) {
@@ -168,21 +228,24 @@ TEST_F(MapTableTest, AClosedTableTouchesNothing) {
 }
 
 TEST_F(MapTableTest, AFullTableRefusesNewKeysButUpdatesOldOnes) {
+  // Files two records short of full; the records in use are zeros, all
+  // under the key 0.
   const std::string marketPath = MapTablePath(kMarketFile);
-  MakeTableFile(marketPath, 0, 3, sizeof(MarketRecord));
+  MakeTableFile(marketPath, 9997, 10000, sizeof(MarketRecord));
   KivMapMarket market;
   ASSERT_EQ(market.Load(marketPath, kMarketMapping), 1);
-  EXPECT_EQ(market.GetLimit(), 2u);  // records start at byte 120: one fewer fits
+  EXPECT_EQ(market.GetLimit(), 9999u);  // records start at byte 120: one fewer fits
   EXPECT_EQ(market.Put(Market(MakeStockId(1, 1), 1)), 1);
   EXPECT_EQ(market.Put(Market(MakeStockId(2, 1), 2)), 1);
   EXPECT_EQ(market.Put(Market(MakeStockId(3, 1), 3)), 0);
   EXPECT_EQ(market.Put(Market(MakeStockId(2, 1), 4)), 1);
-  EXPECT_EQ(market.GetCount(), 2u);
+  EXPECT_EQ(market.GetCount(), 9999u);
 
   const std::string tgPath = MapTablePath(kTGFile);
-  MakeTableFile(tgPath, 0, 2, sizeof(TGTableRecord));
+  MakeTableFile(tgPath, 9998, 10000, sizeof(TGTableRecord));
   KivMapTG tg;
   ASSERT_EQ(tg.Load(tgPath, kTGMapping), 1);
+  EXPECT_EQ(tg.GetLimit(), 10000u);
   TGTableRecord record;
   std::memset(&record, 0, sizeof record);
   for (uint32_t code = 1; code <= 3; ++code) {
@@ -190,12 +253,12 @@ TEST_F(MapTableTest, AFullTableRefusesNewKeysButUpdatesOldOnes) {
     record.record.stock = record.key;
     EXPECT_EQ(tg.Put(record), code <= 2 ? 1 : 0);
   }
-  EXPECT_EQ(tg.GetCount(), 2u);
+  EXPECT_EQ(tg.GetCount(), 10000u);
 }
 
 TEST_F(MapTableTest, ARepeatedKeyInTheFileKeepsItsFirstRecord) {
   const std::string path = MapTablePath(kShortFile);
-  MakeTableFile(path, 2, 4, sizeof(ShortTableRecord));
+  MakeTableFile(path, 2, 10000, sizeof(ShortTableRecord));
   WriteBytes(path, 12, Word(MakeStockId(5, 1)));
   WriteBytes(path, 12 + 4 + 56, std::string("\x01\x00", 2));
   WriteBytes(path, 12 + 4132, Word(MakeStockId(5, 1)));

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "platform/sys/Files.h"
 
 namespace {
@@ -114,6 +116,28 @@ TEST(TextTable, MissingFileIsReportedOnStandardOutputAndReadsEmpty) {
   EXPECT_EQ(table.GetLineCount(), 0);
   Fields fields;
   EXPECT_FALSE(table.GetFields(fields, 1));
+}
+
+TEST(TextTable, AFileAboveOneMebibyteReadsAsUnreadable) {
+  // A hole of 4 GiB after one sound line: only the first mebibyte is read.
+  kiv::test::ScratchFolder folder("texttable");
+  const std::string path = folder.File("IPConfig.CSV");
+  kiv::test::WriteFileBytes(path, "Data1Ip,10.0.0.1&one\n");
+  ASSERT_EQ(::truncate(path.c_str(), off_t(4) << 30), 0);
+  testing::internal::CaptureStdout();
+  CTextTable table(path, ",");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "open file error " + path + "\n");
+  EXPECT_EQ(table.GetLineCount(), 0);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(table.Load());
+  testing::internal::GetCapturedStdout();
+
+  // At the cap the file is read.
+  ASSERT_EQ(::truncate(path.c_str(), off_t(1) << 20), 0);
+  EXPECT_TRUE(table.Load());
+  Fields fields;
+  EXPECT_TRUE(table.GetFields(fields, 1));
+  EXPECT_EQ(fields, (Fields{"Data1Ip", "10.0.0.1&one"}));
 }
 
 }  // namespace

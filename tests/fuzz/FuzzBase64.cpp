@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CTaggedRecordTable table;
   table.Load(text);
-  volatile int64_t sink = 0;
+  // Every value read is used; the sum wraps as unsigned arithmetic does.
+  volatile uint64_t sink = 0;
   const int records = table.GetRecordCount() < 64 ? table.GetRecordCount() : 64;
-  for (int i = 0; i < records; ++i) sink = sink + table.SelectRecord(i).GetInt64(400000001);
+  for (int i = 0; i < records; ++i) sink = sink + static_cast<uint64_t>(table.SelectRecord(i).GetInt64(400000001));
   return 0;
 }

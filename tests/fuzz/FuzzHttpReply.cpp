@@ -1,6 +1,6 @@
 // A reply as the Asio HTTP/1.0 client reads it from the network: status
-// line, header block and body. Also the status line alone, and the URL
-// splits over the same bytes.
+// line, header block and body. Also the status line alone, the length the
+// head announces, and the URL splits over the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   HttpStatusLine line;
   ParseHttpStatusLine(text, line);
+
+  uint64_t announced = 0;
+  if (AnnouncedContentLength(text, &announced) && announced > (uint64_t(1) << 60) * 10 + 9) __builtin_trap();
 
   CrackedUrl parts;
   CrackUrl(text, parts);

@@ -14,6 +14,8 @@
 #include "data/TextConvert.h"
 #include "net/BlockingSocket.h"
 #include "net/KivMessages.h"
+#include "tests/support/HostileServer.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/TestSupport.h"
 #include "platform/sys/CodePage.h"
 #include "tests/net/BlockWindowSupport.h"
@@ -253,6 +255,39 @@ TEST_F(BlockExchangeTest, ResultForADestroyedWindowIsFreed) {
   fields.value = 0x13555;
   EXPECT_EQ(BlockingRequest(dead, socket_, fields, context_), 0);
   EXPECT_EQ(server_.Block().Requests().size(), 1u);
+}
+
+TEST_F(BlockExchangeTest, ATrickledReplyFailsAtTheDeadlineOfTheRequest) {
+  // A header announcing 100000 bytes, then one byte every 50 ms: each read
+  // comes well within its wait, the whole reply would take over an hour.
+  test::HostileServer::Script script;
+  script.requestBytes = 12;
+  script.opening = BuildRawBlockReply(100000, 100, "");
+  script.piece = "z";
+  script.interval = std::chrono::milliseconds(50);
+  test::HostileServer server(script);
+  ASSERT_TRUE(server.ok());
+  source_.records = {{"127.0.0.1", "trickle", server.port()}};
+  context_.timings.firstReadMs = 5000;
+  context_.timings.nextReadMs = 5000;
+  context_.timings.requestMs = 400;
+  const test::ChildRun run = test::RunInChild([&] {
+    const int result = Request();
+    std::string report = std::to_string(result);
+    for (UINT msg : window_.Messages()) report += " " + std::to_string(msg);
+    return report + (socket_.IsOpen() ? " open" : " closed");
+  });
+  ASSERT_TRUE(run.exited) << run.Describe();
+  EXPECT_EQ(run.report, "-1 " + std::to_string(WM_KIV_SERVER_CONNECTED) + " " +
+                            std::to_string(WM_KIV_REQUEST_FAILED) + " closed");
+  EXPECT_EQ(server.OutlivedConnections(), 0);
+  EXPECT_LT(server.BytesSent(), 100000u);
+  ExpectPeakBelow(run, 16 * test::kMiB);
+}
+
+TEST(BlockTimingsTest, TheRequestDeadlineIsTwiceTheFirstReadsWait) {
+  const BlockTimings timings;
+  EXPECT_EQ(timings.requestMs, 2 * timings.firstReadMs);
 }
 
 TEST(BlockRequestEncoding, IsLittleEndianWithSelectorInTheTopByte) {

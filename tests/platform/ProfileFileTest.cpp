@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sys/ProfileFile.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -272,6 +273,51 @@ TEST_F(ProfileFileTest, DamagedFileKeepsItsSoundValues) {
   EXPECT_EQ(Get("A", "y"), "2");
   EXPECT_EQ(Get("B", "v"), "new");
   EXPECT_EQ(ReadRaw().substr(0, damaged.size()), damaged.substr(0, damaged.size()));
+}
+
+TEST_F(ProfileFileTest, AFileAboveOneMebibyteReadsAsUnreadableAndIsNeverRewritten) {
+  const std::string head = "[S]\r\nK=value\r\nN=7\r\n";
+  struct Case {
+    const char* what;
+    uint64_t size;
+    bool sparse;  // a hole after the head, as a full disk or a crash may leave
+  } cases[] = {
+      {"one byte above the cap", (1u << 20) + 1, false},
+      {"a hole of 4 GiB", uint64_t(4) << 30, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.sparse) {
+      WriteRaw(head);
+      ASSERT_EQ(::truncate(file_.c_str(), static_cast<off_t>(c.size)), 0);
+    } else {
+      WriteRaw(head + std::string(c.size - head.size(), ';'));
+    }
+    const kiv::test::ChildRun run = kiv::test::RunInChild(
+        [&] {
+          std::string report = Get("S", "K", "default");
+          report += " " + std::to_string(GetPrivateProfileIntA("S", "N", 5, file_.c_str()));
+          report += " " + std::to_string(List(nullptr).size());
+          report += " " + std::to_string(WritePrivateProfileStringA("S", "K", "new", file_.c_str()));
+          return report;
+        },
+        std::chrono::milliseconds(120000), size_t(1) << 30);
+    ASSERT_TRUE(run.exited) << run.Describe();
+    EXPECT_EQ(run.report, "default 5 0 0");
+    EXPECT_EQ(fs::file_size(file_), c.size);
+    std::ifstream in(file_, std::ios::binary);
+    std::string start(head.size(), '\0');
+    in.read(&start[0], static_cast<std::streamsize>(start.size()));
+    EXPECT_EQ(start, head);
+    EXPECT_TRUE(Temporaries().empty());
+    ExpectPeakBelow(run, 16 * kiv::test::kMiB, c.what);
+  }
+
+  // At the cap the file is read as usual.
+  WriteRaw(head + std::string((1u << 20) - head.size(), ';'));
+  EXPECT_EQ(Get("S", "K"), "value");
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "K", "new", file_.c_str()));
+  EXPECT_EQ(Get("S", "K"), "new");
 }
 
 }  // namespace

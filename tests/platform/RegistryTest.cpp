@@ -253,6 +253,39 @@ TEST_F(RegistryTest, GarbageFileReadsAsEmpty) {
   RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, AStoreThatCannotBeReadWholeIsNeverReplaced) {
+  HKEY key = Create(kKey);
+  ASSERT_EQ(SetText(key, "Saved", "password"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::string sound = ReadRaw();
+
+  // Grown past 64 MiB (a hole after the store): its first part still
+  // reads, but a change would write back only that part.
+  const off_t grown = off_t(65) << 20;
+  ASSERT_EQ(::truncate(file_.c_str(), grown), 0);
+  ASSERT_EQ(Open(kKey, &key), ERROR_SUCCESS);
+  EXPECT_EQ(Query(key, "Saved"), "password");
+  EXPECT_EQ(SetText(key, "New", "v"), ERROR_CANTWRITE);
+  EXPECT_EQ(RegDeleteValueA(key, "Saved"), ERROR_CANTWRITE);
+  RegCloseKey(key);
+  HKEY other = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Other", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &other, nullptr),
+            ERROR_CANTWRITE);
+  EXPECT_EQ(static_cast<off_t>(fs::file_size(file_)), grown);
+  EXPECT_EQ(ReadRaw().substr(0, sound.size()), sound);
+
+  // A folder where the file should be opens but cannot be read: it stays.
+  const std::string folder = folder_.File("folder.ini");
+  fs::create_directory(folder);
+  kiv::SetRegistryFileForTesting(folder.c_str());
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &other, nullptr),
+            ERROR_CANTWRITE);
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);  // no temporary file
+}
+
 TEST_F(RegistryTest, StoreLivesUnderTheXdgConfigFolder) {
   kiv::SetRegistryFileForTesting(nullptr);
   const char* saved = std::getenv("XDG_CONFIG_HOME");
