@@ -117,16 +117,6 @@ KLineCacheResult KLineCacheCodec::ReadHeader(const unsigned char* bytes, size_t 
   return KLineCacheResult::kLoaded;
 }
 
-void KLineCacheCodec::PrepareSections(CKLineSeries* series, int32_t count,
-                                      Section (&sections)[kSections]) {
-  series->ReserveForLoad(count);
-  const size_t n = static_cast<size_t>(count);
-  sections[0] = {series->m_Bars.data(), sizeof(KLineBar) * n};
-  sections[1] = {series->m_Flags.data(), sizeof(uint32_t) * n};
-  sections[2] = {series->m_Value1.data(), sizeof(float) * n};
-  sections[3] = {series->m_Value2.data(), sizeof(float) * n};
-}
-
 void KLineCacheCodec::ToHostOrder(CKLineSeries* series, int32_t count) {
   if constexpr (!kiv::kHostIsLittleEndian) {
     for (int32_t i = 0; i < count; ++i) {
@@ -148,40 +138,48 @@ void KLineCacheCodec::ToHostOrder(CKLineSeries* series, int32_t count) {
   }
 }
 
-KLineCacheResult KLineCacheCodec::Decode(const char* data, size_t size, CKLineSeries* series) {
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+template <class Fill>
+KLineCacheResult KLineCacheCodec::Load(const unsigned char* header, size_t available,
+                                       uint64_t fileSize, CKLineSeries* series, Fill fill) {
   int32_t count = 0;
-  const KLineCacheResult result = ReadHeader(bytes, size, size, series, &count);
+  const KLineCacheResult result = ReadHeader(header, available, fileSize, series, &count);
   if (result != KLineCacheResult::kLoaded || count == 0) return result;
-  Section sections[kSections];
-  PrepareSections(series, count, sections);
-  // The size check above vouches for every section's bytes.
-  const unsigned char* from = bytes + kKLineCacheHeaderSize;
-  for (const Section& section : sections) {
-    std::memcpy(section.data, from, section.bytes);
-    from += section.bytes;
+  series->ReserveForLoad(count);
+  const size_t n = static_cast<size_t>(count);
+  Section sections[kSections] = {
+      {series->m_Bars.data(), sizeof(KLineBar) * n},
+      {series->m_Flags.data(), sizeof(uint32_t) * n},
+      {series->m_Value1.data(), sizeof(float) * n},
+      {series->m_Value2.data(), sizeof(float) * n},
+  };
+  if (!fill(sections)) {
+    series->Clear();  // no partial series
+    return KLineCacheResult::kTruncated;
   }
   ToHostOrder(series, count);
   series->m_nCount = count;
   return KLineCacheResult::kLoaded;
 }
 
+KLineCacheResult KLineCacheCodec::Decode(const char* data, size_t size, CKLineSeries* series) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+  return Load(bytes, size, size, series, [bytes](Section (&sections)[kSections]) {
+    // The header's check against the size vouches for every section's bytes.
+    const unsigned char* from = bytes + kKLineCacheHeaderSize;
+    for (const Section& section : sections) {
+      std::memcpy(section.data, from, section.bytes);
+      from += section.bytes;
+    }
+    return true;
+  });
+}
+
 KLineCacheResult KLineCacheCodec::ReadFile(int fd, uint64_t fileSize, CKLineSeries* series) {
   unsigned char header[kKLineCacheHeaderSize];
   const size_t got = ReadUpTo(fd, header, sizeof header);
-  int32_t count = 0;
-  const KLineCacheResult result = ReadHeader(header, got, fileSize, series, &count);
-  if (result != KLineCacheResult::kLoaded || count == 0) return result;
-  Section sections[kSections];
-  PrepareSections(series, count, sections);
-  iovec parts[kSections];
-  for (int i = 0; i < kSections; ++i) parts[i] = {sections[i].data, sections[i].bytes};
-  if (!ReadAll(fd, parts, kSections)) {
-    // The file ended early or failed: no partial series.
-    series->Clear();
-    return KLineCacheResult::kTruncated;
-  }
-  ToHostOrder(series, count);
-  series->m_nCount = count;
-  return KLineCacheResult::kLoaded;
+  return Load(header, got, fileSize, series, [fd](Section (&sections)[kSections]) {
+    iovec parts[kSections];
+    for (int i = 0; i < kSections; ++i) parts[i] = {sections[i].data, sections[i].bytes};
+    return ReadAll(fd, parts, kSections);
+  });
 }

@@ -69,8 +69,12 @@ class KLineCacheCodec {
   // is set on kLoaded.
   static KLineCacheResult ReadHeader(const unsigned char* bytes, size_t available,
                                      uint64_t fileSize, CKLineSeries* series, int32_t* count);
-  // Sizes the series' arrays for count bars and says where each section goes.
-  static void PrepareSections(CKLineSeries* series, int32_t count, Section (&sections)[kSections]);
+  // A load: the header checked, the series' arrays sized for its bars, the
+  // sections filled by fill(sections) (false: the bytes ran short), the bars
+  // put into host order where they lie.
+  template <class Fill>
+  static KLineCacheResult Load(const unsigned char* header, size_t available, uint64_t fileSize,
+                               CKLineSeries* series, Fill fill);
   // Puts the count bars read as file bytes into host order, where they lie.
   static void ToHostOrder(CKLineSeries* series, int32_t count);
 };
