@@ -70,7 +70,8 @@ bool BlockPick(uint32_t stockId, uint32_t mask) {
   return (h & 7) == 0;
 }
 
-BlockServer::BlockServer(const Universe* universe) : universe_(universe) {}
+BlockServer::BlockServer(const Universe* universe, size_t logLimit)
+    : universe_(universe), log_(logLimit) {}
 
 BlockServer::~BlockServer() { Stop(); }
 
@@ -154,7 +155,7 @@ void BlockServer::Serve(int fd, uint64_t connection) {
       BlockReplyOverride reply;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        log_.push_back(entry);
+        log_.Add(entry);
         reply = override_;
         changed_.notify_all();
       }
@@ -204,12 +205,12 @@ std::string BlockServer::ServedReply(const BlockRequestEntry& request) const {
 
 std::vector<BlockRequestEntry> BlockServer::Requests() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return log_;
+  return log_.Copy();
 }
 
 bool BlockServer::WaitForRequests(size_t count, std::chrono::milliseconds bound) const {
   std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, bound, [&] { return log_.size() >= count; });
+  return changed_.wait_for(lock, bound, [&] { return log_.Added() >= count; });
 }
 
 uint64_t BlockServer::AcceptedConnections() const {
@@ -219,7 +220,7 @@ uint64_t BlockServer::AcceptedConnections() const {
 
 void BlockServer::ClearRequests() {
   std::lock_guard<std::mutex> lock(mutex_);
-  log_.clear();
+  log_.Clear();
 }
 
 void BlockServer::SetOverride(BlockReplyOverride reply) {
