@@ -114,7 +114,6 @@ KivNetPack& KivNetPack::operator=(const KivNetPack& other) {
     m_nRecordSize = other.m_nRecordSize;
     m_nState = other.m_nState;
     m_nError = other.m_nError;
-    m_nCursor = other.m_nCursor;
     m_Fields = other.m_Fields;
     m_Offsets = other.m_Offsets;
     m_strError = other.m_strError;
@@ -146,7 +145,6 @@ void KivNetPack::ResetForLoad() {
   m_nRecordSize = 0;
   m_nState = STATE_NEW;
   m_nError = 0;
-  m_nCursor = 0;
   m_strError.clear();
   m_strData.clear();
   UseOwnRows();
@@ -242,7 +240,6 @@ const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t av
     LoadFailed(kErrLoadShort);
     return nullptr;
   }
-  m_nCursor = kHeaderSize;
 
   // The length must be exactly header + descriptors + rows. Compare one term
   // at a time against what is left, so no product or sum can wrap.
@@ -289,10 +286,8 @@ const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t av
     LoadFailed(kErrStructLength);
     return nullptr;
   }
-  m_nCursor = static_cast<uint32_t>(reader.Position());
   const unsigned char* rows = in + reader.Position();
   reader.Skip(static_cast<size_t>(rowBytes));  // present: checked above
-  m_nCursor += static_cast<uint32_t>(rowBytes);
   m_nRecordSize = recordSize;
   m_nRecordCount = recordCount;
   m_bLayoutLoaded = true;
@@ -386,7 +381,8 @@ int64_t KivNetPack::FindField(const int32_t& id, PackFieldDesc& out) const {
   return -1;
 }
 
-PackColumn KivNetPack::GetColumn(const int32_t& id) const {
+PackColumn KivNetPack::GetColumn(const int32_t& id) {
+  m_nState = STATE_READ;
   PackColumn column;
   column.m_nId = id;
   const int64_t offset = FindField(id, column.m_Desc);

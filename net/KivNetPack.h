@@ -152,7 +152,7 @@ class KivNetPack {
   KivNetPack& operator=(const KivNetPack& other);
   ~KivNetPack();
 
-  // Back to a new, empty pack: counts, state, error flag and cursor 0; error
+  // Back to a new, empty pack: counts, state and error flag 0; error
   // text, rows and descriptors emptied.
   void Clear();
 
@@ -182,8 +182,9 @@ class KivNetPack {
   // Byte size of the field, 0 when absent. Changes no state.
   uint32_t GetFieldSize(const int32_t& id) const;
   // The field resolved for the getters that take a column; a column of an
-  // absent field makes those getters fail as by id. Changes no state.
-  PackColumn GetColumn(const int32_t& id) const;
+  // absent field makes those getters fail as by id. A column is taken to
+  // read: the pack is read-only (state 3) from here, as after any getter.
+  PackColumn GetColumn(const int32_t& id);
   // Whether a descriptor of this type may have this size (tested on load).
   static bool IsValidFieldSize(uint32_t type, uint32_t size);
 
@@ -263,33 +264,34 @@ class KivNetPack {
   // pack's field list and the row exists; either way the pack is read
   // (state 3).
   bool ColumnCell(const PackColumn& column, int32_t row, const unsigned char** cell) {
-    m_nState = STATE_READ;
     // Stamps of a pack are 0 until a column is taken; kNoStamp is never one.
+    // The rows a column was taken from are read rows (state 3) until they
+    // change, and then the view changes too: no need to say so again.
     const uint32_t index = static_cast<uint32_t>(row);
     if ((column.m_nView == m_nView) & (index < column.m_nRecordCount)) {
       *cell = column.m_pFirst + static_cast<size_t>(index) * column.m_nRecordSize;
       return true;
     }
+    m_nState = STATE_READ;
     if (column.m_nLayout != m_nLayout || index >= m_nRecordCount) return false;
     *cell = m_pRows + static_cast<size_t>(index) * m_nRecordSize + column.m_nOffset;
     return true;
   }
   // Copies min(size, capacity) bytes of a text cell and zeroes the rest of
-  // the buffer, in words where it can: fields and buffers are short and the
-  // same row after row.
+  // the buffer. Names and codes of 8 to 16 bytes into a buffer a little
+  // larger, the usual case row after row, take four moves.
   static void CopyTextCell(char* buffer, size_t capacity, const unsigned char* cell, size_t size) {
     const size_t copy = size < capacity ? size : capacity;
-    if (copy < 8 || capacity - copy > 8) {
-      std::memcpy(buffer, cell, copy);
-      std::memset(buffer + copy, 0, capacity - copy);
+    if (copy >= 8 && copy <= 16 && capacity - copy <= 8) {
+      // Zeros over the last 8 bytes first, then the text in two 8-byte
+      // moves that may overlap each other and the zeros.
+      std::memset(buffer + capacity - 8, 0, 8);
+      std::memcpy(buffer, cell, 8);
+      std::memcpy(buffer + copy - 8, cell + copy - 8, 8);
       return;
     }
-    // The last 8 bytes zeroed first, then the text over them: every byte
-    // from copy on stays zero.
-    std::memset(buffer + capacity - 8, 0, 8);
-    size_t at = 0;
-    for (; at + 8 <= copy; at += 8) std::memcpy(buffer + at, cell + at, 8);
-    if (at < copy) std::memcpy(buffer + copy - 8, cell + copy - 8, 8);
+    std::memcpy(buffer, cell, copy);
+    std::memset(buffer + copy, 0, capacity - copy);
   }
   // The value of an integer cell (types 7, 6, 4, 5), sign-extended; false
   // for any other type.
@@ -327,8 +329,9 @@ class KivNetPack {
     if (kiv::LoadLe64(in) != counts || kiv::LoadLe32(in + 8) != m_Fields.size()) return false;
     const unsigned char* descriptor = in + kHeaderSize;
     for (const PackFieldDesc& field : m_Fields) {
-      const uint64_t words = field.typeAndSize | (static_cast<uint64_t>(field.id) << 32);
-      if (kiv::LoadLe64(descriptor) != words) return false;
+      if (kiv::LoadLe32(descriptor) != field.typeAndSize || kiv::LoadLe32(descriptor + 4) != field.id) {
+        return false;
+      }
       descriptor += kDescriptorSize;
     }
     return true;
@@ -338,7 +341,6 @@ class KivNetPack {
     SetRows(rows);
     m_nState = STATE_ROWS_FIXED;
     m_nError = 0;
-    m_nCursor = m_nLoadedLength;
     if (!m_strError.empty()) m_strError.clear();
   }
   // The getters by column past their fast path: the way by id, with the
@@ -375,7 +377,6 @@ class KivNetPack {
   uint32_t m_nRecordSize = 0;
   uint16_t m_nState = STATE_NEW;
   int16_t m_nError = 0;
-  uint32_t m_nCursor = 0;  // read position in the source while loading
   std::vector<PackFieldDesc> m_Fields;
   std::vector<uint32_t> m_Offsets;  // byte offset in a row of each field, in field order
   std::string m_strError;
@@ -391,8 +392,8 @@ class KivNetPack {
   // view) or the fields change (the layout; a reload with the same fields
   // keeps it). Stamps are never reused, so a column holds only on what it
   // was taken from.
-  mutable uint64_t m_nView = 0;
-  mutable uint64_t m_nLayout = 0;
+  uint64_t m_nView = 0;
+  uint64_t m_nLayout = 0;
   // The field list was read and checked by a load (not defined by setters),
   // from m_nLoadedLength bytes.
   bool m_bLayoutLoaded = false;
