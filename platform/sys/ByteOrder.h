@@ -38,6 +38,15 @@ void StoreHost(void* p, T value) {
   std::memcpy(p, &value, sizeof value);
 }
 
+// The same bits as another type of the same size.
+template <class To, class From>
+To BitCast(From from) {
+  static_assert(sizeof(To) == sizeof(From), "the same size");
+  To to;
+  std::memcpy(&to, &from, sizeof to);
+  return to;
+}
+
 inline uint16_t Swap(uint16_t v) { return __builtin_bswap16(v); }
 inline uint32_t Swap(uint32_t v) { return __builtin_bswap32(v); }
 inline uint64_t Swap(uint64_t v) { return __builtin_bswap64(v); }
@@ -64,20 +73,8 @@ inline uint32_t LoadLe32(const void* p) {
 inline uint64_t LoadLe64(const void* p) {
   return byte_order_detail::FromLe(byte_order_detail::LoadHost<uint64_t>(p));
 }
-inline float LoadLeFloat(const void* p) {
-  const uint32_t bits = LoadLe32(p);
-  float value;
-  static_assert(sizeof value == sizeof bits, "float is 32 bits");
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-inline double LoadLeDouble(const void* p) {
-  const uint64_t bits = LoadLe64(p);
-  double value;
-  static_assert(sizeof value == sizeof bits, "double is 64 bits");
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+inline float LoadLeFloat(const void* p) { return byte_order_detail::BitCast<float>(LoadLe32(p)); }
+inline double LoadLeDouble(const void* p) { return byte_order_detail::BitCast<double>(LoadLe64(p)); }
 inline uint16_t LoadBe16(const void* p) {
   return byte_order_detail::FromBe(byte_order_detail::LoadHost<uint16_t>(p));
 }
@@ -95,14 +92,10 @@ inline void StoreLe64(void* p, uint64_t value) {
   byte_order_detail::StoreHost(p, byte_order_detail::FromLe(value));
 }
 inline void StoreLeFloat(void* p, float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  StoreLe32(p, bits);
+  StoreLe32(p, byte_order_detail::BitCast<uint32_t>(value));
 }
 inline void StoreLeDouble(void* p, double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  StoreLe64(p, bits);
+  StoreLe64(p, byte_order_detail::BitCast<uint64_t>(value));
 }
 inline void StoreBe16(void* p, uint16_t value) {
   byte_order_detail::StoreHost(p, byte_order_detail::FromBe(value));
