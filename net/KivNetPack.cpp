@@ -689,6 +689,7 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
       }
       UseOwnRows();
       ++m_nRecordCount;
+      m_bLayoutLoaded = false;  // the counts are no longer those loaded
       m_nState = STATE_ROWS_FIXED;
     }
     const uint64_t at = static_cast<uint64_t>(row) * m_nRecordSize + static_cast<uint64_t>(offset);

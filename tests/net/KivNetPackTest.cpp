@@ -865,6 +865,23 @@ TEST(NetPackInPlace, WritesGoToAPrivateCopyOfSharedRows) {
   EXPECT_EQ(loaded.GetRecordCount(), 1u);
 }
 
+// A reload that finds the header and fields it loaded last only moves to
+// the new rows; a pack that took rows since must check the next bytes in
+// full, or bytes whose count and length disagree would pass.
+TEST(NetPackInPlace, APackThatGrewSinceItsLoadChecksTheNextInFull) {
+  const std::string oneRow = Bytes().Header(4, 1, 1).Desc(6, 4, kInt32Id).U32(1).str();
+  const std::string countTwoLengthOne = Bytes().Header(4, 2, 1).Desc(6, 4, kInt32Id).U32(1).str();
+  KivNetPack pack(oneRow);
+  ASSERT_TRUE(pack.SetInt32(2, kInt32Id, kRow1));
+  ASSERT_EQ(pack.GetRecordCount(), 2u);
+  EXPECT_FALSE(pack.LoadFromString(countTwoLengthOne));
+  EXPECT_EQ(pack.GetErrorText(), "load length error");
+  ASSERT_TRUE(pack.LoadFromString(oneRow));
+  ASSERT_TRUE(pack.SetInt32(2, kInt32Id, kRow1));
+  EXPECT_FALSE(pack.LoadFromString(std::string(countTwoLengthOne)));
+  EXPECT_EQ(pack.GetErrorText(), "load length error");
+}
+
 // ---------------------------------------------------------------------------
 // Columns
 
