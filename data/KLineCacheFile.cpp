@@ -67,6 +67,15 @@ std::string KLineCacheCodec::Encode(const CKLineSeries& series) {
       .Le32(series.m_nDataType)
       .Le16(series.m_nVariant)
       .Le32(static_cast<uint32_t>(count));
+  const size_t n = static_cast<size_t>(count);
+  if constexpr (kiv::kHostIsLittleEndian) {
+    // The sections are the arrays' own bytes (see the top of the header).
+    writer.Bytes(series.m_Bars.data(), sizeof(KLineBar) * n)
+        .Bytes(series.m_Flags.data(), sizeof(uint32_t) * n)
+        .Bytes(series.m_Value1.data(), sizeof(float) * n)
+        .Bytes(series.m_Value2.data(), sizeof(float) * n);
+    return out;
+  }
   for (int i = 0; i < count; ++i) {
     const KLineBar& bar = series.m_Bars[i];
     writer.Le64(static_cast<uint64_t>(bar.time))

@@ -190,7 +190,7 @@ class ByteWriter {
   ByteWriter& Be16(uint16_t value) { return Put(value, &StoreBe16); }
   ByteWriter& Be32(uint32_t value) { return Put(value, &StoreBe32); }
   ByteWriter& Bytes(const void* data, size_t n) {
-    out_->append(static_cast<const char*>(data), n);
+    if (n > 0) out_->append(static_cast<const char*>(data), n);
     return *this;
   }
   ByteWriter& Zeros(size_t n) {
