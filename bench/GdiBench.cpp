@@ -13,11 +13,10 @@
 #include <pango/pangocairo.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/sys/CodePage.h"
 
@@ -224,25 +223,6 @@ void BM_LabelsStraightPango(benchmark::State& state) {
 }
 BENCHMARK(BM_LabelsStraightPango)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's real time per iteration so that the ratios can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.iterations > 0) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* what, const std::string& layer, const std::string& direct) const {
-    auto a = times_.find(layer), b = times_.find(direct);
-    if (a == times_.end() || b == times_.end() || b->second <= 0) return;
-    std::printf("ratio %s (layer / direct): %.2f\n", what, a->second / b->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -250,9 +230,10 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("chart 1366x768, 2000 candles + 5 polylines", "BM_ChartThroughLayer",
-                      "BM_ChartStraightCairo");
-  reporter.PrintRatio("1000 GBK labels", "BM_LabelsThroughLayer", "BM_LabelsStraightPango");
+  reporter.PrintRatio("ratio chart 1366x768, 2000 candles + 5 polylines (layer / direct)",
+                      "BM_ChartThroughLayer", "BM_ChartStraightCairo");
+  reporter.PrintRatio("ratio 1000 GBK labels (layer / direct)", "BM_LabelsThroughLayer",
+                      "BM_LabelsStraightPango");
   benchmark::Shutdown();
   return 0;
 }

@@ -1,24 +1,36 @@
 // Cost of the K-line series on a full day cache of 20,480 bars: saving and
 // loading the cache file, merging a reply's bars into a series, and the
 // moving averages over it. Each is set against the raw work on the same
-// bytes (writing or reading the file's bytes as they are, copying the bars)
-// and the ratios printed.
+// bytes (writing the file's bytes as they are, one read() of the whole file
+// into a fresh buffer, copying the bars) and the ratios printed.
+//
+// Loading is measured twice: in this process, where the heap has the pages
+// of the previous iteration at hand, and in a freshly forked child with a
+// trimmed heap, where every page a load touches is new, as on the first
+// stock switch after start-up. The anchor runs under the same conditions.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <malloc.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "data/CachePath.h"
 #include "data/KLineCacheFile.h"
 #include "data/KLineSeries.h"
 #include "data/MovingAverage.h"
 #include "platform/sys/AtomicFile.h"
+#include "platform/sys/Files.h"
 
 namespace {
 
@@ -71,37 +83,97 @@ void BM_RawSave(benchmark::State& state) {
 }
 BENCHMARK(BM_RawSave)->Unit(benchmark::kMicrosecond);
 
-void BM_KLineLoad(benchmark::State& state) {
-  {
-    CKLineSeries series;
-    FillSeries(series);
-    series.SaveToFile();
+void SaveDayCache() {
+  CKLineSeries series;
+  FillSeries(series);
+  series.SaveToFile();
+}
+
+// One load of the day cache into a new series, as a stock switch does.
+void LoadOnce() {
+  CKLineSeries series;
+  series.SetDataType(kiv::kDataTypeDay);
+  series.SetStock(kStock);
+  benchmark::DoNotOptimize(series.LoadFromFile());
+  benchmark::DoNotOptimize(series.Bars());
+}
+
+// The anchor: the whole file in one read() into a fresh buffer of its size.
+void ReadOnce(const std::string& native) {
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat info;
+  if (::fstat(fd, &info) == 0) {
+    std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(info.st_size)]);
+    benchmark::DoNotOptimize(::read(fd, bytes.get(), static_cast<size_t>(info.st_size)));
+    benchmark::DoNotOptimize(bytes.get());
+    benchmark::ClobberMemory();
   }
+  ::close(fd);
+}
+
+// Runs work once per iteration in a child forked from a trimmed heap, and
+// takes the child's own time for it (fork and exit are not counted).
+template <class Work>
+void RunInFreshProcess(benchmark::State& state, Work work) {
   for (auto _ : state) {
-    CKLineSeries series;
-    series.SetDataType(kiv::kDataTypeDay);
-    series.SetStock(kStock);
-    benchmark::DoNotOptimize(series.LoadFromFile());
+    ::malloc_trim(0);
+    int pipe[2];
+    if (::pipe(pipe) != 0) {
+      state.SkipWithError("pipe failed");
+      return;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(pipe[0]);
+      const auto start = std::chrono::steady_clock::now();
+      work();
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      const ssize_t written = ::write(pipe[1], &seconds, sizeof seconds);
+      ::_exit(written == sizeof seconds ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    double seconds = 0;
+    const bool timed = child > 0 && ::read(pipe[0], &seconds, sizeof seconds) == sizeof seconds;
+    ::close(pipe[0]);
+    if (child > 0) ::waitpid(child, nullptr, 0);
+    if (!timed) {
+      state.SkipWithError("the child did not report");
+      return;
+    }
+    state.SetIterationTime(seconds);
   }
+  state.SetBytesProcessed(state.iterations() * int64_t(34 + 48 * kBars));
+}
+
+void BM_KLineLoad(benchmark::State& state) {
+  SaveDayCache();
+  for (auto _ : state) LoadOnce();
   state.SetBytesProcessed(state.iterations() * int64_t(34 + 48 * kBars));
 }
 BENCHMARK(BM_KLineLoad)->Unit(benchmark::kMicrosecond);
 
-void BM_RawLoad(benchmark::State& state) {
-  {
-    CKLineSeries series;
-    FillSeries(series);
-    series.SaveToFile();
-  }
-  const std::string path = CacheFile();
-  for (auto _ : state) {
-    std::string bytes;  // a fresh buffer, as every load needs one
-    benchmark::DoNotOptimize(kiv::ReadWholeFile(path, &bytes));
-    benchmark::ClobberMemory();
-  }
+void BM_RawRead(benchmark::State& state) {
+  SaveDayCache();
+  const std::string native = kiv::NativePath(CacheFile());
+  for (auto _ : state) ReadOnce(native);
   state.SetBytesProcessed(state.iterations() * int64_t(34 + 48 * kBars));
 }
-BENCHMARK(BM_RawLoad)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RawRead)->Unit(benchmark::kMicrosecond);
+
+void BM_KLineLoadFreshProcess(benchmark::State& state) {
+  SaveDayCache();
+  RunInFreshProcess(state, [] { LoadOnce(); });
+}
+BENCHMARK(BM_KLineLoadFreshProcess)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_RawReadFreshProcess(benchmark::State& state) {
+  SaveDayCache();
+  const std::string native = kiv::NativePath(CacheFile());
+  RunInFreshProcess(state, [&native] { ReadOnce(native); });
+}
+BENCHMARK(BM_RawReadFreshProcess)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_KLineMerge(benchmark::State& state) {
   const std::vector<KLineBar> bars = ReplyBars();
@@ -143,38 +215,6 @@ BENCHMARK(BM_MovingAverages)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-namespace {
-
-// Prints as usual and keeps each benchmark's real time per iteration.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        nanoseconds_[run.run_name.function_name] =
-            run.real_accumulated_time / static_cast<double>(run.iterations) * 1e9;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Nanoseconds(const std::string& name) const {
-    auto it = nanoseconds_.find(name);
-    return it == nanoseconds_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> nanoseconds_;
-};
-
-void PrintRatio(const CollectingReporter& reporter, const char* what, const char* measured,
-                const char* raw) {
-  const double a = reporter.Nanoseconds(measured);
-  const double b = reporter.Nanoseconds(raw);
-  if (a > 0 && b > 0) std::printf("%s: %.1f\n", what, a / b);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -184,15 +224,18 @@ int main(int argc, char** argv) {
   if (!::mkdtemp(&folder[0])) return 1;
   kiv::SetDataFolder(folder + "/Data");
 
-  CollectingReporter reporter;
+  RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  PrintRatio(reporter, "K-line save / raw atomic write ratio", "BM_KLineSave", "BM_RawSave");
-  PrintRatio(reporter, "K-line load / raw read ratio", "BM_KLineLoad", "BM_RawLoad");
-  PrintRatio(reporter, "K-line merge of 20480 bars / raw copy ratio", "BM_KLineMerge",
-             "BM_RawCopyBars");
-  PrintRatio(reporter, "moving averages (20 closes, 5 volumes) / raw copy ratio",
-             "BM_MovingAverages", "BM_RawCopyBars");
+  reporter.PrintRatio("K-line save / raw atomic write ratio", "BM_KLineSave", "BM_RawSave");
+  reporter.PrintRatio("K-line load / one read() of the file ratio (warm heap)", "BM_KLineLoad",
+                      "BM_RawRead");
+  reporter.PrintRatio("K-line load / one read() of the file ratio (fresh process)",
+                      "BM_KLineLoadFreshProcess", "BM_RawReadFreshProcess");
+  reporter.PrintRatio("K-line merge of 20480 bars / raw copy ratio", "BM_KLineMerge",
+                      "BM_RawCopyBars");
+  reporter.PrintRatio("moving averages (20 closes, 5 volumes) / raw copy ratio",
+                      "BM_MovingAverages", "BM_RawCopyBars");
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
   return 0;

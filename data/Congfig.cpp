@@ -15,13 +15,12 @@
 #include "data/ServerConfig.h"
 #include "data/TextConvert.h"
 #include "platform/sys/AtomicFile.h"
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/KernelObjects.h"
 #include "platform/sys/Trace.h"
 
 namespace {
-
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the file is little-endian, as this machine");
 
 // Offsets into the file.
 constexpr size_t kOffVersion = 0;
@@ -47,18 +46,6 @@ constexpr size_t ServerOffset(int index) { return kOffServers + 80 * static_cast
 
 const MAPair kDefaultAverages[5] = {
     {5, 0x0BFFFF}, {10, 0xFF80FF}, {20, 0x00E600}, {30, 0xF4E202}, {0, 0x0000FF}};
-
-uint32_t Read32(const unsigned char* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
-uint16_t Read16(const unsigned char* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
 
 // Copies a NUL-terminated text of at most 39 bytes into a 40-byte field.
 void CopyText(char (&field)[40], const char* text, size_t length) {
@@ -151,12 +138,12 @@ CongfigFileState CCongfig::CheckHead(const unsigned char* bytes, size_t size, ui
                                      const CIpConfigTable& table, size_t* mappedSize) {
   // The header first: nothing after it is read unless it holds.
   if (size < kCheckedBytes) return CongfigFileState::kDamaged;
-  const uint32_t body = Read32(bytes + kOffBody);
-  if (Read16(bytes + kOffVersion) != 1) return CongfigFileState::kDamaged;
+  const uint32_t body = kiv::LoadLe32(bytes + kOffBody);
+  if (kiv::LoadLe16(bytes + kOffVersion) != 1) return CongfigFileState::kDamaged;
   if (body < kUsedEnd - kHeaderSize || body > kBodyLength) return CongfigFileState::kDamaged;
   if (fileSize != uint64_t(body) + kHeaderSize) return CongfigFileState::kDamaged;
-  const int32_t count = static_cast<int32_t>(Read32(bytes + kOffCount));
-  const int32_t current = static_cast<int32_t>(Read32(bytes + kOffCurrent));
+  const int32_t count = static_cast<int32_t>(kiv::LoadLe32(bytes + kOffCount));
+  const int32_t current = static_cast<int32_t>(kiv::LoadLe32(bytes + kOffCurrent));
   if (count < 0 || count > kMaxServers) return CongfigFileState::kDamaged;
   if (count > 0 ? (current < 1 || current > count) : (current < 0 || current > 1)) {
     return CongfigFileState::kDamaged;
@@ -265,10 +252,10 @@ int CCongfig::Open(bool create, const CongfigHeader& header) {
   if (create) {
     // A new file is a hole of zeros; only the used part is written.
     std::memset(view, 0, kUsedEnd);
-    std::memcpy(view + kOffVersion, &header.version, 2);
-    std::memcpy(view + kOffRevision, &header.revision, 2);
-    std::memcpy(view + kOffUsed, &header.usedLength, 4);
-    std::memcpy(view + kOffBody, &header.bodyLength, 4);
+    kiv::StoreLe16(view + kOffVersion, header.version);
+    kiv::StoreLe16(view + kOffRevision, header.revision);
+    kiv::StoreLe32(view + kOffUsed, header.usedLength);
+    kiv::StoreLe32(view + kOffBody, header.bodyLength);
     FlushRange(0, kHeaderSize);
     for (int slot = 0; slot < kMASlotCount; ++slot) {
       for (int i = 0; i < 5; ++i) {
@@ -297,9 +284,8 @@ int CCongfig::Open(bool create, const CongfigHeader& header) {
       }
     }
     for (const auto& entry : djg) WriteRecord(kOffAux, MakeRecord(entry.first, entry.second), true);
-    if (Read16(view + kOffRevision) < kProgramRevision) {
-      const uint16_t revision = kProgramRevision;
-      std::memcpy(view + kOffRevision, &revision, 2);
+    if (kiv::LoadLe16(view + kOffRevision) < kProgramRevision) {
+      kiv::StoreLe16(view + kOffRevision, kProgramRevision);
       FlushRange(kOffRevision, 2);
     }
   }
@@ -324,10 +310,10 @@ void CCongfig::FlushRange(size_t offset, size_t length) {
   if (!m_map.Flush(offset, length)) KivTrace("configuration flush failed (%d)\n", m_map.LastError());
 }
 
-uint32_t CCongfig::Get32(size_t offset) const { return Read32(m_map.Data() + offset); }
+uint32_t CCongfig::Get32(size_t offset) const { return kiv::LoadLe32(m_map.Data() + offset); }
 
 void CCongfig::Put32(size_t offset, uint32_t value, bool flush) {
-  std::memcpy(m_map.Data() + offset, &value, 4);
+  kiv::StoreLe32(m_map.Data() + offset, value);
   if (flush) FlushRange(offset, 4);
 }
 

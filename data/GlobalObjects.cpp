@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/KLineSeries.h"
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/Clock.h"
 
 namespace kiv {
@@ -91,9 +92,10 @@ void PostStockItem(CIocpSocket& queue, uint16_t kind, uint16_t count, StockId st
   auto item = std::make_unique<SOCKETIO_ITEM>();
   item->nLength = 12;
   item->pData.reset(new unsigned char[12]());
-  std::memcpy(item->pData.get(), &kind, 2);
-  std::memcpy(item->pData.get() + 6, &count, 2);
-  std::memcpy(item->pData.get() + 8, &stock, 4);
+  // The request record: kind at 0, count at 6, stock at 8, little-endian.
+  kiv::StoreLe16(item->pData.get(), kind);
+  kiv::StoreLe16(item->pData.get() + 6, count);
+  kiv::StoreLe32(item->pData.get() + 8, stock);
   queue.PostItem(std::move(item));
 }
 

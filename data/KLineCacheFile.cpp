@@ -1,67 +1,58 @@
 #include "data/KLineCacheFile.h"
 
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 #include "data/KLineSeries.h"
+#include "platform/sys/ByteOrder.h"
+
+// The bar section is read straight into the bars: their memory layout must
+// be the file's, field for field.
+static_assert(sizeof(KLineBar) == 36, "a bar is 36 bytes");
+static_assert(offsetof(KLineBar, time) == 0 && offsetof(KLineBar, open) == 8 &&
+                  offsetof(KLineBar, high) == 12 && offsetof(KLineBar, low) == 16 &&
+                  offsetof(KLineBar, close) == 20 && offsetof(KLineBar, volume) == 24 &&
+                  offsetof(KLineBar, amount) == 28 && offsetof(KLineBar, extra) == 32,
+              "a bar in memory is laid out as in the file");
+static_assert(kKLineCacheBytesPerBar == sizeof(KLineBar) + 3 * 4, "a bar, its flags and two values");
 
 namespace {
 
-void PutU32(std::string& out, uint32_t value) {
-  char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8),
-                   static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
-  out.append(bytes, 4);
+// Reads up to size bytes; fewer only at the end of the file or on an error.
+size_t ReadUpTo(int fd, unsigned char* out, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, out + done, size - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
 }
 
-void PutU16(std::string& out, uint16_t value) {
-  out.push_back(static_cast<char>(value));
-  out.push_back(static_cast<char>(value >> 8));
+// Fills the buffers in order; false when the file ends or fails first.
+bool ReadAll(int fd, iovec* parts, int count) {
+  while (count > 0) {
+    const ssize_t got = ::readv(fd, parts, count);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    size_t left = static_cast<size_t>(got);
+    while (count > 0 && left >= parts->iov_len) {
+      left -= parts->iov_len;
+      ++parts;
+      --count;
+    }
+    if (count > 0) {
+      parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+      parts->iov_len -= left;
+    }
+  }
+  return true;
 }
-
-void PutFloat(std::string& out, float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, 4);
-  PutU32(out, bits);
-}
-
-void PutI64(std::string& out, int64_t value) {
-  const uint64_t bits = static_cast<uint64_t>(value);
-  PutU32(out, static_cast<uint32_t>(bits));
-  PutU32(out, static_cast<uint32_t>(bits >> 32));
-}
-
-// Reads little-endian values from a buffer whose length the caller checked.
-class Reader {
- public:
-  explicit Reader(const char* data) : m_p(reinterpret_cast<const unsigned char*>(data)) {}
-  uint32_t U32() {
-    const uint32_t value = m_p[0] | (m_p[1] << 8) | (m_p[2] << 16) | (uint32_t(m_p[3]) << 24);
-    m_p += 4;
-    return value;
-  }
-  uint16_t U16() {
-    const uint16_t value = static_cast<uint16_t>(m_p[0] | (m_p[1] << 8));
-    m_p += 2;
-    return value;
-  }
-  float Float() {
-    const uint32_t bits = U32();
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
-  }
-  int64_t I64() {
-    const uint64_t low = U32();
-    const uint64_t high = U32();
-    return static_cast<int64_t>(low | (high << 32));
-  }
-  void Bytes(void* out, size_t n) {
-    std::memcpy(out, m_p, n);
-    m_p += n;
-  }
-
- private:
-  const unsigned char* m_p;
-};
 
 }  // namespace
 
@@ -69,67 +60,135 @@ std::string KLineCacheCodec::Encode(const CKLineSeries& series) {
   const int count = series.m_nCount > 0 ? series.m_nCount : 0;
   std::string out;
   out.reserve(kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(count));
-  PutU32(out, kKLineCacheVersion);
-  PutU32(out, series.m_Stock);
-  out.append(reinterpret_cast<const char*>(series.m_Reserved), CKLineSeries::kReservedBytes);
-  PutU32(out, series.m_nDataType);
-  PutU16(out, series.m_nVariant);
-  PutU32(out, static_cast<uint32_t>(count));
+  kiv::ByteWriter writer(&out);
+  writer.Le32(kKLineCacheVersion)
+      .Le32(series.m_Stock)
+      .Bytes(series.m_Reserved, CKLineSeries::kReservedBytes)
+      .Le32(series.m_nDataType)
+      .Le16(series.m_nVariant)
+      .Le32(static_cast<uint32_t>(count));
+  const size_t n = static_cast<size_t>(count);
+  if constexpr (kiv::kHostIsLittleEndian) {
+    // The sections are the arrays' own bytes (see the top of the header).
+    writer.Bytes(series.m_Bars.data(), sizeof(KLineBar) * n)
+        .Bytes(series.m_Flags.data(), sizeof(uint32_t) * n)
+        .Bytes(series.m_Value1.data(), sizeof(float) * n)
+        .Bytes(series.m_Value2.data(), sizeof(float) * n);
+    return out;
+  }
   for (int i = 0; i < count; ++i) {
     const KLineBar& bar = series.m_Bars[i];
-    PutI64(out, bar.time);
-    PutFloat(out, bar.open);
-    PutFloat(out, bar.high);
-    PutFloat(out, bar.low);
-    PutFloat(out, bar.close);
-    PutFloat(out, bar.volume);
-    PutFloat(out, bar.amount);
-    PutU32(out, bar.extra);
+    writer.Le64(static_cast<uint64_t>(bar.time))
+        .LeFloat(bar.open)
+        .LeFloat(bar.high)
+        .LeFloat(bar.low)
+        .LeFloat(bar.close)
+        .LeFloat(bar.volume)
+        .LeFloat(bar.amount)
+        .Le32(bar.extra);
   }
-  for (int i = 0; i < count; ++i) PutU32(out, series.m_Flags[i]);
-  for (int i = 0; i < count; ++i) PutFloat(out, series.m_Value1[i]);
-  for (int i = 0; i < count; ++i) PutFloat(out, series.m_Value2[i]);
+  for (int i = 0; i < count; ++i) writer.Le32(series.m_Flags[i]);
+  for (int i = 0; i < count; ++i) writer.LeFloat(series.m_Value1[i]);
+  for (int i = 0; i < count; ++i) writer.LeFloat(series.m_Value2[i]);
   return out;
 }
 
-KLineCacheResult KLineCacheCodec::Decode(const char* data, size_t size, CKLineSeries* series) {
-  if (size < 4) {
+KLineCacheResult KLineCacheCodec::ReadHeader(const unsigned char* bytes, size_t available,
+                                             uint64_t fileSize, CKLineSeries* series,
+                                             int32_t* count) {
+  kiv::ByteReader reader(bytes, available);
+  const uint32_t version = reader.Le32();
+  if (!reader.Ok()) {
     series->Clear();
     return KLineCacheResult::kTruncated;
   }
-  Reader reader(data);
-  if (reader.U32() != kKLineCacheVersion) return KLineCacheResult::kBadVersion;
+  if (version != kKLineCacheVersion) return KLineCacheResult::kBadVersion;
   series->Clear();
-  if (size < kKLineCacheHeaderSize) return KLineCacheResult::kTruncated;
+  const StockId stock = reader.Le32();
+  unsigned char reserved[CKLineSeries::kReservedBytes] = {};
+  reader.Bytes(reserved, sizeof reserved);
+  const uint32_t dataType = reader.Le32();
+  const uint16_t variant = reader.Le16();
+  const int32_t bars = static_cast<int32_t>(reader.Le32());
+  if (!reader.Ok()) return KLineCacheResult::kTruncated;
 
   // From here on the series bears the file's identity.
-  series->m_Stock = reader.U32();
-  reader.Bytes(series->m_Reserved, CKLineSeries::kReservedBytes);
-  series->m_nDataType = reader.U32();
-  series->m_nVariant = reader.U16();
-  if (series->m_nVariant >= CKLineSeries::kVariantLimit) return KLineCacheResult::kBadVariant;
-  const int32_t count = static_cast<int32_t>(reader.U32());
-  if (count < 0 || count > kKLineCacheMaxBars ||
-      size != kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(count)) {
+  series->m_Stock = stock;
+  std::memcpy(series->m_Reserved, reserved, sizeof reserved);
+  series->m_nDataType = dataType;
+  series->m_nVariant = variant;
+  if (variant >= CKLineSeries::kVariantLimit) return KLineCacheResult::kBadVariant;
+  if (bars < 0 || bars > kKLineCacheMaxBars ||
+      fileSize != kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<uint64_t>(bars)) {
     return KLineCacheResult::kBadSize;
   }
-  if (count == 0) return KLineCacheResult::kLoaded;
+  *count = bars;
+  return KLineCacheResult::kLoaded;
+}
 
-  series->Reserve((count / CKLineSeries::kGrowth + 1) * CKLineSeries::kGrowth);
-  for (int i = 0; i < count; ++i) {
-    KLineBar& bar = series->m_Bars[i];
-    bar.time = reader.I64();
-    bar.open = reader.Float();
-    bar.high = reader.Float();
-    bar.low = reader.Float();
-    bar.close = reader.Float();
-    bar.volume = reader.Float();
-    bar.amount = reader.Float();
-    bar.extra = reader.U32();
+void KLineCacheCodec::ToHostOrder(CKLineSeries* series, int32_t count) {
+  if constexpr (!kiv::kHostIsLittleEndian) {
+    for (int32_t i = 0; i < count; ++i) {
+      KLineBar& bar = series->m_Bars[i];
+      unsigned char bytes[sizeof(KLineBar)];
+      std::memcpy(bytes, &bar, sizeof bytes);
+      bar.time = static_cast<int64_t>(kiv::LoadLe64(bytes + 0));
+      bar.open = kiv::LoadLeFloat(bytes + 8);
+      bar.high = kiv::LoadLeFloat(bytes + 12);
+      bar.low = kiv::LoadLeFloat(bytes + 16);
+      bar.close = kiv::LoadLeFloat(bytes + 20);
+      bar.volume = kiv::LoadLeFloat(bytes + 24);
+      bar.amount = kiv::LoadLeFloat(bytes + 28);
+      bar.extra = kiv::LoadLe32(bytes + 32);
+      series->m_Flags[i] = kiv::LoadLe32(&series->m_Flags[i]);
+      series->m_Value1[i] = kiv::LoadLeFloat(&series->m_Value1[i]);
+      series->m_Value2[i] = kiv::LoadLeFloat(&series->m_Value2[i]);
+    }
   }
-  for (int i = 0; i < count; ++i) series->m_Flags[i] = reader.U32();
-  for (int i = 0; i < count; ++i) series->m_Value1[i] = reader.Float();
-  for (int i = 0; i < count; ++i) series->m_Value2[i] = reader.Float();
+}
+
+template <class Fill>
+KLineCacheResult KLineCacheCodec::Load(const unsigned char* header, size_t available,
+                                       uint64_t fileSize, CKLineSeries* series, Fill fill) {
+  int32_t count = 0;
+  const KLineCacheResult result = ReadHeader(header, available, fileSize, series, &count);
+  if (result != KLineCacheResult::kLoaded || count == 0) return result;
+  series->ReserveForLoad(count);
+  const size_t n = static_cast<size_t>(count);
+  Section sections[kSections] = {
+      {series->m_Bars.data(), sizeof(KLineBar) * n},
+      {series->m_Flags.data(), sizeof(uint32_t) * n},
+      {series->m_Value1.data(), sizeof(float) * n},
+      {series->m_Value2.data(), sizeof(float) * n},
+  };
+  if (!fill(sections)) {
+    series->Clear();  // no partial series
+    return KLineCacheResult::kTruncated;
+  }
+  ToHostOrder(series, count);
   series->m_nCount = count;
   return KLineCacheResult::kLoaded;
+}
+
+KLineCacheResult KLineCacheCodec::Decode(const char* data, size_t size, CKLineSeries* series) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+  return Load(bytes, size, size, series, [bytes](Section (&sections)[kSections]) {
+    // The header's check against the size vouches for every section's bytes.
+    const unsigned char* from = bytes + kKLineCacheHeaderSize;
+    for (const Section& section : sections) {
+      std::memcpy(section.data, from, section.bytes);
+      from += section.bytes;
+    }
+    return true;
+  });
+}
+
+KLineCacheResult KLineCacheCodec::ReadFile(int fd, uint64_t fileSize, CKLineSeries* series) {
+  unsigned char header[kKLineCacheHeaderSize];
+  const size_t got = ReadUpTo(fd, header, sizeof header);
+  return Load(header, got, fileSize, series, [fd](Section (&sections)[kSections]) {
+    iovec parts[kSections];
+    for (int i = 0; i < kSections; ++i) parts[i] = {sections[i].data, sections[i].bytes};
+    return ReadAll(fd, parts, kSections);
+  });
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -64,9 +65,9 @@ int SlotOf(int64_t time, int minutesPerSlot) {
 }
 
 // Frees the storage as well as the entries.
-template <class T>
-void FreeArray(std::vector<T>& array) {
-  std::vector<T>().swap(array);
+template <class Array>
+void FreeArray(Array& array) {
+  Array().swap(array);
 }
 
 // Scoped hold of g_KLineFileLock; waits without time-out.
@@ -107,21 +108,46 @@ void CKLineSeries::Clear() {
 void CKLineSeries::Reserve(int capacity) {
   const size_t entries = static_cast<size_t>(capacity);
   m_Bars.resize(entries, KLineBar{});
-  m_HolderTexts.resize(entries);
-  m_HolderMarks.resize(entries);
   m_Flags.resize(entries, 0);
   m_Value1.resize(entries, 0.0f);
   m_Value2.resize(entries, 0.0f);
-  m_Spare.resize(entries, 0);
+  if (HasExtras()) {
+    m_HolderTexts.resize(entries);
+    m_HolderMarks.resize(entries);
+    m_Spare.resize(entries, 0);
+  }
   // The chart computes its caches for a capacity; they are stale now.
   for (std::vector<float>& cache : m_Indicators) FreeArray(cache);
 }
 
+void CKLineSeries::ReserveForLoad(int count) {
+  const size_t used = static_cast<size_t>(count);
+  const size_t entries = static_cast<size_t>((count / kGrowth + 1) * kGrowth);
+  m_Bars.resize(entries);
+  m_Flags.resize(entries);
+  m_Value1.resize(entries);
+  m_Value2.resize(entries);
+  // The load fills entries 0 .. count - 1; the rest are zeroed as Reserve does.
+  std::fill(m_Bars.begin() + used, m_Bars.end(), KLineBar{});
+  std::fill(m_Flags.begin() + used, m_Flags.end(), 0u);
+  std::fill(m_Value1.begin() + used, m_Value1.end(), 0.0f);
+  std::fill(m_Value2.begin() + used, m_Value2.end(), 0.0f);
+}
+
+void CKLineSeries::AllocateExtras() {
+  if (HasExtras() || m_Bars.empty()) return;
+  m_HolderTexts.resize(m_Bars.size());
+  m_HolderMarks.resize(m_Bars.size());
+  m_Spare.resize(m_Bars.size(), 0);
+}
+
 void CKLineSeries::ResetEntry(int i) {
-  m_HolderTexts[i].reset();
-  m_HolderMarks[i].reset();
+  if (HasExtras()) {
+    m_HolderTexts[i].reset();
+    m_HolderMarks[i].reset();
+    m_Spare[i] = 0;
+  }
   m_Flags[i] = 0;
-  m_Spare[i] = 0;
 }
 
 void CKLineSeries::WriteEntry(int i, const KLineBar& bar, uint32_t flags, float value1,
@@ -135,14 +161,17 @@ void CKLineSeries::WriteEntry(int i, const KLineBar& bar, uint32_t flags, float 
 void CKLineSeries::InsertEntry(int at) {
   // Entries at .. count - 1 move up by one with everything they own; the
   // capacity is known to exceed the count.
+  const bool extras = HasExtras();
   for (int i = m_nCount; i > at; --i) {
     m_Bars[i] = m_Bars[i - 1];
-    m_HolderTexts[i] = std::move(m_HolderTexts[i - 1]);
-    m_HolderMarks[i] = std::move(m_HolderMarks[i - 1]);
     m_Flags[i] = m_Flags[i - 1];
     m_Value1[i] = m_Value1[i - 1];
     m_Value2[i] = m_Value2[i - 1];
-    m_Spare[i] = m_Spare[i - 1];
+    if (extras) {
+      m_HolderTexts[i] = std::move(m_HolderTexts[i - 1]);
+      m_HolderMarks[i] = std::move(m_HolderMarks[i - 1]);
+      m_Spare[i] = m_Spare[i - 1];
+    }
   }
   ResetEntry(at);
   ++m_nCount;
@@ -232,66 +261,33 @@ int CKLineSeries::SaveToFile() {
   return kiv::ReplaceFileAtomically(kiv::NativePath(path), bytes, 0644) ? 1 : 0;
 }
 
-namespace {
-
-enum class ReadResult { kRead, kMissing, kFailed, kTooLarge };
-
-// The whole file in one read of the size the file has: a cache file is read
-// on every stock switch, and growing a buffer chunk by chunk costs more than
-// decoding it.
-ReadResult ReadCacheFile(const std::string& native, size_t limit, std::string* bytes) {
-  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-  struct stat info;
-  ReadResult result = ReadResult::kRead;
-  if (::fstat(fd, &info) != 0) {
-    result = ReadResult::kFailed;
-  } else if (static_cast<unsigned long long>(info.st_size) > limit) {
-    result = ReadResult::kTooLarge;
-  } else {
-    bytes->resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes->size()) {
-      const ssize_t got = ::read(fd, &(*bytes)[done], bytes->size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
-    }
-    bytes->resize(done);  // a file that shrank meanwhile fails its size check
-  }
-  ::close(fd);
-  return result;
-}
-
-}  // namespace
-
 int CKLineSeries::LoadFromFile() {
   const std::string path = kiv::CachePathOf(&m_Stock, m_nDataType);
   if (path.empty()) return 0;
   const std::string native = kiv::NativePath(path);
   FileLockHold hold(CKivRWLock::kWrite);
-  std::string bytes;
-  const size_t limit =
-      kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(kKLineCacheMaxBars);
-  KLineCacheResult result = KLineCacheResult::kBadSize;
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) KivTrace("LoadFromFile 0 Error = %d\n", errno);
+    return 0;
+  }
+  struct stat info;
+  if (::fstat(fd, &info) != 0) {
+    KivTrace("LoadFromFile 0 Error = %d\n", errno);
+    ::close(fd);
+    return 0;
+  }
+  KLineCacheResult result;
   try {
-    const ReadResult read = ReadCacheFile(native, limit, &bytes);
-    if (read == ReadResult::kMissing) return 0;
-    if (read == ReadResult::kFailed) {
-      KivTrace("LoadFromFile 0 Error = %d\n", errno);
-      return 0;
-    }
-    if (read == ReadResult::kTooLarge) {
-      Clear();
-    } else {
-      result = KLineCacheCodec::Decode(bytes.data(), bytes.size(), this);
-    }
+    result = KLineCacheCodec::ReadFile(fd, static_cast<uint64_t>(info.st_size), this);
   } catch (const std::bad_alloc&) {
     // No memory for a file within the limit says nothing about the file.
+    ::close(fd);
     Clear();
     KivTrace("LoadFromFile: out of memory\n");
     return 0;
   }
+  ::close(fd);
   if (result == KLineCacheResult::kLoaded) return 1;
   // A damaged file would fail every later load too: it goes, and the bars
   // are fetched again.

@@ -3,7 +3,9 @@
 //
 // Every per-bar array is parallel to the bars: entry i of each belongs to
 // bar i, and all have the same capacity, a multiple of 128 that grows by 128
-// entries at a time. Entries from Count() on are unused.
+// entries at a time. Entries from Count() on are unused. The holder texts,
+// holder marks and spare words, which few series ever use, are allocated on
+// first use; until then they read as null and 0.
 //
 // The series has no lock of its own: its owner guards AddBar, Clear and
 // reads of the arrays. Only the cache files are guarded, by g_KLineFileLock,
@@ -15,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/DefaultInitAllocator.h"
 #include "data/KLineBar.h"
 #include "net/KivRWLock.h"
 #include "net/StockId.h"
@@ -84,11 +87,20 @@ class CKLineSeries {
   float Value1(int i) const { return m_Value1[i]; }
   float& Value2(int i) { return m_Value2[i]; }
   float Value2(int i) const { return m_Value2[i]; }
-  uint32_t& SpareWord(int i) { return m_Spare[i]; }
-  char* HolderText(int i) const { return m_HolderTexts[i].get(); }
-  void SetHolderText(int i, std::unique_ptr<char[]> text) { m_HolderTexts[i] = std::move(text); }
-  KLineBarMarks* HolderMarks(int i) const { return m_HolderMarks[i].get(); }
+  uint32_t& SpareWord(int i) {
+    AllocateExtras();
+    return m_Spare[i];
+  }
+  char* HolderText(int i) const { return m_HolderTexts.empty() ? nullptr : m_HolderTexts[i].get(); }
+  void SetHolderText(int i, std::unique_ptr<char[]> text) {
+    AllocateExtras();
+    m_HolderTexts[i] = std::move(text);
+  }
+  KLineBarMarks* HolderMarks(int i) const {
+    return m_HolderMarks.empty() ? nullptr : m_HolderMarks[i].get();
+  }
   void SetHolderMarks(int i, std::unique_ptr<KLineBarMarks> marks) {
+    AllocateExtras();
     m_HolderMarks[i] = std::move(marks);
   }
   // The chart's indicator caches: freed whenever the capacity grows.
@@ -98,6 +110,11 @@ class CKLineSeries {
   friend class KLineCacheCodec;
 
   void Reserve(int capacity);  // grows every per-bar array, zeroing new entries
+  // Sizes bars, flags and values for a load of count bars into an empty
+  // series, without zeroing the entries the load overwrites.
+  void ReserveForLoad(int count);
+  void AllocateExtras();       // holder texts, marks and spare words, zeroed
+  bool HasExtras() const { return !m_Spare.empty(); }
   void WriteEntry(int i, const KLineBar& bar, uint32_t flags, float value1, float value2);
   void ResetEntry(int i);      // a new entry: nothing attached, flags and spare word 0
   void InsertEntry(int at);    // moves entries at .. count - 1 up by one; count + 1
@@ -109,12 +126,16 @@ class CKLineSeries {
   unsigned char m_Reserved[kReservedBytes] = {};
   uint16_t m_nVariant = 0;
   int32_t m_nCount = 0;
-  std::vector<KLineBar> m_Bars;
-  std::vector<std::unique_ptr<char[]>> m_HolderTexts;
-  std::vector<std::unique_ptr<KLineBarMarks>> m_HolderMarks;
-  std::vector<uint32_t> m_Flags;
-  std::vector<float> m_Value1;
-  std::vector<float> m_Value2;
-  std::vector<uint32_t> m_Spare;
+  // The arrays a cache file fills: sized without zeroing (see ReserveForLoad).
+  template <class T>
+  using LoadedArray = std::vector<T, DefaultInitAllocator<T>>;
+
+  LoadedArray<KLineBar> m_Bars;
+  std::vector<std::unique_ptr<char[]>> m_HolderTexts;      // empty until used
+  std::vector<std::unique_ptr<KLineBarMarks>> m_HolderMarks;  // empty until used
+  LoadedArray<uint32_t> m_Flags;
+  LoadedArray<float> m_Value1;
+  LoadedArray<float> m_Value2;
+  std::vector<uint32_t> m_Spare;  // empty until used
   std::vector<float> m_Indicators[kIndicatorCaches];
 };

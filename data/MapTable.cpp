@@ -9,21 +9,11 @@
 
 #include "data/CachePath.h"
 #include "platform/sys/AtomicFile.h"
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/Trace.h"
 
 namespace {
-
-uint32_t GetU32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutU32(unsigned char* p, uint32_t value) {
-  p[0] = static_cast<unsigned char>(value);
-  p[1] = static_cast<unsigned char>(value >> 8);
-  p[2] = static_cast<unsigned char>(value >> 16);
-  p[3] = static_cast<unsigned char>(value >> 24);
-}
 
 void DeleteDamaged(const std::string& gbkPath, const char* why) {
   KivTrace("Bad share memory file %s (%s)\n", gbkPath.c_str(), why);
@@ -76,9 +66,9 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
     DeleteDamaged(gbkPath, "short header");
     return 0;
   }
-  const uint32_t version = GetU32(bytes);
-  const uint32_t count = GetU32(bytes + 4);
-  const uint32_t capacity = GetU32(bytes + 8);
+  const uint32_t version = kiv::LoadLe32(bytes);
+  const uint32_t count = kiv::LoadLe32(bytes + 4);
+  const uint32_t capacity = kiv::LoadLe32(bytes + 8);
   if (version != kMapFileVersion) {
     DeleteDamaged(gbkPath, "version");
     return 0;
@@ -125,9 +115,9 @@ int MapTable::Open(bool create, uint32_t capacity) {
   if (create) {
     // The file is new and sparse: its records read as zeros already.
     unsigned char* header = m_Mapping.Data();
-    PutU32(header, kMapFileVersion);
-    PutU32(header + 4, 0);
-    PutU32(header + 8, capacity);
+    kiv::StoreLe32(header, kMapFileVersion);
+    kiv::StoreLe32(header + 4, 0);
+    kiv::StoreLe32(header + 8, capacity);
     m_Mapping.Flush(0, sizeof(MapFileHeader));
   }
   uint32_t count = ReadHeaderLocked().count;
@@ -175,10 +165,10 @@ unsigned char* MapTable::RecordAt(uint32_t number) const {
 
 MapFileHeader MapTable::ReadHeaderLocked() const {
   const unsigned char* p = m_Mapping.Data();
-  return MapFileHeader{GetU32(p), GetU32(p + 4), GetU32(p + 8)};
+  return MapFileHeader{kiv::LoadLe32(p), kiv::LoadLe32(p + 4), kiv::LoadLe32(p + 8)};
 }
 
-void MapTable::WriteCountLocked(uint32_t count) { PutU32(m_Mapping.Data() + 4, count); }
+void MapTable::WriteCountLocked(uint32_t count) { kiv::StoreLe32(m_Mapping.Data() + 4, count); }
 
 unsigned char* MapTable::FindLocked(int32_t key) {
   if (!m_Mapping.IsOpen()) return nullptr;

@@ -52,46 +52,28 @@ EntryListCopy CopyBlock(const Record* stored, int maxEntries) {
 
 }  // namespace
 
-int KivMapTick::Put(const void* block, size_t blockBytes) {
-  TickHead head;
-  if (!ReadBlockHead<TickHead, TickEntry>(block, blockBytes, &head)) return 0;
+template <class Record, class Head, class Entry, int MaxEntries>
+int EntryListTable<Record, Head, Entry, MaxEntries>::PutBlock(const void* block, size_t blockBytes) {
+  Head head;
+  if (!ReadBlockHead<Head, Entry>(block, blockBytes, &head)) return 0;
   std::lock_guard<std::mutex> hold(m_Lock);
-  auto* stored = reinterpret_cast<TickTableRecord*>(FindOrAddLocked(static_cast<int32_t>(head.stock)));
+  auto* stored = reinterpret_cast<Record*>(FindOrAddLocked(static_cast<int32_t>(head.stock)));
   if (!stored) return 0;
-  StoreBlock<TickTableRecord, TickHead, TickEntry>(
-      stored, head, static_cast<const unsigned char*>(block) + sizeof head, kMaxEntries);
+  StoreBlock<Record, Head, Entry>(stored, head, static_cast<const unsigned char*>(block) + sizeof head,
+                                  kMaxEntries);
   return 1;
 }
 
-EntryListCopy KivMapTick::GetCopy(StockId id) {
+template <class Record, class Head, class Entry, int MaxEntries>
+EntryListCopy EntryListTable<Record, Head, Entry, MaxEntries>::GetCopy(StockId id) {
   std::lock_guard<std::mutex> hold(m_Lock);
-  auto* stored = reinterpret_cast<const TickTableRecord*>(FindLocked(static_cast<int32_t>(id)));
+  auto* stored = reinterpret_cast<const Record*>(FindLocked(static_cast<int32_t>(id)));
   if (!stored) return EntryListCopy();
-  return CopyBlock<TickTableRecord, TickHead, TickEntry>(stored, kMaxEntries);
+  return CopyBlock<Record, Head, Entry>(stored, kMaxEntries);
 }
 
-int KivTradeinfo::Put(const void* block, size_t blockBytes) {
-  TradeHead head;
-  if (!ReadBlockHead<TradeHead, TradeEntry>(block, blockBytes, &head)) return 0;
-  std::lock_guard<std::mutex> hold(m_Lock);
-  auto* stored =
-      reinterpret_cast<TradeTableRecord*>(FindOrAddLocked(static_cast<int32_t>(head.stock)));
-  if (!stored) return 0;
-  StoreBlock<TradeTableRecord, TradeHead, TradeEntry>(
-      stored, head, static_cast<const unsigned char*>(block) + sizeof head, kMaxEntries);
-  return 1;
-}
-
-EntryListCopy KivTradeinfo::GetCopy(StockId id) {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  auto* stored = reinterpret_cast<const TradeTableRecord*>(FindLocked(static_cast<int32_t>(id)));
-  if (!stored) return EntryListCopy();
-  return CopyBlock<TradeTableRecord, TradeHead, TradeEntry>(stored, kMaxEntries);
-}
-
-EntryListCopy KivMapShort::GetCopy(StockId id) {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  auto* stored = reinterpret_cast<const ShortTableRecord*>(FindLocked(static_cast<int32_t>(id)));
-  if (!stored) return EntryListCopy();
-  return CopyBlock<ShortTableRecord, ShortSignalHead, ShortSignalEntry>(stored, kMaxEntries);
-}
+template class EntryListTable<TickTableRecord, TickHead, TickEntry, 1000>;
+template class EntryListTable<TradeTableRecord, TradeHead, TradeEntry, 1000>;
+// Short-signal heads carry no StockId: that table takes no blocks.
+template EntryListCopy EntryListTable<ShortTableRecord, ShortSignalHead, ShortSignalEntry, 201>::GetCopy(
+    StockId id);

@@ -25,31 +25,35 @@ struct EntryListCopy {
   explicit operator bool() const { return bytes != nullptr; }
 };
 
-class KivMapTick : public MapTable {
+// The table part the three share: records of a head and a list of at most
+// MaxEntries entries, keyed by the head's StockId.
+template <class Record, class Head, class Entry, int MaxEntries>
+class EntryListTable : public MapTable {
  public:
-  static constexpr int kMaxEntries = 1000;
-  KivMapTick() : MapTable(sizeof(TickTableRecord), sizeof(MapFileHeader), 0) {}
-  // Stores a block (a TickHead followed by its entries, room for at least
-  // one; blockBytes long) under the head's StockId. 0 when the table is
-  // closed or full, or when the block is shorter than its count says.
-  int Put(const void* block, size_t blockBytes);
+  static constexpr int kMaxEntries = MaxEntries;
+  EntryListTable() : MapTable(sizeof(Record), sizeof(MapFileHeader), 0) {}
   // Head plus max(count, 1) entries of the stored record; empty when closed
-  // or absent.
+  // or absent. A count read back beyond kMaxEntries (a damaged file) is
+  // clamped, in the copy too, so that no reader runs past it.
   EntryListCopy GetCopy(StockId id);
+
+ protected:
+  // Stores a block (a Head followed by its entries, room for at least one;
+  // blockBytes long) under the head's StockId, keeping the newest
+  // kMaxEntries entries. 0 when the table is closed or full, or when the
+  // block is shorter than its count says.
+  int PutBlock(const void* block, size_t blockBytes);
 };
 
-class KivTradeinfo : public MapTable {
+class KivMapTick : public EntryListTable<TickTableRecord, TickHead, TickEntry, 1000> {
  public:
-  static constexpr int kMaxEntries = 1000;
-  KivTradeinfo() : MapTable(sizeof(TradeTableRecord), sizeof(MapFileHeader), 0) {}
-  int Put(const void* block, size_t blockBytes);
-  EntryListCopy GetCopy(StockId id);
+  int Put(const void* block, size_t blockBytes) { return PutBlock(block, blockBytes); }
+};
+
+class KivTradeinfo : public EntryListTable<TradeTableRecord, TradeHead, TradeEntry, 1000> {
+ public:
+  int Put(const void* block, size_t blockBytes) { return PutBlock(block, blockBytes); }
 };
 
 // Nothing in the program writes this table: it offers what its file holds.
-class KivMapShort : public MapTable {
- public:
-  static constexpr int kMaxEntries = 201;
-  KivMapShort() : MapTable(sizeof(ShortTableRecord), sizeof(MapFileHeader), 0) {}
-  EntryListCopy GetCopy(StockId id);
-};
+class KivMapShort : public EntryListTable<ShortTableRecord, ShortSignalHead, ShortSignalEntry, 201> {};

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/sys/ByteOrder.h"
+
 namespace {
 
 // T[i] = floor(2^32 * |sin(i + 1)|), i in radians.
@@ -21,18 +23,6 @@ const int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 
 
 uint32_t RotateLeft(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
-uint32_t LoadLittleEndian(const unsigned char* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-void StoreLittleEndian(uint32_t value, unsigned char* bytes) {
-  bytes[0] = static_cast<unsigned char>(value);
-  bytes[1] = static_cast<unsigned char>(value >> 8);
-  bytes[2] = static_cast<unsigned char>(value >> 16);
-  bytes[3] = static_cast<unsigned char>(value >> 24);
-}
-
 }  // namespace
 
 void Md5Init(Md5Context* context) {
@@ -47,7 +37,7 @@ void Md5Init(Md5Context* context) {
 
 void Md5Transform(uint32_t state[4], const unsigned char block[64]) {
   uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian(block + 4 * i);
+  for (int i = 0; i < 16; ++i) x[i] = kiv::LoadLe32(block + 4 * i);
 
   uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   for (int i = 0; i < 64; ++i) {
@@ -110,8 +100,8 @@ void Md5Update(Md5Context* context, const unsigned char* input, size_t length) {
 
 void Md5Final(unsigned char digest[16], Md5Context* context) {
   unsigned char bitCount[8];
-  StoreLittleEndian(context->count[0], bitCount);
-  StoreLittleEndian(context->count[1], bitCount + 4);
+  kiv::StoreLe32(bitCount, context->count[0]);
+  kiv::StoreLe32(bitCount + 4, context->count[1]);
 
   // One 0x80 byte, then zeros up to 56 bytes modulo 64.
   static const unsigned char kPadding[64] = {0x80};
@@ -120,7 +110,7 @@ void Md5Final(unsigned char digest[16], Md5Context* context) {
   Md5Update(context, kPadding, padLength);
   Md5Update(context, bitCount, 8);
 
-  for (int i = 0; i < 4; ++i) StoreLittleEndian(context->state[i], digest + 4 * i);
+  for (int i = 0; i < 4; ++i) kiv::StoreLe32(digest + 4 * i, context->state[i]);
   std::memset(context, 0, sizeof *context);  // no trace of the hashed text stays behind
 }
 

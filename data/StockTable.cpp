@@ -59,13 +59,15 @@ std::vector<StockRecord> CKivStockTable::ReadRows(KivNetPack& group) {
   const int32_t count = static_cast<int32_t>(
       std::min<uint32_t>(group.GetRecordCount(), static_cast<uint32_t>(INT32_MAX)));
   rows.reserve(static_cast<size_t>(count));
+  const PackColumn idColumn = group.GetColumn(FIELD_STOCK_ID);
+  const PackColumn nameColumn = group.GetColumn(FIELD_STOCK_NAME);
   std::string name;
   for (int32_t r = 0; r < count; ++r) {
     StockRecord record;
     std::memset(&record, 0, sizeof record);
-    record.id = static_cast<StockId>(group.GetInt32(FIELD_STOCK_ID, r));
+    record.id = static_cast<StockId>(group.GetInt32(idColumn, r));
     if (!IsListedMarket(StockMarket(record.id))) continue;
-    group.GetString(name, FIELD_STOCK_NAME, r);
+    group.GetString(name, nameColumn, r);
     const std::string shortName = ShortenName(name);
     std::memcpy(record.name, shortName.data(), shortName.size());
     rows.push_back(record);

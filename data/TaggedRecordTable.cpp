@@ -3,16 +3,18 @@
 #include <cstring>
 
 #include "data/Base64.h"
+#include "platform/sys/ByteOrder.h"
 
 namespace {
 
 // The 32-bit little-endian word at `offset`, or false when it is not wholly
 // inside `bytes`.
 bool ReadWord(std::string_view bytes, size_t offset, uint32_t* word) {
-  if (offset > bytes.size() || bytes.size() - offset < 4) return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
-  *word = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  kiv::ByteReader reader(bytes);
+  reader.Skip(offset);
+  const uint32_t value = reader.Le32();
+  if (!reader.Ok()) return false;
+  *word = value;
   return true;
 }
 

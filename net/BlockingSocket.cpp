@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "net/KivMessages.h"
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/Trace.h"
 
 namespace kiv {
@@ -67,10 +68,6 @@ int WaitFor(int fd, short events, int timeoutMs) {
     if (r < 0 && errno == EINTR) continue;
     return r < 0 ? -1 : (r == 0 ? 0 : 1);
   }
-}
-
-uint32_t BigEndian32(const uint8_t* p) {
-  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
 void PostPlain(HWND hwnd, UINT msg) {
@@ -229,18 +226,19 @@ int CloseBlockingSocket(CKivBlockingSocket& socket) {
 std::array<uint8_t, 12> EncodeBlockRequest(const BlockRequestFields& fields) {
   const uint32_t key = (uint32_t(fields.selector) << 24) | (fields.value & 0xFFFFFFu);
   std::array<uint8_t, 12> bytes{};
-  bytes[0] = uint8_t(fields.kind);
-  bytes[1] = uint8_t(fields.kind >> 8);
-  bytes[2] = uint8_t(fields.subKind);
-  bytes[3] = uint8_t(fields.subKind >> 8);
-  for (int i = 0; i < 4; ++i) bytes[8 + i] = uint8_t(key >> (8 * i));
+  StoreLe16(&bytes[0], fields.kind);
+  StoreLe16(&bytes[2], fields.subKind);
+  StoreLe32(&bytes[8], key);
   return bytes;
 }
 
 BlockReplyStatus ReadBlockReplyHeader(const uint8_t* data, size_t size, BlockReplyHeader& header) {
-  if (data == nullptr || size < 8) return BlockReplyStatus::kFailed;
-  header.total = BigEndian32(data);
-  header.inflated = BigEndian32(data + 4);
+  ByteReader reader(data, size);
+  const uint32_t total = reader.Be32();
+  const uint32_t inflated = reader.Be32();
+  if (!reader.Ok()) return BlockReplyStatus::kFailed;
+  header.total = total;
+  header.inflated = inflated;
   if (header.inflated == 0) return BlockReplyStatus::kEnded;
   if (header.total < 8 || header.total > kBlockMaxTotal || header.inflated > kBlockMaxInflated)
     return BlockReplyStatus::kFailed;
@@ -269,13 +267,13 @@ BlockReplyStatus DecodeInflatedBlockBody(uint8_t* bytes, size_t produced, NameCo
                                          uint32_t& outCount) {
   // The count and every record must lie inside what was actually inflated.
   if (bytes == nullptr || produced < kBlockLeadingBytes + 4) return BlockReplyStatus::kFailed;
-  const uint32_t count = BigEndian32(bytes + kBlockLeadingBytes);
+  const uint32_t count = LoadBe32(bytes + kBlockLeadingBytes);
   const size_t room = (produced - kBlockLeadingBytes - 4) / kBlockRecordSize;
   if (count > room) return BlockReplyStatus::kFailed;
   std::memcpy(bytes + kBlockLeadingBytes, &count, 4);
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t* record = bytes + kBlockLeadingBytes + 4 + size_t(i) * kBlockRecordSize;
-    const uint32_t key = BigEndian32(record);
+    const uint32_t key = LoadBe32(record);
     std::memcpy(record, &key, 4);
     if (convertName != nullptr) {
       // Copy out and back: the name is not aligned for WCHAR access.

@@ -4,19 +4,7 @@
 
 #include <cstring>
 
-namespace {
-
-void PutLe32(unsigned char* out, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-uint32_t GetLe32(const unsigned char* in) {
-  uint32_t value = 0;
-  for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(in[i]) << (8 * i);
-  return value;
-}
-
-}  // namespace
+#include "platform/sys/ByteOrder.h"
 
 // Spelled as bytes so that a GBK execution character set cannot touch it.
 const unsigned char FrameHeader::kSignature[FrameHeader::kSignatureSize] = {'q', 'w', 't', '4',
@@ -37,22 +25,32 @@ bool FrameHeader::HasSignature() const {
 
 void FrameHeader::Encode(unsigned char* out) const {
   std::memcpy(out + kOffsetSignature, signature, kSignatureSize);
-  PutLe32(out + kOffsetFlags, flags);
-  PutLe32(out + kOffsetReserved1, reserved1);
-  PutLe32(out + kOffsetReserved2, reserved2);
-  PutLe32(out + kOffsetBodyLength, bodyLength);
-  PutLe32(out + kOffsetUncompressedLength, uncompressedLength);
+  kiv::StoreLe32(out + kOffsetFlags, flags);
+  kiv::StoreLe32(out + kOffsetReserved1, reserved1);
+  kiv::StoreLe32(out + kOffsetReserved2, reserved2);
+  kiv::StoreLe32(out + kOffsetBodyLength, bodyLength);
+  kiv::StoreLe32(out + kOffsetUncompressedLength, uncompressedLength);
 }
 
 FrameHeader FrameHeader::Decode(const unsigned char* in) {
   FrameHeader header;
-  std::memcpy(header.signature, in + kOffsetSignature, kSignatureSize);
-  header.flags = GetLe32(in + kOffsetFlags);
-  header.reserved1 = GetLe32(in + kOffsetReserved1);
-  header.reserved2 = GetLe32(in + kOffsetReserved2);
-  header.bodyLength = GetLe32(in + kOffsetBodyLength);
-  header.uncompressedLength = GetLe32(in + kOffsetUncompressedLength);
+  Decode(in, kSize, header);
   return header;
+}
+
+bool FrameHeader::Decode(const unsigned char* in, size_t size, FrameHeader& out) {
+  // Field by field in layout order, so the reader's position is the offset.
+  kiv::ByteReader reader(in, size);
+  FrameHeader header;
+  reader.Bytes(header.signature, kSignatureSize);
+  header.flags = reader.Le32();
+  header.reserved1 = reader.Le32();
+  header.reserved2 = reader.Le32();
+  header.bodyLength = reader.Le32();
+  header.uncompressedLength = reader.Le32();
+  if (!reader.Ok()) return false;
+  out = header;
+  return true;
 }
 
 FrameHeaderCheck CheckFrameHeader(const FrameHeader& header) {

@@ -65,6 +65,9 @@ struct FrameHeader {
   void Encode(unsigned char* out) const;
   // Reads exactly kSize bytes from in.
   static FrameHeader Decode(const unsigned char* in);
+  // The header at the start of size bytes; false, out untouched, when fewer
+  // than kSize bytes are there.
+  static bool Decode(const unsigned char* in, size_t size, FrameHeader& out);
 };
 
 static_assert(FrameHeader::kOffsetFlags == FrameHeader::kOffsetSignature + FrameHeader::kSignatureSize,

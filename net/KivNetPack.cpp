@@ -1,10 +1,12 @@
 #include "net/KivNetPack.h"
 
+#include <atomic>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -29,49 +31,17 @@ const char kErrSerialise[] = "pack.GetAllPackData(setmsg); error";
 // The longest "%.6f" text of a double is 317 characters; every number fits.
 constexpr size_t kNumberTextSize = 400;
 
-void PutLe32(unsigned char* out, uint32_t value) {
-  out[0] = static_cast<unsigned char>(value);
-  out[1] = static_cast<unsigned char>(value >> 8);
-  out[2] = static_cast<unsigned char>(value >> 16);
-  out[3] = static_cast<unsigned char>(value >> 24);
-}
-
-void PutLe64(unsigned char* out, uint64_t value) {
-  PutLe32(out, static_cast<uint32_t>(value));
-  PutLe32(out + 4, static_cast<uint32_t>(value >> 32));
-}
-
-uint16_t GetLe16(const unsigned char* in) {
-  return static_cast<uint16_t>(in[0] | (in[1] << 8));
-}
-
-uint32_t GetLe32(const unsigned char* in) {
-  return static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-         (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
-}
-
-uint64_t GetLe64(const unsigned char* in) {
-  return static_cast<uint64_t>(GetLe32(in)) | (static_cast<uint64_t>(GetLe32(in + 4)) << 32);
-}
-
-double GetLeDouble(const unsigned char* in) {
-  uint64_t bits = GetLe64(in);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 bool IsInt64Type(uint32_t type) { return type == PACK_TYPE_INT64 || type == PACK_TYPE_TIME64; }
 
 // Any integer field sign-extended to 64 bits; the caller has checked the type.
 int64_t ReadInteger(uint32_t type, const unsigned char* cell) {
   switch (type) {
     case PACK_TYPE_INT16:
-      return static_cast<int16_t>(GetLe16(cell));
+      return static_cast<int16_t>(kiv::LoadLe16(cell));
     case PACK_TYPE_INT32:
-      return static_cast<int32_t>(GetLe32(cell));
+      return static_cast<int32_t>(kiv::LoadLe32(cell));
     default:
-      return static_cast<int64_t>(GetLe64(cell));
+      return static_cast<int64_t>(kiv::LoadLe64(cell));
   }
 }
 
@@ -91,7 +61,7 @@ int FormatNumber(uint32_t type, const unsigned char* cell, char* buffer) {
     case PACK_TYPE_TIME64:
       return std::snprintf(buffer, kNumberTextSize, "%" PRId64, ReadInteger(type, cell));
     case PACK_TYPE_DOUBLE:
-      return std::snprintf(buffer, kNumberTextSize, "%.6f", GetLeDouble(cell));
+      return std::snprintf(buffer, kNumberTextSize, "%.6f", kiv::LoadLeDouble(cell));
     default:
       return -1;
   }
@@ -101,17 +71,42 @@ bool IsTextGetterType(uint32_t type) {
   return type == PACK_TYPE_TEXT || type == PACK_TYPE_DOUBLE || IsIntegerType(type);
 }
 
+// A stamp no rows or field list have had before, for the columns taken
+// from them.
+uint64_t NewStamp() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+// The bytes of a type-2 field up to its first NUL.
+size_t TextLength(const unsigned char* cell, uint32_t size) {
+  const void* nul = std::memchr(cell, 0, size);
+  return nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - cell) : size;
+}
+
 }  // namespace
 
 KivNetPack::KivNetPack() = default;
 
 KivNetPack::KivNetPack(const std::string& serialised) { LoadFromString(serialised); }
 
+KivNetPack::KivNetPack(std::string&& serialised) { LoadFromString(std::move(serialised)); }
+
 KivNetPack::KivNetPack(const KivNetPack& other)
     : m_nRecordCount(other.m_nRecordCount),
       m_nRecordSize(other.m_nRecordSize),
       m_Fields(other.m_Fields),
-      m_strData(other.m_strData) {}
+      m_Offsets(other.m_Offsets),
+      m_Shared(other.m_Shared),
+      m_bLayoutLoaded(other.m_bLayoutLoaded),
+      m_nLoadedLength(other.m_nLoadedLength) {
+  if (m_Shared) {
+    SetRows(other.m_pRows);
+  } else {
+    m_strData = other.m_strData;
+    UseOwnRows();
+  }
+}
 
 KivNetPack& KivNetPack::operator=(const KivNetPack& other) {
   if (this != &other) {
@@ -119,25 +114,44 @@ KivNetPack& KivNetPack::operator=(const KivNetPack& other) {
     m_nRecordSize = other.m_nRecordSize;
     m_nState = other.m_nState;
     m_nError = other.m_nError;
-    m_nCursor = other.m_nCursor;
     m_Fields = other.m_Fields;
+    m_Offsets = other.m_Offsets;
     m_strError = other.m_strError;
-    m_strData = other.m_strData;
+    m_Shared = other.m_Shared;
+    if (m_Shared) {
+      m_strData.clear();
+      SetRows(other.m_pRows);
+    } else {
+      m_strData = other.m_strData;
+      UseOwnRows();
+    }
+    m_nView = 0;
+    m_nLayout = 0;
+    m_bLayoutLoaded = other.m_bLayoutLoaded;
+    m_nLoadedLength = other.m_nLoadedLength;
   }
   return *this;
 }
 
-KivNetPack::~KivNetPack() { Clear(); }
+KivNetPack::~KivNetPack() = default;
 
 void KivNetPack::Clear() {
+  ResetForLoad();
+  m_Shared.reset();
+}
+
+void KivNetPack::ResetForLoad() {
   m_nRecordCount = 0;
   m_nRecordSize = 0;
   m_nState = STATE_NEW;
   m_nError = 0;
-  m_nCursor = 0;
   m_strError.clear();
   m_strData.clear();
+  UseOwnRows();
   m_Fields.clear();
+  m_Offsets.clear();
+  m_nLayout = 0;
+  m_bLayoutLoaded = false;
 }
 
 void KivNetPack::Fail(const char* text) {
@@ -181,72 +195,152 @@ bool KivNetPack::LoadFromString(const std::string& data) {
   return Load(data.data(), length);
 }
 
-bool KivNetPack::Load(const void* buffer, const uint32_t& length) {
-  Clear();
-  m_nState = STATE_READ;  // read-only until the load succeeds
-  const uint32_t available = buffer != nullptr ? length : 0;
-  const unsigned char* in = static_cast<const unsigned char*>(buffer);
-
-  if (available < kHeaderSize) {
-    Fail(kErrLoadShort);
+bool KivNetPack::LoadFromString(std::string&& data) {
+  if (data.size() > std::numeric_limits<uint32_t>::max()) {
+    Clear();
+    m_nState = STATE_READ;
+    Fail(kErrLoadLength);
+    std::string().swap(data);
     return false;
   }
-  m_nCursor = 0;
-  const uint32_t recordSize = GetLe32(in + m_nCursor);
-  const uint32_t recordCount = GetLe32(in + m_nCursor + 4);
-  const uint32_t fieldCount = GetLe32(in + m_nCursor + 8);
-  m_nCursor += kHeaderSize;  // the reserved word is skipped
+  std::shared_ptr<const std::string> owner;
+  try {
+    owner = std::make_shared<const std::string>(std::move(data));
+  } catch (const std::bad_alloc&) {
+    Clear();
+    m_nState = STATE_READ;
+    Fail(kErrMemory);
+    return false;
+  }
+  const uint32_t length = static_cast<uint32_t>(owner->size());
+  return LoadShared(owner, reinterpret_cast<const unsigned char*>(owner->data()), length);
+}
+
+bool KivNetPack::LoadFailed(const char* text) {
+  m_bLayoutLoaded = false;
+  m_nLayout = 0;
+  m_Fields.clear();
+  m_Offsets.clear();
+  m_nRecordSize = 0;
+  m_nRecordCount = 0;
+  m_strData.clear();
+  UseOwnRows();
+  m_Shared.reset();
+  Fail(text);
+  return false;
+}
+
+const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t available) {
+  kiv::ByteReader reader(in, available);
+  const uint32_t recordSize = reader.Le32();
+  const uint32_t recordCount = reader.Le32();
+  const uint32_t fieldCount = reader.Le32();
+  reader.Skip(4);  // the reserved word
+  if (!reader.Ok()) {
+    LoadFailed(kErrLoadShort);
+    return nullptr;
+  }
 
   // The length must be exactly header + descriptors + rows. Compare one term
   // at a time against what is left, so no product or sum can wrap.
-  uint64_t rest = available - kHeaderSize;
+  uint64_t rest = reader.Remaining();
   if (fieldCount > rest / kDescriptorSize) {
-    Fail(kErrLoadLength);
-    return false;
+    LoadFailed(kErrLoadLength);
+    return nullptr;
   }
   rest -= static_cast<uint64_t>(fieldCount) * kDescriptorSize;
   const uint64_t rowBytes = static_cast<uint64_t>(recordSize) * recordCount;  // < 2^64
   // Rows of zero bytes would let a 16-byte header claim billions of rows
   // that nobody can loop over; nothing writes such a pack.
   if (rowBytes != rest || (recordSize == 0 && recordCount != 0)) {
-    Fail(kErrLoadLength);
-    return false;
+    LoadFailed(kErrLoadLength);
+    return nullptr;
   }
 
-  std::vector<PackFieldDesc> fields;
-  uint64_t sizeSum = 0;
   try {
-    fields.reserve(fieldCount);  // bounded by the bytes present, checked above
-    for (uint32_t i = 0; i < fieldCount; ++i) {
-      PackFieldDesc desc;
-      desc.typeAndSize = GetLe32(in + m_nCursor);
-      desc.id = GetLe32(in + m_nCursor + 4);
-      m_nCursor += kDescriptorSize;
-      if (desc.Type() >= PACK_TYPE_COUNT) {
-        Fail(kErrDataType);
-        return false;
-      }
-      if (!IsValidFieldSize(desc.Type(), desc.Size())) {
-        Fail(kErrTypeLength);
-        return false;
-      }
-      fields.push_back(desc);
-      sizeSum += desc.Size();  // at most 2^29 sizes of < 2^26 each: no wrap
-    }
-    if (sizeSum != recordSize) {
-      Fail(kErrStructLength);
-      return false;
-    }
-    m_strData.assign(reinterpret_cast<const char*>(in + m_nCursor), static_cast<size_t>(rowBytes));
+    m_Fields.reserve(fieldCount);  // bounded by the bytes present, checked above
+    m_Offsets.reserve(fieldCount);
   } catch (const std::bad_alloc&) {
-    m_strData.clear();
-    Fail(kErrMemory);
-    return false;
+    LoadFailed(kErrMemory);
+    return nullptr;
   }
-  m_nCursor += static_cast<uint32_t>(rowBytes);
-  m_Fields.swap(fields);
+  uint64_t sizeSum = 0;
+  for (uint32_t i = 0; i < fieldCount; ++i) {
+    PackFieldDesc desc;
+    desc.typeAndSize = reader.Le32();
+    desc.id = reader.Le32();
+    if (desc.Type() >= PACK_TYPE_COUNT) {
+      LoadFailed(kErrDataType);
+      return nullptr;
+    }
+    if (!IsValidFieldSize(desc.Type(), desc.Size())) {
+      LoadFailed(kErrTypeLength);
+      return nullptr;
+    }
+    m_Fields.push_back(desc);
+    // A sum beyond 32 bits fails the check below, and the fields with it.
+    m_Offsets.push_back(static_cast<uint32_t>(sizeSum));
+    sizeSum += desc.Size();  // at most 2^29 sizes of < 2^26 each: no wrap
+  }
+  if (sizeSum != recordSize) {
+    LoadFailed(kErrStructLength);
+    return nullptr;
+  }
+  const unsigned char* rows = in + reader.Position();
+  reader.Skip(static_cast<size_t>(rowBytes));  // present: checked above
   m_nRecordSize = recordSize;
   m_nRecordCount = recordCount;
+  m_bLayoutLoaded = true;
+  m_nLoadedLength = available;
+  return rows;
+}
+
+bool KivNetPack::Load(const void* buffer, const uint32_t& length) {
+  const unsigned char* in = static_cast<const unsigned char*>(buffer);
+  if (in != nullptr && HasLoadedLayout(in, length)) {
+    const size_t rowBytes = static_cast<size_t>(RowBytes());
+    try {
+      m_strData.assign(reinterpret_cast<const char*>(in) + (length - rowBytes), rowBytes);
+    } catch (const std::bad_alloc&) {
+      Clear();
+      m_nState = STATE_READ;
+      return LoadFailed(kErrMemory);
+    }
+    m_Shared.reset();
+    TakeRows(reinterpret_cast<const unsigned char*>(m_strData.data()));
+    return true;
+  }
+  Clear();
+  m_nState = STATE_READ;  // read-only until the load succeeds
+  const uint32_t available = buffer != nullptr ? length : 0;
+  const unsigned char* rows = ReadLayout(static_cast<const unsigned char*>(buffer), available);
+  if (rows == nullptr) return false;
+  try {
+    m_strData.assign(reinterpret_cast<const char*>(rows), static_cast<size_t>(RowBytes()));
+  } catch (const std::bad_alloc&) {
+    return LoadFailed(kErrMemory);
+  }
+  UseOwnRows();
+  m_nState = STATE_ROWS_FIXED;
+  return true;
+}
+
+bool KivNetPack::LoadShared(const std::shared_ptr<const std::string>& owner,
+                            const unsigned char* in, uint32_t length) {
+  // The bytes held so far stay held until the new ones are known to load:
+  // a pack reloaded row after row from one reply keeps its reference.
+  if (in != nullptr && HasLoadedLayout(in, length)) {
+    if (m_Shared != owner) m_Shared = owner;
+    m_strData.clear();
+    TakeRows(in + (length - RowBytes()));
+    return true;
+  }
+  ResetForLoad();
+  m_nState = STATE_READ;
+  const unsigned char* rows = ReadLayout(in, length);
+  if (rows == nullptr) return false;
+  if (m_Shared != owner) m_Shared = owner;
+  SetRows(rows);
   m_nState = STATE_ROWS_FIXED;
   return true;
 }
@@ -259,41 +353,50 @@ uint64_t KivNetPack::GetPackSize() const {
 bool KivNetPack::GetAllPackData(std::string& out) const {
   const uint64_t total = GetPackSize();
   if (total > out.max_size()) return false;
+  // Bytes 12-15 of out stay as they were; zeros where out had none.
+  unsigned char reserved[4] = {0, 0, 0, 0};
+  if (out.size() >= kHeaderSize) std::memcpy(reserved, out.data() + 12, sizeof reserved);
   try {
-    out.resize(static_cast<size_t>(total));
+    out.clear();
+    out.reserve(static_cast<size_t>(total));  // written once, never zero-filled first
+    kiv::ByteWriter writer(&out);
+    writer.Le32(m_nRecordSize).Le32(m_nRecordCount).Le32(static_cast<uint32_t>(m_Fields.size()));
+    writer.Bytes(reserved, sizeof reserved);
+    for (const PackFieldDesc& desc : m_Fields) writer.Le32(desc.typeAndSize).Le32(desc.id);
+    writer.Bytes(m_pRows, static_cast<size_t>(RowBytes()));
   } catch (...) {
     return false;
   }
-  if (out.size() != total) return false;
-
-  unsigned char* p = reinterpret_cast<unsigned char*>(&out[0]);
-  PutLe32(p + 0, m_nRecordSize);
-  PutLe32(p + 4, m_nRecordCount);
-  PutLe32(p + 8, static_cast<uint32_t>(m_Fields.size()));
-  size_t at = kHeaderSize;
-  for (const PackFieldDesc& desc : m_Fields) {
-    PutLe32(p + at, desc.typeAndSize);
-    PutLe32(p + at + 4, desc.id);
-    at += kDescriptorSize;
-  }
-  if (m_nRecordCount == 0) return true;
-  const uint64_t rowBytes = static_cast<uint64_t>(m_nRecordSize) * m_nRecordCount;
-  const size_t copy = static_cast<size_t>(rowBytes < m_strData.size() ? rowBytes : m_strData.size());
-  if (copy > 0) std::memcpy(p + at, m_strData.data(), copy);
-  return true;
+  return out.size() == total;
 }
 
 int64_t KivNetPack::FindField(const int32_t& id, PackFieldDesc& out) const {
   const uint32_t wanted = static_cast<uint32_t>(id);
-  int64_t offset = 0;
-  for (const PackFieldDesc& desc : m_Fields) {
-    if (desc.id == wanted) {
-      out = desc;
-      return offset;
+  for (size_t i = 0; i < m_Fields.size(); ++i) {
+    if (m_Fields[i].id == wanted) {
+      out = m_Fields[i];
+      return m_Offsets[i];
     }
-    offset += desc.Size();
   }
   return -1;
+}
+
+PackColumn KivNetPack::GetColumn(const int32_t& id) {
+  m_nState = STATE_READ;
+  PackColumn column;
+  column.m_nId = id;
+  const int64_t offset = FindField(id, column.m_Desc);
+  if (offset < 0) return column;
+  if (m_nView == 0) m_nView = NewStamp();
+  if (m_nLayout == 0) m_nLayout = NewStamp();
+  column.m_nType = column.m_Desc.Type();
+  column.m_nOffset = static_cast<uint32_t>(offset);
+  column.m_nRecordSize = m_nRecordSize;
+  column.m_nRecordCount = m_nRecordCount;
+  column.m_pFirst = m_nRecordCount > 0 ? m_pRows + offset : m_pRows;
+  column.m_nView = m_nView;
+  column.m_nLayout = m_nLayout;
+  return column;
 }
 
 uint32_t KivNetPack::GetFieldSize(const int32_t& id) const {
@@ -301,8 +404,18 @@ uint32_t KivNetPack::GetFieldSize(const int32_t& id) const {
   return FindField(id, desc) < 0 ? 0 : desc.Size();
 }
 
-bool KivNetPack::RowDataComplete() const {
-  return m_strData.size() >= static_cast<uint64_t>(m_nRecordSize) * m_nRecordCount;
+bool KivNetPack::RowDataComplete() const { return m_Shared || m_strData.size() >= RowBytes(); }
+
+bool KivNetPack::OwnRows() {
+  if (!m_Shared) return true;
+  try {
+    m_strData.assign(reinterpret_cast<const char*>(m_pRows), static_cast<size_t>(RowBytes()));
+  } catch (...) {
+    return false;
+  }
+  m_Shared.reset();
+  UseOwnRows();
+  return true;
 }
 
 const unsigned char* KivNetPack::LocateForRead(const int32_t& id, const int32_t& row,
@@ -318,11 +431,11 @@ const unsigned char* KivNetPack::LocateForRead(const int32_t& id, const int32_t&
     return nullptr;
   }
   const uint64_t at = static_cast<uint64_t>(row) * m_nRecordSize + static_cast<uint64_t>(offset);
-  if (at + desc.Size() > m_strData.size()) {  // only if the row data were short
+  if (at + desc.Size() > RowBytes()) {  // only if the field list did not fit the rows
     Fail(kErrIndex);
     return nullptr;
   }
-  return reinterpret_cast<const unsigned char*>(m_strData.data()) + at;
+  return m_pRows + at;
 }
 
 int32_t KivNetPack::GetInt32(const int32_t& id, const int32_t& row) {
@@ -340,7 +453,7 @@ double KivNetPack::GetDouble(const int32_t& id, const int32_t& row) {
   PackFieldDesc desc;
   const unsigned char* cell = LocateForRead(id, row, desc);
   if (cell == nullptr) return 0.0;
-  if (desc.Type() == PACK_TYPE_DOUBLE) return GetLeDouble(cell);
+  if (desc.Type() == PACK_TYPE_DOUBLE) return kiv::LoadLeDouble(cell);
   if (!IsIntegerType(desc.Type())) {
     Fail(kErrTypeMismatch);
     return 0.0;
@@ -369,7 +482,7 @@ uint16_t KivNetPack::GetUInt16(const int32_t& id, const int32_t& row) {
     Fail(kErrTypeMismatch);
     return 0;
   }
-  return GetLe16(cell);
+  return kiv::LoadLe16(cell);
 }
 
 bool KivNetPack::GetRecord(RequestHeader& out, const int32_t& id, const int32_t& row) {
@@ -396,10 +509,8 @@ bool KivNetPack::GetString(std::string& out, const int32_t& id, const int32_t& r
     return false;
   }
   if (desc.Type() == PACK_TYPE_TEXT) {
-    const void* nul = std::memchr(cell, 0, desc.Size());
-    const size_t length = nul != nullptr ? static_cast<const unsigned char*>(nul) - cell : desc.Size();
     try {
-      out.assign(reinterpret_cast<const char*>(cell), length);
+      out.assign(reinterpret_cast<const char*>(cell), TextLength(cell, desc.Size()));
     } catch (const std::bad_alloc&) {
       Fail(kErrMemory);
       return false;
@@ -453,20 +564,90 @@ bool KivNetPack::GetPack(KivNetPack& out, const int32_t& id, const int32_t& row)
     Fail(kErrTypeMismatch);
     return false;
   }
+  return LoadNested(out, cell, desc.Size());
+}
+
+bool KivNetPack::LoadNested(KivNetPack& out, const unsigned char* cell, uint32_t size) {
+  if (m_Shared) {
+    // Where they lie. A local reference keeps the bytes while out == this
+    // lets go of its own.
+    const std::shared_ptr<const std::string> owner = m_Shared;
+    return out.LoadShared(owner, cell, size);
+  }
   if (&out == this) {
     // Loading clears the destination first, which would free the source.
     std::string bytes;
     try {
-      bytes.assign(reinterpret_cast<const char*>(cell), desc.Size());
+      bytes.assign(reinterpret_cast<const char*>(cell), size);
     } catch (const std::bad_alloc&) {
       Fail(kErrMemory);
       return false;
     }
-    return out.LoadFromString(bytes);
+    return out.LoadFromString(std::move(bytes));
   }
-  const uint32_t length = desc.Size();
-  return out.Load(cell, length);
+  return out.Load(cell, size);
 }
+
+// ---------------------------------------------------------------------------
+// Getters by column: the cell straight away when the column fits; anything
+// else (another field list, a missing row, a type the getter does not take)
+// goes the way by id, which gives the same result and reports the error.
+
+int32_t KivNetPack::Int32ById(int32_t id, int32_t row) { return GetInt32(id, row); }
+
+int64_t KivNetPack::Int64ById(int32_t id, int32_t row) { return GetInt64(id, row); }
+
+uint16_t KivNetPack::UInt16ById(int32_t id, int32_t row) { return GetUInt16(id, row); }
+
+bool KivNetPack::TextById(char* buffer, int32_t size, int32_t id, int32_t row) {
+  return GetText(buffer, size, id, row);
+}
+
+bool KivNetPack::PackByColumn(KivNetPack& out, PackColumn column, int32_t row) {
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_PACK) {
+    return LoadNested(out, cell, column.m_Desc.Size());
+  }
+  return GetPack(out, column.m_nId, row);
+}
+
+double KivNetPack::GetDouble(const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell)) {
+    if (column.m_nType == PACK_TYPE_DOUBLE) return kiv::LoadLeDouble(cell);
+    int64_t value;
+    if (IntegerCell(column.m_nType, cell, &value)) return static_cast<double>(value);
+  }
+  return GetDouble(column.m_nId, row);
+}
+
+bool KivNetPack::GetRecord(RequestHeader& out, const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_RECORD &&
+      column.m_Desc.Size() == RequestHeader::kSize) {
+    out = RequestHeader::Decode(cell);
+    return true;
+  }
+  return GetRecord(out, column.m_nId, row);
+}
+
+bool KivNetPack::GetString(std::string& out, const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_TEXT) {
+    try {
+      out.assign(reinterpret_cast<const char*>(cell), TextLength(cell, column.m_Desc.Size()));
+    } catch (const std::bad_alloc&) {
+      out.clear();
+      Fail(kErrMemory);
+      return false;
+    }
+    return true;
+  }
+  return GetString(out, column.m_nId, row);
+}
+
+// ---------------------------------------------------------------------------
+// Setters
 
 unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, uint32_t valueSize,
                                         const int32_t& id, const int32_t& row, PackFieldDesc& desc) {
@@ -488,20 +669,27 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
       SetError(kErrDataLength);
       return nullptr;
     }
-    if (static_cast<uint32_t>(row) == m_nRecordCount) {
-      // A row of zero bytes would not grow the row data: fields of size 0
-      // alone make no row.
-      if (m_nRecordSize == 0 || m_nRecordCount == std::numeric_limits<uint32_t>::max()) {
-        SetError(kErrMemory);
-        return nullptr;
-      }
+    const bool append = static_cast<uint32_t>(row) == m_nRecordCount;
+    // A row of zero bytes would not grow the row data: fields of size 0
+    // alone make no row.
+    if (append && (m_nRecordSize == 0 || m_nRecordCount == std::numeric_limits<uint32_t>::max())) {
+      SetError(kErrMemory);
+      return nullptr;
+    }
+    if (!OwnRows()) {
+      SetError(kErrMemory);
+      return nullptr;
+    }
+    if (append) {
       try {
         m_strData.append(m_nRecordSize, '\0');
       } catch (...) {
         SetError(kErrMemory);
         return nullptr;
       }
+      UseOwnRows();
       ++m_nRecordCount;
+      m_bLayoutLoaded = false;  // the counts are no longer those loaded
       m_nState = STATE_ROWS_FIXED;
     }
     const uint64_t at = static_cast<uint64_t>(row) * m_nRecordSize + static_cast<uint64_t>(offset);
@@ -528,16 +716,27 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
     return nullptr;
   }
   const uint32_t newSize = oldSize + newFieldSize;
-  try {
-    // Row 0 widened by the new field; a copy of a pack with fields but no
-    // rows gets its first, zeroed row here.
-    m_strData.resize(newSize, '\0');
-    m_Fields.push_back(PackFieldDesc::Make(type, newFieldSize, static_cast<uint32_t>(id)));
-  } catch (...) {
-    m_strData.resize(static_cast<size_t>(oldSize) * m_nRecordCount);
+  if (!OwnRows()) {
     SetError(kErrMemory);
     return nullptr;
   }
+  try {
+    m_Fields.reserve(m_Fields.size() + 1);
+    m_Offsets.reserve(m_Offsets.size() + 1);
+    // Row 0 widened by the new field; a copy of a pack with fields but no
+    // rows gets its first, zeroed row here.
+    m_strData.resize(newSize, '\0');
+  } catch (...) {
+    m_strData.resize(static_cast<size_t>(oldSize) * m_nRecordCount);
+    UseOwnRows();
+    SetError(kErrMemory);
+    return nullptr;
+  }
+  UseOwnRows();
+  m_Fields.push_back(PackFieldDesc::Make(type, newFieldSize, static_cast<uint32_t>(id)));
+  m_Offsets.push_back(oldSize);
+  m_nLayout = 0;  // columns taken before do not know the new field
+  m_bLayoutLoaded = false;
   desc = m_Fields.back();
   m_nState = STATE_DEFINING;
   m_nRecordSize = newSize;
@@ -550,7 +749,7 @@ bool KivNetPack::SetInt32(const int32_t& value, const int32_t& id, const int32_t
   PackFieldDesc desc;
   unsigned char* cell = PrepareWrite(PACK_TYPE_INT32, 4, 4, id, row, desc);
   if (cell == nullptr) return false;
-  PutLe32(cell, static_cast<uint32_t>(value));
+  kiv::StoreLe32(cell, static_cast<uint32_t>(value));
   return true;
 }
 
@@ -559,7 +758,7 @@ bool KivNetPack::SetInt64(const int64_t& value, const int32_t& id, const int32_t
   PackFieldDesc desc;
   unsigned char* cell = PrepareWrite(PACK_TYPE_TIME64, 8, 8, id, row, desc);
   if (cell == nullptr) return false;
-  PutLe64(cell, static_cast<uint64_t>(value));
+  kiv::StoreLe64(cell, static_cast<uint64_t>(value));
   return true;
 }
 
@@ -578,9 +777,7 @@ bool KivNetPack::SetInt16(const int16_t& value, const int32_t& id, const int32_t
   PackFieldDesc desc;
   unsigned char* cell = PrepareWrite(PACK_TYPE_INT16, 2, 2, id, row, desc);
   if (cell == nullptr) return false;
-  const uint16_t bits = static_cast<uint16_t>(value);
-  cell[0] = static_cast<unsigned char>(bits);
-  cell[1] = static_cast<unsigned char>(bits >> 8);
+  kiv::StoreLe16(cell, static_cast<uint16_t>(value));
   return true;
 }
 

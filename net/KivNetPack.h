@@ -33,13 +33,33 @@
 // error text in the pack; getters and loading also set the error flag to -1.
 // The text stays until the next error or Clear. A pack is used by one thread
 // at a time.
+//
+// Loading checks everything once: the lengths, every descriptor, and that
+// the rows are all there. A getter then only checks its row and the field's
+// type. For reading many rows, GetColumn resolves a field id once and the
+// getters that take the column skip the search (see PackColumn).
+//
+// Who owns the bytes. A pack built by setters, copied from bytes (Load,
+// LoadFromString of a const string) or written to after loading keeps its
+// rows in storage of its own. A pack loaded in place (LoadFromString of a
+// string handed over with std::move) keeps the serialised bytes themselves,
+// read-only, and shares them: every pack that GetPack reads from it, and
+// every copy of it, holds a reference to the same bytes, and the last of
+// them to be cleared, reloaded or destroyed frees them. So a nested pack
+// stays readable after its parent is gone, and no pack ever points at bytes
+// that nobody holds. Bytes shared this way are never written: a setter first
+// gives its pack a private copy of the rows. (A nested pack that is kept
+// keeps the whole of its parent's bytes alive, not only its own.)
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "net/RequestHeader.h"
+#include "platform/sys/ByteOrder.h"
 
 // Type codes of a field, the low 6 bits of its descriptor. Each code fixes
 // the byte size a descriptor may have (KivNetPack::IsValidFieldSize).
@@ -74,6 +94,43 @@ struct PackFieldDesc {
   }
 };
 
+class KivNetPack;
+
+// A field of a pack resolved once, for reading it from many rows: the
+// getters that take a column go straight to the cell. A column is only a
+// shortcut for its field id, and holds in two ways:
+//   - on the rows it was taken from: while the pack's rows stay where they
+//     were (no load, Clear, new field or row, or first write to shared
+//     rows since), it knows the cell of every row;
+//   - on the field list it was taken from: a pack reloaded with the same
+//     fields (a nested pack read row after row) keeps its columns, which
+//     then find the cell through the pack's rows.
+// Otherwise, and on any other pack, the getter looks the id up again, so it
+// returns and reports exactly what the same getter by id would.
+class PackColumn {
+ public:
+  int32_t Id() const { return m_nId; }
+  // Whether the pack had the field when the column was taken.
+  bool IsFound() const { return m_nLayout != kNoStamp; }
+  // The field's descriptor; 0 when not found.
+  const PackFieldDesc& Field() const { return m_Desc; }
+
+ private:
+  friend class KivNetPack;
+  // The stamp of a column that matches no pack.
+  static constexpr uint64_t kNoStamp = ~uint64_t{0};
+
+  int32_t m_nId = 0;
+  PackFieldDesc m_Desc;
+  uint32_t m_nType = PACK_TYPE_COUNT;       // m_Desc.Type(), none when not found
+  uint32_t m_nOffset = 0;                   // byte offset in a row
+  uint32_t m_nRecordSize = 0;               // bytes from a row to the next
+  uint32_t m_nRecordCount = 0;              // rows when taken
+  const unsigned char* m_pFirst = nullptr;  // the field in row 0 when taken
+  uint64_t m_nView = kNoStamp;              // the pack's rows when taken
+  uint64_t m_nLayout = kNoStamp;            // the pack's field list when taken
+};
+
 class KivNetPack {
  public:
   static constexpr uint32_t kHeaderSize = 16;
@@ -86,14 +143,16 @@ class KivNetPack {
   KivNetPack();
   // Loads a serialised pack; see LoadFromString for the outcome.
   explicit KivNetPack(const std::string& serialised);
-  // Deep copy of counts, descriptors and rows; the copy is writable (state
-  // 0) and carries no error.
+  explicit KivNetPack(std::string&& serialised);
+  // Copy of counts, descriptors and rows (rows loaded in place are shared,
+  // read-only, until either pack writes); the copy is writable (state 0) and
+  // carries no error.
   KivNetPack(const KivNetPack& other);
   // Copies everything, state, error flag and error text included.
   KivNetPack& operator=(const KivNetPack& other);
   ~KivNetPack();
 
-  // Back to a new, empty pack: counts, state, error flag and cursor 0; error
+  // Back to a new, empty pack: counts, state and error flag 0; error
   // text, rows and descriptors emptied.
   void Clear();
 
@@ -101,8 +160,14 @@ class KivNetPack {
   // holds no fields and no rows, stays in state 3, and the error text says
   // why. Every size in the input is checked against the bytes present before
   // anything is sized from it.
+  // Load copies the rows out of buffer, which the caller may then reuse.
   bool Load(const void* buffer, const uint32_t& length);
   bool LoadFromString(const std::string& data);
+  // Loads in place: the pack takes the string over (it is left empty) and
+  // reads its rows where they lie, sharing them with the packs read from it
+  // (see "Who owns the bytes" above). The outcome is as for Load; on
+  // failure the bytes are dropped.
+  bool LoadFromString(std::string&& data);
 
   // Serialise into out, which is brought to exactly GetPackSize() bytes;
   // bytes 12-15 of out are left as they were (0 when out grows over them).
@@ -116,6 +181,10 @@ class KivNetPack {
   int64_t FindField(const int32_t& id, PackFieldDesc& out) const;
   // Byte size of the field, 0 when absent. Changes no state.
   uint32_t GetFieldSize(const int32_t& id) const;
+  // The field resolved for the getters that take a column; a column of an
+  // absent field makes those getters fail as by id. A column is taken to
+  // read: the pack is read-only (state 3) from here, as after any getter.
+  PackColumn GetColumn(const int32_t& id);
   // Whether a descriptor of this type may have this size (tested on load).
   static bool IsValidFieldSize(uint32_t type, uint32_t size);
 
@@ -158,8 +227,21 @@ class KivNetPack {
   // GetString's text, empty on error.
   std::string GetValueText(const int32_t& id, const int32_t& row);
   // Type 1: out is loaded from the field's bytes with the field's size as
-  // length; the result is out's Load (whose error stays in out).
+  // length; the result is out's Load (whose error stays in out). From a pack
+  // loaded in place, out reads the bytes where they lie and shares them.
   bool GetPack(KivNetPack& out, const int32_t& id, const int32_t& row);
+
+  // The getters again, for a column (GetColumn): the same results, errors,
+  // flags and state as the getter by the column's id.
+  int32_t GetInt32(const PackColumn& column, const int32_t& row);
+  double GetDouble(const PackColumn& column, const int32_t& row);
+  int64_t GetInt64(const PackColumn& column, const int32_t& row);
+  int64_t GetTime64(const PackColumn& column, const int32_t& row) { return GetInt64(column, row); }
+  uint16_t GetUInt16(const PackColumn& column, const int32_t& row);
+  bool GetRecord(RequestHeader& out, const PackColumn& column, const int32_t& row);
+  bool GetString(std::string& out, const PackColumn& column, const int32_t& row);
+  bool GetText(char* buffer, const int32_t& size, const PackColumn& column, const int32_t& row);
+  bool GetPack(KivNetPack& out, const PackColumn& column, const int32_t& row);
 
   // Setters: value first, then field id, then row. A missing field is
   // defined on row 0 (states 0 and 1 only); row = record count appends a
@@ -178,6 +260,53 @@ class KivNetPack {
   bool SetPack(const KivNetPack& sub, const int32_t& id, const int32_t& row);
 
  private:
+  // True, with the cell of (column, row), when the column belongs to this
+  // pack's field list and the row exists; either way the pack is read
+  // (state 3).
+  bool ColumnCell(const PackColumn& column, int32_t row, const unsigned char** cell) {
+    // Stamps of a pack are 0 until a column is taken; kNoStamp is never one.
+    // The rows a column was taken from are read rows (state 3) until they
+    // change, and then the view changes too: no need to say so again.
+    const uint32_t index = static_cast<uint32_t>(row);
+    if ((column.m_nView == m_nView) & (index < column.m_nRecordCount)) {
+      *cell = column.m_pFirst + static_cast<size_t>(index) * column.m_nRecordSize;
+      return true;
+    }
+    m_nState = STATE_READ;
+    if (column.m_nLayout != m_nLayout || index >= m_nRecordCount) return false;
+    *cell = m_pRows + static_cast<size_t>(index) * m_nRecordSize + column.m_nOffset;
+    return true;
+  }
+  // Copies min(size, capacity) bytes of a text cell and zeroes the rest of
+  // the buffer. Names and codes of 8 to 16 bytes into a buffer a little
+  // larger, the usual case row after row, take four moves.
+  static void CopyTextCell(char* buffer, size_t capacity, const unsigned char* cell, size_t size) {
+    const size_t copy = size < capacity ? size : capacity;
+    if (copy >= 8 && copy <= 16 && capacity - copy <= 8) {
+      // Zeros over the last 8 bytes first, then the text in two 8-byte
+      // moves that may overlap each other and the zeros.
+      std::memset(buffer + capacity - 8, 0, 8);
+      std::memcpy(buffer, cell, 8);
+      std::memcpy(buffer + copy - 8, cell + copy - 8, 8);
+      return;
+    }
+    std::memcpy(buffer, cell, copy);
+    std::memset(buffer + copy, 0, capacity - copy);
+  }
+  // The value of an integer cell (types 7, 6, 4, 5), sign-extended; false
+  // for any other type.
+  static bool IntegerCell(uint32_t type, const unsigned char* cell, int64_t* out) {
+    if (type == PACK_TYPE_INT32) {
+      *out = static_cast<int32_t>(kiv::LoadLe32(cell));
+    } else if (type == PACK_TYPE_INT16) {
+      *out = static_cast<int16_t>(kiv::LoadLe16(cell));
+    } else if (type == PACK_TYPE_INT64 || type == PACK_TYPE_TIME64) {
+      *out = static_cast<int64_t>(kiv::LoadLe64(cell));
+    } else {
+      return false;
+    }
+    return true;
+  }
   // Finds (id, row) for a getter: state 3, then the checks and their errors.
   const unsigned char* LocateForRead(const int32_t& id, const int32_t& row, PackFieldDesc& desc);
   // Finds or creates (id, row) for a setter of the given type; an existing
@@ -185,6 +314,61 @@ class KivNetPack {
   // descriptor, or null with the error text set.
   unsigned char* PrepareWrite(uint32_t type, uint32_t newFieldSize, uint32_t valueSize,
                               const int32_t& id, const int32_t& row, PackFieldDesc& desc);
+  // Checks a serialised pack's header and descriptors and takes its field
+  // list and counts; the rows' first byte, or null with the error set.
+  const unsigned char* ReadLayout(const unsigned char* in, uint32_t available);
+  // Whether in (length bytes) is a sound pack with exactly the header and
+  // field list that this pack loaded last, so that only the rows differ.
+  // Rows of one nested field mostly share their layout: this spares reading
+  // it anew.
+  bool HasLoadedLayout(const unsigned char* in, uint32_t length) const {
+    // The same length, counts and descriptors as the last load: then every
+    // check of a full load holds as it did.
+    if (!m_bLayoutLoaded || length != m_nLoadedLength) return false;
+    const uint64_t counts = m_nRecordSize | (static_cast<uint64_t>(m_nRecordCount) << 32);
+    if (kiv::LoadLe64(in) != counts || kiv::LoadLe32(in + 8) != m_Fields.size()) return false;
+    const unsigned char* descriptor = in + kHeaderSize;
+    for (const PackFieldDesc& field : m_Fields) {
+      if (kiv::LoadLe32(descriptor) != field.typeAndSize || kiv::LoadLe32(descriptor + 4) != field.id) {
+        return false;
+      }
+      descriptor += kDescriptorSize;
+    }
+    return true;
+  }
+  // Takes rows of the field list already held: what a load does on success.
+  void TakeRows(const unsigned char* rows) {
+    SetRows(rows);
+    m_nState = STATE_ROWS_FIXED;
+    m_nError = 0;
+    if (!m_strError.empty()) m_strError.clear();
+  }
+  // The getters by column past their fast path: the way by id, with the
+  // arguments by value so that the caller's row stays in a register.
+  int32_t Int32ById(int32_t id, int32_t row);
+  int64_t Int64ById(int32_t id, int32_t row);
+  uint16_t UInt16ById(int32_t id, int32_t row);
+  bool TextById(char* buffer, int32_t size, int32_t id, int32_t row);
+  bool PackByColumn(KivNetPack& out, PackColumn column, int32_t row);
+  // Loads from bytes that owner holds, reading the rows where they lie.
+  bool LoadShared(const std::shared_ptr<const std::string>& owner, const unsigned char* in,
+                  uint32_t length);
+  // The nested pack in cell (a type-1 field of size bytes) into out.
+  bool LoadNested(KivNetPack& out, const unsigned char* cell, uint32_t size);
+  // Clear, but the shared bytes stay held until the load decides.
+  void ResetForLoad();
+  bool LoadFailed(const char* text);
+  // Gives the pack rows of its own before a write; false when out of memory.
+  bool OwnRows();
+  // Every change of where the rows lie, how many there are or what fields
+  // they hold goes through SetRows (or Clear), so that columns taken before
+  // stop holding.
+  void SetRows(const unsigned char* rows) {
+    m_pRows = rows;
+    m_nView = 0;
+  }
+  void UseOwnRows() { SetRows(reinterpret_cast<const unsigned char*>(m_strData.data())); }
+  uint64_t RowBytes() const { return static_cast<uint64_t>(m_nRecordSize) * m_nRecordCount; }
   bool RowDataComplete() const;
   void Fail(const char* text);        // getters and loading
   void SetError(const char* text);    // setters: the flag stays
@@ -193,8 +377,70 @@ class KivNetPack {
   uint32_t m_nRecordSize = 0;
   uint16_t m_nState = STATE_NEW;
   int16_t m_nError = 0;
-  uint32_t m_nCursor = 0;  // read position in the source while loading
   std::vector<PackFieldDesc> m_Fields;
+  std::vector<uint32_t> m_Offsets;  // byte offset in a row of each field, in field order
   std::string m_strError;
-  std::string m_strData;   // record size x record count bytes
+  std::string m_strData;   // the rows, when the pack owns them
+  // The serialised bytes the rows lie in, when loaded in place; shared and
+  // never written.
+  std::shared_ptr<const std::string> m_Shared;
+  // The first row: into m_strData, or into *m_Shared; record size x record
+  // count bytes.
+  const unsigned char* m_pRows = reinterpret_cast<const unsigned char*>(m_strData.data());
+  // Stamps of the rows and of the field list that columns were taken from:
+  // 0 until a column is taken, and again whenever the rows move or grow (the
+  // view) or the fields change (the layout; a reload with the same fields
+  // keeps it). Stamps are never reused, so a column holds only on what it
+  // was taken from.
+  uint64_t m_nView = 0;
+  uint64_t m_nLayout = 0;
+  // The field list was read and checked by a load (not defined by setters),
+  // from m_nLoadedLength bytes.
+  bool m_bLayoutLoaded = false;
+  uint32_t m_nLoadedLength = 0;
 };
+
+inline int32_t KivNetPack::GetInt32(const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  int64_t value;
+  if (ColumnCell(column, row, &cell) && IntegerCell(column.m_nType, cell, &value)) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+  }
+  return Int32ById(column.m_nId, row);
+}
+
+inline int64_t KivNetPack::GetInt64(const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  int64_t value;
+  if (ColumnCell(column, row, &cell) && IntegerCell(column.m_nType, cell, &value)) return value;
+  return Int64ById(column.m_nId, row);
+}
+
+inline uint16_t KivNetPack::GetUInt16(const PackColumn& column, const int32_t& row) {
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_INT16) return kiv::LoadLe16(cell);
+  return UInt16ById(column.m_nId, row);
+}
+
+inline bool KivNetPack::GetText(char* buffer, const int32_t& size, const PackColumn& column,
+                                const int32_t& row) {
+  const unsigned char* cell;
+  if (buffer != nullptr && size >= 1 && ColumnCell(column, row, &cell) &&
+      column.m_nType == PACK_TYPE_TEXT) {
+    CopyTextCell(buffer, static_cast<size_t>(size), cell, column.m_Desc.Size());
+    return true;
+  }
+  return TextById(buffer, size, column.m_nId, row);
+}
+
+inline bool KivNetPack::GetPack(KivNetPack& out, const PackColumn& column, const int32_t& row) {
+  // Row after row of one reply into the same pack: the bytes are already
+  // shared and the layout already read, so only the rows move.
+  const unsigned char* cell;
+  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_PACK && m_Shared &&
+      &out != this && out.m_Shared == m_Shared && out.HasLoadedLayout(cell, column.m_Desc.Size())) {
+    out.TakeRows(cell + (column.m_Desc.Size() - out.RowBytes()));
+    return true;
+  }
+  return PackByColumn(out, column, row);
+}

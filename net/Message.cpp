@@ -30,9 +30,13 @@ bool ReadMessage(KivNetPack& message, NetMessage& out) {
 
 bool ParseMessages(const void* body, size_t length, std::vector<NetMessage>& out) {
   if (body == nullptr || length > kMaxFrameLength) return false;
+  return ParseMessages(std::string(static_cast<const char*>(body), length), out);
+}
+
+bool ParseMessages(std::string&& body, std::vector<NetMessage>& out) {
+  if (body.size() > kMaxFrameLength) return false;
   KivNetPack outer;
-  const uint32_t size = static_cast<uint32_t>(length);
-  if (!outer.Load(body, size)) return false;
+  if (!outer.LoadFromString(std::move(body))) return false;
 
   // The descriptors are copied: the getters below leave the list alone, but
   // the walk should not depend on that.

@@ -41,8 +41,12 @@ bool BuildMessage(const RequestHeader& header, const KivNetPack& payload, std::s
 bool BuildBatch(const std::vector<std::string>& messages, std::string& out);
 
 // Takes a message body apart, appending its messages to out in order.
-// False when the body is not a pack (out keeps what it held).
+// False when the body is not a pack (out keeps what it held). The payloads
+// are read where they lie in one copy of the body, which they share (see
+// KivNetPack); the overload taking a string takes it over instead of
+// copying it.
 bool ParseMessages(const void* body, size_t length, std::vector<NetMessage>& out);
+bool ParseMessages(std::string&& body, std::vector<NetMessage>& out);
 
 // Reads header and payload of one two-field message pack (row 0). False when
 // either is missing or does not load.

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "platform/sys/ByteOrder.h"
+
 namespace kiv::office {
 
 namespace {
@@ -17,14 +19,20 @@ constexpr uint16_t kDosTime = 0;                        // 00:00:00
 constexpr uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;  // 1980-01-01
 constexpr uint64_t kMax32 = std::numeric_limits<uint32_t>::max();
 
-void Put16(std::string* out, uint16_t value) {
-  out->push_back(static_cast<char>(value & 0xFF));
-  out->push_back(static_cast<char>(value >> 8));
-}
-
-void Put32(std::string* out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8)
-    out->push_back(static_cast<char>((value >> shift) & 0xFF));
+// The fields that the local header and the central directory header share,
+// from "version needed to extract" to "extra field length".
+void PutMemberFields(ByteWriter& out, uint32_t crc, uint32_t packedSize, uint32_t size,
+                     uint16_t nameLength) {
+  out.Le16(kVersion)  // needed to extract
+      .Le16(0)        // flags
+      .Le16(kMethodDeflate)
+      .Le16(kDosTime)
+      .Le16(kDosDate)
+      .Le32(crc)
+      .Le32(packedSize)
+      .Le32(size)
+      .Le16(nameLength)
+      .Le16(0);  // extra field length
 }
 
 bool Deflate(std::string_view input, std::string* output) {
@@ -63,38 +71,24 @@ bool ZipWriter::Add(const std::string& name, std::string_view content) {
                                                    reinterpret_cast<const Bytef*>(content.data()),
                                                    static_cast<uInt>(content.size())));
 
-  Put32(&data_, kLocalHeaderSignature);
-  Put16(&data_, kVersion);
-  Put16(&data_, 0);  // flags
-  Put16(&data_, kMethodDeflate);
-  Put16(&data_, kDosTime);
-  Put16(&data_, kDosDate);
-  Put32(&data_, crc);
-  Put32(&data_, static_cast<uint32_t>(packed.size()));
-  Put32(&data_, static_cast<uint32_t>(content.size()));
-  Put16(&data_, static_cast<uint16_t>(name.size()));
-  Put16(&data_, 0);  // extra field length
-  data_ += name;
-  data_ += packed;
+  const uint32_t packedSize = static_cast<uint32_t>(packed.size());
+  const uint32_t size = static_cast<uint32_t>(content.size());
+  const uint16_t nameLength = static_cast<uint16_t>(name.size());
 
-  Put32(&directory_, kCentralHeaderSignature);
-  Put16(&directory_, kVersion);  // made by (MS-DOS attributes)
-  Put16(&directory_, kVersion);  // needed to extract
-  Put16(&directory_, 0);
-  Put16(&directory_, kMethodDeflate);
-  Put16(&directory_, kDosTime);
-  Put16(&directory_, kDosDate);
-  Put32(&directory_, crc);
-  Put32(&directory_, static_cast<uint32_t>(packed.size()));
-  Put32(&directory_, static_cast<uint32_t>(content.size()));
-  Put16(&directory_, static_cast<uint16_t>(name.size()));
-  Put16(&directory_, 0);  // extra field length
-  Put16(&directory_, 0);  // comment length
-  Put16(&directory_, 0);  // disk number
-  Put16(&directory_, 0);  // internal attributes
-  Put32(&directory_, 0);  // external attributes
-  Put32(&directory_, static_cast<uint32_t>(offset));
-  directory_ += name;
+  ByteWriter local(&data_);
+  local.Le32(kLocalHeaderSignature);
+  PutMemberFields(local, crc, packedSize, size, nameLength);
+  local.Bytes(name.data(), name.size()).Bytes(packed.data(), packed.size());
+
+  ByteWriter central(&directory_);
+  central.Le32(kCentralHeaderSignature).Le16(kVersion);  // made by (MS-DOS attributes)
+  PutMemberFields(central, crc, packedSize, size, nameLength);
+  central.Le16(0)  // comment length
+      .Le16(0)     // disk number
+      .Le16(0)     // internal attributes
+      .Le32(0)     // external attributes
+      .Le32(static_cast<uint32_t>(offset))
+      .Bytes(name.data(), name.size());
   ++count_;
   return true;
 }
@@ -105,14 +99,15 @@ std::string ZipWriter::Finish() {
   std::string archive = std::move(data_);
   const uint32_t directoryOffset = static_cast<uint32_t>(archive.size());
   archive += directory_;
-  Put32(&archive, kEndSignature);
-  Put16(&archive, 0);  // this disk
-  Put16(&archive, 0);  // disk of the directory
-  Put16(&archive, static_cast<uint16_t>(count_));
-  Put16(&archive, static_cast<uint16_t>(count_));
-  Put32(&archive, static_cast<uint32_t>(directory_.size()));
-  Put32(&archive, directoryOffset);
-  Put16(&archive, 0);  // comment length
+  ByteWriter(&archive)
+      .Le32(kEndSignature)
+      .Le16(0)  // this disk
+      .Le16(0)  // disk of the directory
+      .Le16(static_cast<uint16_t>(count_))
+      .Le16(static_cast<uint16_t>(count_))
+      .Le32(static_cast<uint32_t>(directory_.size()))
+      .Le32(directoryOffset)
+      .Le16(0);  // comment length
   data_.clear();
   directory_.clear();
   failed_ = true;  // spent

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iconv.h>
 
+#include "platform/sys/ByteOrder.h"
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -62,9 +64,9 @@ std::u16string DecodeGbk(std::string_view text) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     if (cd != reinterpret_cast<iconv_t>(-1) &&
         iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0) {
-      for (char* p = outBuf; p + 1 < outPtr; p += 2)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                            (static_cast<unsigned char>(p[1]) << 8)));
+      for (char* p = outBuf; p + 1 < outPtr; p += 2) {
+        out.push_back(static_cast<char16_t>(kiv::LoadLe16(p)));
+      }
       i += width;
     } else {
       out.push_back(kReplacement);
@@ -90,7 +92,8 @@ std::string EncodeGbk(std::u16string_view text, bool* usedDefault) {
       if (usedDefault) *usedDefault = true;
       continue;
     }
-    char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    char in[2];
+    kiv::StoreLe16(in, static_cast<uint16_t>(c));
     char* inPtr = in;
     size_t inLeft = 2;
     char outBuf[8];

@@ -133,6 +133,36 @@ Registry& TheRegistry() {
 
 std::string_view ValueName(const char* name) { return name ? name : ""; }
 
+// The first steps of every call on a key's values: the registry locked, the
+// handle resolved and checked for the access the call needs, the store
+// loaded. Status() is ERROR_SUCCESS when the call may go on.
+class ValueCall {
+ public:
+  ValueCall(HKEY key, REGSAM needed) : registry_(TheRegistry()), lock_(registry_.mutex) {
+    if (!registry_.Resolve(key, &open_)) {
+      status_ = ERROR_INVALID_HANDLE;
+    } else if (!(open_.access & needed)) {
+      status_ = ERROR_ACCESS_DENIED;
+    } else if (needed & KEY_SET_VALUE) {
+      // A change is saved over the whole store: it must have been read whole.
+      if (!registry_.Load(&store_)) status_ = ERROR_CANTWRITE;
+    } else {
+      store_ = registry_.Load();
+    }
+  }
+  LONG Status() const { return status_; }
+  const std::string& Path() const { return open_.path; }
+  Store& TheStore() { return store_; }
+  LONG Save() { return registry_.Save(store_) ? ERROR_SUCCESS : ERROR_CANTWRITE; }
+
+ private:
+  Registry& registry_;
+  std::lock_guard<std::mutex> lock_;
+  OpenKey open_;
+  Store store_;
+  LONG status_ = ERROR_SUCCESS;
+};
+
 }  // namespace
 
 LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM access, PHKEY result) {
@@ -172,13 +202,9 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* classNa
 LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
                       DWORD* dataSize) {
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> lock(registry.mutex);
-  OpenKey open;
-  if (!registry.Resolve(key, &open)) return ERROR_INVALID_HANDLE;
-  if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  Store store = registry.Load();
-  StoredKey* stored = store.Find(open.path);
+  ValueCall call(key, KEY_QUERY_VALUE);
+  if (call.Status() != ERROR_SUCCESS) return call.Status();
+  StoredKey* stored = call.TheStore().Find(call.Path());
   StoredValue* value = stored ? stored->Find(ValueName(valueName)) : nullptr;
   if (!value) return ERROR_FILE_NOT_FOUND;
   if (type) *type = value->type;
@@ -199,14 +225,9 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
                     DWORD dataSize) {
   if (!data && dataSize > 0) return ERROR_INVALID_PARAMETER;
   if (dataSize > KIV_REGISTRY_MAX_VALUE_BYTES) return ERROR_INVALID_PARAMETER;
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> lock(registry.mutex);
-  OpenKey open;
-  if (!registry.Resolve(key, &open)) return ERROR_INVALID_HANDLE;
-  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  Store store;
-  if (!registry.Load(&store)) return ERROR_CANTWRITE;
-  StoredKey& stored = store.FindOrAdd(open.path);
+  ValueCall call(key, KEY_SET_VALUE);
+  if (call.Status() != ERROR_SUCCESS) return call.Status();
+  StoredKey& stored = call.TheStore().FindOrAdd(call.Path());
   std::string bytes(reinterpret_cast<const char*>(data), dataSize);
   if (StoredValue* value = stored.Find(ValueName(valueName))) {
     value->type = type;
@@ -214,23 +235,18 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
   } else {
     stored.values.push_back(StoredValue{std::string(ValueName(valueName)), type, std::move(bytes)});
   }
-  return registry.Save(store) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+  return call.Save();
 }
 
 LONG RegDeleteValueA(HKEY key, const char* valueName) {
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> lock(registry.mutex);
-  OpenKey open;
-  if (!registry.Resolve(key, &open)) return ERROR_INVALID_HANDLE;
-  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  Store store;
-  if (!registry.Load(&store)) return ERROR_CANTWRITE;
-  StoredKey* stored = store.Find(open.path);
+  ValueCall call(key, KEY_SET_VALUE);
+  if (call.Status() != ERROR_SUCCESS) return call.Status();
+  StoredKey* stored = call.TheStore().Find(call.Path());
   if (!stored) return ERROR_FILE_NOT_FOUND;
   for (auto it = stored->values.begin(); it != stored->values.end(); ++it) {
     if (kiv::EqualsNoCaseGbk(it->name, ValueName(valueName))) {
       stored->values.erase(it);
-      return registry.Save(store) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+      return call.Save();
     }
   }
   return ERROR_FILE_NOT_FOUND;

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/sys/AtomicFile.h"
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/Trace.h"
 
 namespace kiv {
@@ -87,9 +88,7 @@ InstanceSendResult SendInstanceMessage(const std::string& name, const std::strin
     return InstanceSendResult::kUnreachable;
   }
   std::string message;
-  message.push_back(static_cast<char>(kind));
-  message.push_back(static_cast<char>(data.size() & 0xFF));
-  message.push_back(static_cast<char>((data.size() >> 8) & 0xFF));
+  kiv::ByteWriter(&message).U8(static_cast<uint8_t>(kind)).Le16(static_cast<uint16_t>(data.size()));
   message += data;
   InstanceSendResult result = InstanceSendResult::kRefused;
   if (SendAll(fd, message.data(), message.size())) {
@@ -264,8 +263,7 @@ void SingleInstance::HandleConnection(int fd) {
   uint8_t answer = kAnswerRefused;
   if (complete && size >= kHeaderBytes) {
     uint8_t kind = static_cast<uint8_t>(buffer[0]);
-    size_t length = static_cast<uint8_t>(buffer[1]) |
-                    (static_cast<size_t>(static_cast<uint8_t>(buffer[2])) << 8);
+    size_t length = kiv::LoadLe16(buffer + 1);
     bool lengthMatches = (length == size - kHeaderBytes);
     if (kind == kKindRaise && length == 0 && lengthMatches) {
       std::function<void()> handler;

@@ -1,10 +1,13 @@
 // The block data reply as the terminal receives it, through both entries of
 // its decoder: the whole reply (the 8-byte header of two big-endian lengths,
-// then the zlib body, inflated and rewritten in place), and the same bytes
-// taken as a body already inflated, so that the record walk is explored
-// too (a mutated zlib stream almost never passes its checksum).
+// read through the bounded reader, then the zlib body, inflated and
+// rewritten in place), and the same bytes taken as a body already inflated,
+// so that the record walk is explored too (a mutated zlib stream almost
+// never passes its checksum). Every shortened copy of a reply that decodes
+// must be refused.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -32,12 +35,19 @@ void TouchRecords(const uint8_t* bytes, size_t size, uint32_t count) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kiv::BlockReplyHeader header;
+  if (size < 8) Check(kiv::ReadBlockReplyHeader(data, size, header) == kiv::BlockReplyStatus::kFailed);
   std::unique_ptr<char[]> out;
   uint32_t count = 0;
   if (kiv::DecodeBlockReply(data, size, &WideToAnsiInPlace, out, count) == kiv::BlockReplyStatus::kOk) {
-    kiv::BlockReplyHeader header;
     Check(kiv::ReadBlockReplyHeader(data, size, header) == kiv::BlockReplyStatus::kOk);
     TouchRecords(reinterpret_cast<const uint8_t*>(out.get()), header.inflated + 10, count);
+    const size_t cut = size - 1 - data[size - 1] % (size < 16 ? size : 16);
+    std::unique_ptr<uint8_t[]> shortened(new uint8_t[cut > 0 ? cut : 1]);
+    if (cut > 0) std::memcpy(shortened.get(), data, cut);
+    std::unique_ptr<char[]> none;
+    uint32_t ignored = 0;
+    Check(kiv::DecodeBlockReply(shortened.get(), cut, nullptr, none, ignored) == kiv::BlockReplyStatus::kFailed);
   }
 
   // An exact-size copy, so that a read past the inflated bytes is caught.

@@ -1,7 +1,12 @@
-// Feeds arbitrary bytes to the record-set loader. Whatever loads must be
-// readable through every getter without touching memory outside the pack,
-// must serialise back to the same bytes (the reserved word aside), and a
-// writable copy rewritten with the values read back must serialise the same.
+// Feeds arbitrary bytes to the record-set loader, by copy and in place.
+// Whatever loads must be readable through every getter, by id and by
+// column, without touching memory outside the pack (the getters by column
+// must agree with those by id in value, error and state), must serialise
+// back to the same bytes (the reserved word aside), and a writable copy
+// rewritten with the values read back must serialise the same. Every
+// shortened copy of bytes that load must fail to load. Nested packs are read
+// row after row into one pack, as reply handlers do, and must read as when
+// each is loaded on its own.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,7 +33,47 @@ std::string WithoutReservedWord(std::string bytes) {
   return bytes;
 }
 
+std::string Serialise(const KivNetPack& pack) {
+  std::string bytes;
+  Check(pack.GetAllPackData(bytes));
+  return WithoutReservedWord(bytes);
+}
+
 void Exercise(const uint8_t* data, size_t size, int depth);
+
+// The getters by column on `pack` against those by id on `twin` (the same
+// bytes): the same value, result, error and state.
+void CompareColumns(KivNetPack& pack, KivNetPack& twin, int32_t id, int32_t row, KivNetPack& inner) {
+  const PackColumn column = pack.GetColumn(id);
+  Check(pack.GetInt32(column, row) == twin.GetInt32(id, row));
+  Check(pack.GetInt64(column, row) == twin.GetInt64(id, row));
+  const double a = pack.GetDouble(column, row), b = twin.GetDouble(id, row);
+  Check(a == b || (a != a && b != b));
+  Check(pack.GetUInt16(column, row) == twin.GetUInt16(id, row));
+  RequestHeader x, y;
+  Check(pack.GetRecord(x, column, row) == twin.GetRecord(y, id, row) && x == y);
+  std::string s, t;
+  Check(pack.GetString(s, column, row) == twin.GetString(t, id, row) && s == t);
+  char c[9], d[9];
+  Check(pack.GetText(c, sizeof c, column, row) == twin.GetText(d, sizeof d, id, row));
+  Check(std::memcmp(c, d, sizeof c) == 0);
+  // The nested pack into a pack reused from row to row, against a new one.
+  // (A failed read leaves the reused pack as it was, or holding the failed
+  // load's error; only the outcome is compared then.)
+  KivNetPack alone;
+  const bool nested = pack.GetPack(inner, column, row);
+  Check(nested == twin.GetPack(alone, id, row));
+  if (nested) {
+    Check(inner.GetErrorText().empty() && inner.GetErrorFlag() == 0);
+    Check(Serialise(inner) == Serialise(alone));
+    if (inner.GetFieldCount() > 0 && inner.GetRecordCount() > 0) {
+      const int32_t innerId = static_cast<int32_t>(inner.GetFields()[0].id);
+      Check(inner.GetInt64(inner.GetColumn(innerId), 0) == alone.GetInt64(innerId, 0));
+    }
+  }
+  Check(pack.GetErrorText() == twin.GetErrorText() && pack.GetErrorFlag() == twin.GetErrorFlag());
+  Check(pack.GetState() == twin.GetState());
+}
 
 // Reads every field of a row through every getter; checks what must agree.
 void ReadRow(KivNetPack& pack, int32_t row, size_t fieldLimit, int depth) {
@@ -118,14 +163,27 @@ void RewriteRow(KivNetPack& source, KivNetPack& copy, int32_t row, size_t fieldL
 void Exercise(const uint8_t* data, size_t size, int depth) {
   if (size > UINT32_MAX) return;
   const uint32_t length = static_cast<uint32_t>(size);
+  const std::string input(reinterpret_cast<const char*>(data), size);
   KivNetPack pack;
-  if (!pack.Load(data, length)) {
+  KivNetPack inPlace;
+  const bool loaded = pack.Load(data, length);
+  Check(inPlace.LoadFromString(std::string(input)) == loaded);
+  Check(inPlace.GetErrorText() == pack.GetErrorText());
+  if (!loaded) {
     Check(pack.GetErrorFlag() == -1 && !pack.GetErrorText().empty());
     Check(pack.GetFieldCount() == 0 && pack.GetRecordCount() == 0);
     return;
   }
-  const std::string input(reinterpret_cast<const char*>(data), size);
   Check(pack.GetPackSize() == size);
+  // A pack's length is exact: any shorter copy fails, through the reader's
+  // bounds, with nothing left in the pack.
+  if (size > 0) {
+    const size_t cut = size - 1 - data[0] % (size < 16 ? size : 16);
+    KivNetPack shortened;
+    Check(!shortened.LoadFromString(std::string(input, 0, cut)));
+    Check(shortened.GetErrorText() == "load length error" || shortened.GetErrorText() == "load length short error");
+    Check(shortened.GetFieldCount() == 0 && shortened.GetRecordCount() == 0);
+  }
 
   KivNetPack copy(pack);  // writable, taken before anything is read
   Check(copy.GetState() == KivNetPack::STATE_NEW);
@@ -134,6 +192,18 @@ void Exercise(const uint8_t* data, size_t size, int depth) {
   const size_t rowBudget = kMaxCells / (fields > 0 ? fields : 1);
   const size_t rows = pack.GetRecordCount() < rowBudget ? pack.GetRecordCount() : rowBudget;
   for (size_t r = 0; r < rows; ++r) ReadRow(pack, static_cast<int32_t>(r), fields, depth);
+  {
+    KivNetPack twin(input);
+    KivNetPack inner;
+    for (size_t i = 0; i < fields; ++i) {
+      const int32_t id = static_cast<int32_t>(inPlace.GetFields()[i].id);
+      for (size_t r = 0; r < rows; ++r) CompareColumns(inPlace, twin, id, static_cast<int32_t>(r), inner);
+      CompareColumns(inPlace, twin, id, -1, inner);
+      CompareColumns(inPlace, twin, id, static_cast<int32_t>(rows), inner);
+    }
+    CompareColumns(inPlace, twin, 0x7FFFFFFF, 0, inner);
+    Check(Serialise(inPlace) == Serialise(pack));
+  }
   // Rows that do not exist fail cleanly.
   const int32_t past = static_cast<int32_t>(pack.GetRecordCount() > INT32_MAX ? INT32_MAX : pack.GetRecordCount());
   (void)pack.GetInt32(pack.GetFieldCount() > 0 ? static_cast<int32_t>(pack.GetFields()[0].id) : 0, past);

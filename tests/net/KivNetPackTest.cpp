@@ -798,6 +798,270 @@ TEST(NetPackLoad, ASuccessfulLoadAfterAFailedOneStartsClean) {
 }
 
 // ---------------------------------------------------------------------------
+// Loading in place: who holds the bytes
+
+TEST(NetPackInPlace, TakesTheStringOverAndReadsAsACopyingLoadDoes) {
+  std::string bytes = AllTypesRow();
+  const std::string original = bytes;
+  KivNetPack pack;
+  ASSERT_TRUE(pack.LoadFromString(std::move(bytes))) << pack.GetErrorText();
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(pack.GetState(), KivNetPack::STATE_ROWS_FIXED);
+  EXPECT_EQ(Serialise(pack), original);
+  KivNetPack copied(original);
+  for (int32_t id = 2; id <= 8; ++id) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(pack.GetValueText(id, kRow0), copied.GetValueText(id, kRow0));
+  }
+
+  std::string bad = kGoodTwoRows.substr(1);
+  KivNetPack failed;
+  EXPECT_FALSE(failed.LoadFromString(std::move(bad)));
+  EXPECT_EQ(failed.GetErrorText(), "load length error");
+  EXPECT_EQ(failed.GetErrorFlag(), -1);
+  EXPECT_EQ(failed.GetPackSize(), 16u);
+}
+
+// Under AddressSanitizer these read freed memory if a pack ever points at
+// bytes that nobody holds.
+TEST(NetPackInPlace, NestedPacksAndCopiesKeepTheBytesAlive) {
+  KivNetPack sub;
+  ASSERT_TRUE(sub.SetInt32(42, FIELD_STOCK_ID, kRow0));
+  KivNetPack built;
+  ASSERT_TRUE(built.SetInt32(7, kInt32Id, kRow0));
+  ASSERT_TRUE(built.SetPack(sub, kPackId, kRow0));
+
+  KivNetPack inner;
+  KivNetPack copy;
+  {
+    KivNetPack outer;
+    ASSERT_TRUE(outer.LoadFromString(Serialise(built)));
+    ASSERT_TRUE(outer.GetPack(inner, kPackId, kRow0));
+    copy = outer;
+    outer.Clear();
+  }
+  EXPECT_EQ(inner.GetInt32(FIELD_STOCK_ID, kRow0), 42);
+  EXPECT_EQ(copy.GetInt32(kInt32Id, kRow0), 7);
+
+  // A nested pack read into its own parent keeps the bytes it came from.
+  KivNetPack self(Serialise(built));
+  ASSERT_TRUE(self.GetPack(self, kPackId, kRow0));
+  EXPECT_EQ(self.GetInt32(FIELD_STOCK_ID, kRow0), 42);
+}
+
+TEST(NetPackInPlace, WritesGoToAPrivateCopyOfSharedRows) {
+  KivNetPack loaded(Serialise([] {
+    KivNetPack p;
+    p.SetInt32(1, kInt32Id, kRow0);
+    return p;
+  }()));
+  KivNetPack writable(loaded);  // shares the rows
+  ASSERT_TRUE(writable.SetInt32(2, kInt32Id, kRow0));
+  ASSERT_TRUE(writable.SetInt32(3, kInt32Id, kRow1));
+  ASSERT_TRUE(loaded.SetInt32(4, kInt32Id, kRow0));  // state 2: rows may be set
+  EXPECT_EQ(writable.GetInt32(kInt32Id, kRow0), 2);
+  EXPECT_EQ(writable.GetInt32(kInt32Id, kRow1), 3);
+  EXPECT_EQ(loaded.GetInt32(kInt32Id, kRow0), 4);
+  EXPECT_EQ(loaded.GetRecordCount(), 1u);
+}
+
+// A reload that finds the header and fields it loaded last only moves to
+// the new rows; a pack that took rows since must check the next bytes in
+// full, or bytes whose count and length disagree would pass.
+TEST(NetPackInPlace, APackThatGrewSinceItsLoadChecksTheNextInFull) {
+  const std::string oneRow = Bytes().Header(4, 1, 1).Desc(6, 4, kInt32Id).U32(1).str();
+  const std::string countTwoLengthOne = Bytes().Header(4, 2, 1).Desc(6, 4, kInt32Id).U32(1).str();
+  KivNetPack pack(oneRow);
+  ASSERT_TRUE(pack.SetInt32(2, kInt32Id, kRow1));
+  ASSERT_EQ(pack.GetRecordCount(), 2u);
+  EXPECT_FALSE(pack.LoadFromString(countTwoLengthOne));
+  EXPECT_EQ(pack.GetErrorText(), "load length error");
+  ASSERT_TRUE(pack.LoadFromString(oneRow));
+  ASSERT_TRUE(pack.SetInt32(2, kInt32Id, kRow1));
+  EXPECT_FALSE(pack.LoadFromString(std::string(countTwoLengthOne)));
+  EXPECT_EQ(pack.GetErrorText(), "load length error");
+}
+
+// ---------------------------------------------------------------------------
+// Columns
+
+// Every getter by column gives what the same getter by id gives: value,
+// result, error text, error flag and state, for every type, a missing
+// field and rows outside the pack.
+TEST(NetPackColumns, ReadExactlyAsTheGettersById) {
+  enum Getter { kInt32, kInt64, kTime64, kDouble, kUInt16, kRecord, kString, kText, kPack };
+  const Getter getters[] = {kInt32, kInt64, kTime64, kDouble, kUInt16, kRecord, kString, kText, kPack};
+  const int32_t rows[] = {kRow0, -1, 1};
+  for (Getter getter : getters) {
+    for (int32_t id = 0; id <= 9; ++id) {  // 9: no such field
+      for (int32_t row : rows) {
+        SCOPED_TRACE(testing::Message() << "getter " << getter << " id " << id << " row " << row);
+        KivNetPack byId(AllTypesRow());
+        KivNetPack byColumn(AllTypesRow());
+        const PackColumn column = byColumn.GetColumn(id);
+        EXPECT_EQ(column.IsFound(), id != 9);
+        std::string a = "stale", b = "stale";
+        switch (getter) {
+          case kInt32: EXPECT_EQ(byId.GetInt32(id, row), byColumn.GetInt32(column, row)); break;
+          case kInt64: EXPECT_EQ(byId.GetInt64(id, row), byColumn.GetInt64(column, row)); break;
+          case kTime64: EXPECT_EQ(byId.GetTime64(id, row), byColumn.GetTime64(column, row)); break;
+          case kDouble: EXPECT_EQ(byId.GetDouble(id, row), byColumn.GetDouble(column, row)); break;
+          case kUInt16: EXPECT_EQ(byId.GetUInt16(id, row), byColumn.GetUInt16(column, row)); break;
+          case kRecord: {
+            RequestHeader x, y;
+            EXPECT_EQ(byId.GetRecord(x, id, row), byColumn.GetRecord(y, column, row));
+            EXPECT_EQ(x, y);
+            break;
+          }
+          case kString:
+            EXPECT_EQ(byId.GetString(a, id, row), byColumn.GetString(b, column, row));
+            EXPECT_EQ(a, b);
+            break;
+          case kText: {
+            char x[8], y[8];
+            std::memset(x, 'x', sizeof x);
+            std::memset(y, 'x', sizeof y);
+            EXPECT_EQ(byId.GetText(x, 5, id, row), byColumn.GetText(y, 5, column, row));
+            EXPECT_EQ(std::string(x, 8), std::string(y, 8));
+            break;
+          }
+          case kPack: {
+            KivNetPack x, y;
+            EXPECT_EQ(byId.GetPack(x, id, row), byColumn.GetPack(y, column, row));
+            EXPECT_EQ(x.GetErrorText(), y.GetErrorText());
+            EXPECT_EQ(x.GetPackSize(), y.GetPackSize());
+            break;
+          }
+        }
+        EXPECT_EQ(byId.GetErrorText(), byColumn.GetErrorText());
+        EXPECT_EQ(byId.GetErrorFlag(), byColumn.GetErrorFlag());
+        EXPECT_EQ(byId.GetState(), byColumn.GetState());
+      }
+    }
+  }
+}
+
+// A column is taken to read: the pack becomes read-only as after a getter,
+// and a missing field is no error until a getter asks for it.
+TEST(NetPackColumns, TakingAColumnMakesThePackRead) {
+  KivNetPack pack;
+  ASSERT_TRUE(pack.SetInt32(1, kInt32Id, kRow0));
+  const PackColumn column = pack.GetColumn(kInt32Id);
+  EXPECT_EQ(column.Id(), kInt32Id);
+  EXPECT_TRUE(column.IsFound());
+  EXPECT_EQ(column.Field().Type(), static_cast<uint32_t>(PACK_TYPE_INT32));
+  EXPECT_EQ(pack.GetState(), KivNetPack::STATE_READ);
+  EXPECT_FALSE(pack.SetInt16(2, kInt16Id, kRow0));
+  EXPECT_EQ(pack.GetErrorText(), "user state error");
+  KivNetPack other(Serialise(pack));
+  EXPECT_FALSE(other.GetColumn(kInt64Id).IsFound());
+  EXPECT_EQ(other.GetErrorText(), "");
+  EXPECT_EQ(other.GetErrorFlag(), 0);
+  // After a reload the pack is writable again, and reads set it read-only
+  // again through the same column.
+  ASSERT_TRUE(other.LoadFromString(Serialise(pack)));
+  EXPECT_EQ(other.GetState(), KivNetPack::STATE_ROWS_FIXED);
+  const PackColumn again = other.GetColumn(kInt32Id);
+  ASSERT_TRUE(other.LoadFromString(Serialise(pack)));
+  EXPECT_EQ(other.GetInt32(again, kRow0), 1);
+  EXPECT_EQ(other.GetState(), KivNetPack::STATE_READ);
+}
+
+// A column never reads through a stale picture of the pack: after each
+// change the getter finds the field again, or fails as by id.
+TEST(NetPackColumns, FollowThePackThroughEveryChange) {
+  const std::string intFirst = Bytes().Header(6, 1, 2).Desc(6, 4, kInt32Id).Desc(7, 2, kInt16Id).U32(11).U16(22).str();
+  const std::string intLast = Bytes().Header(6, 1, 2).Desc(7, 2, kInt16Id).Desc(6, 4, kInt32Id).U16(33).U32(44).str();
+
+  KivNetPack pack(intFirst);
+  PackColumn column = pack.GetColumn(kInt32Id);
+  EXPECT_EQ(pack.GetInt32(column, kRow0), 11);
+
+  ASSERT_TRUE(pack.LoadFromString(intLast));  // the field moved
+  EXPECT_EQ(pack.GetInt32(column, kRow0), 44);
+  ASSERT_TRUE(pack.LoadFromString(std::string(intLast)));  // in place
+  EXPECT_EQ(pack.GetInt32(column, kRow0), 44);
+
+  KivNetPack other(intFirst);
+  EXPECT_EQ(other.GetInt32(column, kRow0), 11);  // a column of another pack
+
+  column = pack.GetColumn(kInt32Id);
+  pack.Clear();
+  EXPECT_EQ(pack.GetInt32(column, kRow0), 0);
+  EXPECT_EQ(pack.GetErrorText(), "index error");
+
+  // A writable copy grows and changes on its own; the original's column
+  // reads the copy's rows as they now are.
+  KivNetPack growing;
+  ASSERT_TRUE(growing.SetInt32(5, kInt32Id, kRow0));
+  column = growing.GetColumn(kInt32Id);
+  KivNetPack copy(growing);
+  ASSERT_TRUE(copy.SetInt32(6, kInt32Id, kRow1));
+  ASSERT_TRUE(copy.SetInt32(9, kInt32Id, kRow0));
+  EXPECT_EQ(copy.GetInt32(column, kRow1), 6);
+  EXPECT_EQ(copy.GetInt32(column, kRow0), 9);
+  EXPECT_EQ(growing.GetInt32(column, kRow0), 5);
+  EXPECT_EQ(growing.GetInt32(column, kRow1), 0);
+  EXPECT_EQ(growing.GetErrorText(), "index error");
+}
+
+// Reading a nested field row after row into one pack: rows whose nested
+// bytes share the layout of the one before are read where they lie; any
+// that differ, or are damaged, load (or fail) as on their own.
+TEST(NetPackColumns, NestedPacksRowAfterRowLoadEachRowsOwnBytes) {
+  const std::string twoInts = Bytes().Header(8, 1, 2).Desc(6, 4, 1).Desc(6, 4, 2).U32(10).U32(20).str();
+  const std::string swapped = Bytes().Header(8, 1, 2).Desc(6, 4, 2).Desc(6, 4, 1).U32(30).U32(40).str();
+  const std::string twoRows = Bytes().Header(4, 2, 2).Desc(2, 0, 3).Desc(6, 4, 1).U32(50).U32(60).str();
+  const std::string badType = Bytes().Header(8, 1, 2).Desc(6, 4, 1).Desc(9, 4, 2).U32(0).U32(0).str();
+  const std::string badSize = Bytes().Header(8, 1, 2).Desc(6, 4, 1).Desc(6, 8, 2).U32(0).U32(0).str();
+  const std::string badCount = Bytes().Header(8, 2, 2).Desc(6, 4, 1).Desc(6, 4, 2).U32(0).U32(0).str();
+  const std::string shortCount = Bytes().Header(8, 0, 2).Desc(6, 4, 1).Desc(6, 4, 2).U32(0).U32(0).str();
+  const std::string reservedSet = Bytes().U32(8).U32(1).U32(2).U32(0xFFFFFFFFu).Desc(6, 4, 1).Desc(6, 4, 2).U32(70).U32(80).str();
+  struct Row {
+    const std::string* bytes;
+    const char* error;  // "" when it loads
+    int32_t field1;
+  } rows[] = {
+      {&twoInts, "", 10},   {&twoInts, "", 10},  {&reservedSet, "", 70}, {&swapped, "", 40},
+      {&twoRows, "", 50},   {&twoInts, "", 10},  {&badType, "data type error", 0},
+      {&twoInts, "", 10},   {&badSize, "data struct type length error", 0},
+      {&twoInts, "", 10},   {&badCount, "load length error", 0},        {&twoInts, "", 10},
+      {&shortCount, "load length error", 0},     {&twoInts, "", 10},
+  };
+  const uint32_t size = static_cast<uint32_t>(twoInts.size());
+  Bytes table;
+  table.Header(size, sizeof rows / sizeof rows[0], 1).Desc(1, size, kPackId);
+  for (const Row& r : rows) {
+    ASSERT_EQ(r.bytes->size(), size);
+    table.Text(*r.bytes);
+  }
+  for (bool inPlace : {true, false}) {
+    SCOPED_TRACE(inPlace ? "loaded in place" : "loaded by copy");
+    KivNetPack pack;
+    if (inPlace) {
+      ASSERT_TRUE(pack.LoadFromString(std::string(table.str())));
+    } else {
+      ASSERT_TRUE(pack.LoadFromString(table.str()));
+    }
+    const PackColumn nested = pack.GetColumn(kPackId);
+    KivNetPack inner;
+    PackColumn first;
+    for (int32_t i = 0; i < static_cast<int32_t>(sizeof rows / sizeof rows[0]); ++i) {
+      SCOPED_TRACE(i);
+      const bool loaded = pack.GetPack(inner, nested, i);
+      EXPECT_EQ(loaded, *rows[i].error == '\0');
+      EXPECT_EQ(inner.GetErrorText(), rows[i].error);
+      if (i == 0) first = inner.GetColumn(1);
+      EXPECT_EQ(inner.GetInt32(first, kRow0), rows[i].field1);
+      if (loaded) {
+        EXPECT_EQ(Serialise(inner).substr(16), rows[i].bytes->substr(16));
+      }
+    }
+    EXPECT_EQ(pack.GetErrorFlag(), 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
 // RequestHeader
 
 TEST(RequestHeader, EncodesLittleEndianFieldByField) {

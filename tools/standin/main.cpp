@@ -16,7 +16,9 @@ namespace {
 void Usage() {
   std::fprintf(stderr,
                "usage: kivstandin [--market-port N] [--block-port N] [--list-port N] [--http-port N]\n"
-               "                  [--seed N] [--now \"YYYY-MM-DD HH:MM:SS\"]   (Beijing time; port 0 = any)\n");
+               "                  [--seed N] [--now \"YYYY-MM-DD HH:MM:SS\"]   (Beijing time; port 0 = any)\n"
+               "                  [--request-log N]   (requests each port's log keeps; default %zu)\n",
+               kiv::standin::kDefaultLogLimit);
 }
 
 bool ParseNumber(const char* text, unsigned long long max, unsigned long long& out) {
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
                                                 : nullptr;
     if (port && ParseNumber(value, 65535, number)) {
       *port = static_cast<uint16_t>(number);
+    } else if (option == "--request-log" && ParseNumber(value, 100000000, number)) {
+      options.requestLogLimit = static_cast<size_t>(number);
     } else if (option == "--seed" && ParseNumber(value, ~0ull, number)) {
       options.seed = number;
     } else if (option == "--now" && value && kiv::standin::ParseBeijingTime(value)) {

@@ -128,6 +128,57 @@ TEST_F(StandinServerTest, LogsEveryRequestWithItsPayloadInArrivalOrder) {
   EXPECT_EQ(server_->RequestCount(), 0u);
 }
 
+// A stand-in serving for days keeps its logs at a fixed size: the newest
+// requests, and the count of all.
+TEST(StandinRequestLog, KeepsTheLastRequestsAndCountsThemAll) {
+  StandinOptions options;
+  options.requestLogLimit = 5;
+  StandinServer server(options);
+  ASSERT_TRUE(server.Start()) << server.LastError();
+  StandinClient client(server.MarketPort());
+  ASSERT_TRUE(client.IsConnected());
+  constexpr uint64_t kSent = 12;
+  for (uint64_t id = 1; id <= kSent; ++id) {
+    ASSERT_TRUE(client.Send(id, id % 2 == 0 ? DT_STOCK_TABLE : kUnknownType));
+    ASSERT_TRUE(client.ReadMessage().has_value());
+  }
+  ASSERT_TRUE(server.WaitForRequests(kSent));
+  EXPECT_EQ(server.RequestCount(), kSent);
+  const std::vector<LoggedRequest> log = server.Requests();
+  ASSERT_EQ(log.size(), 5u);
+  for (size_t i = 0; i < log.size(); ++i) EXPECT_EQ(log[i].header.requestId, kSent - 4 + i);
+  EXPECT_EQ(server.RequestsOfType(DT_STOCK_TABLE).size(), 3u);  // 8, 10, 12
+
+  server.ClearRequests();
+  EXPECT_EQ(server.RequestCount(), 0u);
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST(StandinRequestLog, BoundedLogDropsTheOldestAndCountsEverything) {
+  struct Case {
+    size_t limit;
+    int added;
+    std::vector<int> kept;
+  } cases[] = {
+      {3, 0, {}},
+      {3, 2, {1, 2}},
+      {3, 3, {1, 2, 3}},
+      {3, 7, {5, 6, 7}},
+      {1, 4, {4}},
+      {0, 4, {}},  // counts only
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "limit " << c.limit << ", " << c.added << " added");
+    BoundedLog<int> log(c.limit);
+    for (int i = 1; i <= c.added; ++i) log.Add(i);
+    EXPECT_EQ(log.Copy(), c.kept);
+    EXPECT_EQ(log.Added(), static_cast<uint64_t>(c.added));
+    log.Clear();
+    EXPECT_EQ(log.Added(), 0u);
+    EXPECT_TRUE(log.Entries().empty());
+  }
+}
+
 TEST_F(StandinServerTest, AcceptsCompressedRequests) {
   // A payload of 200 bytes or more travels compressed, as the terminal sends it.
   KivNetPack payload = StockPayload(MakeStockId(1, 2));

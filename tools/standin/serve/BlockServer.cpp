@@ -10,23 +10,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/sys/ByteOrder.h"
 #include "platform/sys/CodePage.h"
 #include "tools/standin/market/Universe.h"
 
 namespace kiv::standin {
 
 namespace {
-
-void PutBig32(std::string& out, uint32_t v) {
-  out.push_back(char(v >> 24));
-  out.push_back(char(v >> 16));
-  out.push_back(char(v >> 8));
-  out.push_back(char(v));
-}
-
-uint32_t Little32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -53,23 +43,19 @@ std::string CompressBlockBody(const std::string& raw) {
 
 std::string BuildRawBlockReply(uint32_t total, uint32_t inflated, const std::string& body) {
   std::string out;
-  PutBig32(out, total);
-  PutBig32(out, inflated);
-  return out + body;
+  ByteWriter(&out).Be32(total).Be32(inflated).Bytes(body.data(), body.size());
+  return out;
 }
 
 std::string BuildBlockReply(const std::string& leading16, const std::vector<BlockRecord>& records) {
   std::string raw = leading16;
   raw.resize(16, '\0');
-  PutBig32(raw, uint32_t(records.size()));
+  ByteWriter writer(&raw);
+  writer.Be32(uint32_t(records.size()));
   for (const BlockRecord& r : records) {
-    PutBig32(raw, r.key);
-    char name[16] = {};
-    for (size_t i = 0; i < r.name.size() && i < 8; ++i) {
-      name[2 * i] = char(r.name[i] & 0xFF);
-      name[2 * i + 1] = char(r.name[i] >> 8);
-    }
-    raw.append(name, 16);
+    writer.Be32(r.key);
+    // Eight UTF-16 units, little-endian, zero-padded.
+    for (size_t i = 0; i < 8; ++i) writer.Le16(i < r.name.size() ? uint16_t(r.name[i]) : 0);
   }
   const std::string body = CompressBlockBody(raw);
   return BuildRawBlockReply(uint32_t(body.size() + 8), uint32_t(raw.size()), body);
@@ -84,7 +70,8 @@ bool BlockPick(uint32_t stockId, uint32_t mask) {
   return (h & 7) == 0;
 }
 
-BlockServer::BlockServer(const Universe* universe) : universe_(universe) {}
+BlockServer::BlockServer(const Universe* universe, size_t logLimit)
+    : universe_(universe), log_(logLimit) {}
 
 BlockServer::~BlockServer() { Stop(); }
 
@@ -160,15 +147,15 @@ void BlockServer::Serve(int fd, uint64_t connection) {
       const uint8_t* b = reinterpret_cast<const uint8_t*>(pending.data());
       BlockRequestEntry entry;
       entry.connection = connection;
-      entry.kind = uint16_t(b[0] | (b[1] << 8));
-      entry.subKind = uint16_t(b[2] | (b[3] << 8));
-      entry.zero = Little32(b + 4);
-      entry.key = Little32(b + 8);
+      entry.kind = LoadLe16(b);
+      entry.subKind = LoadLe16(b + 2);
+      entry.zero = LoadLe32(b + 4);
+      entry.key = LoadLe32(b + 8);
       pending.erase(0, 12);
       BlockReplyOverride reply;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        log_.push_back(entry);
+        log_.Add(entry);
         reply = override_;
         changed_.notify_all();
       }
@@ -212,23 +199,18 @@ std::string BlockServer::ServedReply(const BlockRequestEntry& request) const {
     }
   }
   std::string leading;
-  leading.push_back(char(request.kind >> 8));
-  leading.push_back(char(request.kind));
-  leading.push_back(char(request.subKind >> 8));
-  leading.push_back(char(request.subKind));
-  for (int shift = 24; shift >= 0; shift -= 8) leading.push_back(char(request.key >> shift));
-  leading.resize(16, '\0');
+  ByteWriter(&leading).Be16(request.kind).Be16(request.subKind).Be32(request.key).Zeros(8);
   return BuildBlockReply(leading, records);
 }
 
 std::vector<BlockRequestEntry> BlockServer::Requests() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return log_;
+  return log_.Copy();
 }
 
 bool BlockServer::WaitForRequests(size_t count, std::chrono::milliseconds bound) const {
   std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, bound, [&] { return log_.size() >= count; });
+  return changed_.wait_for(lock, bound, [&] { return log_.Added() >= count; });
 }
 
 uint64_t BlockServer::AcceptedConnections() const {
@@ -238,7 +220,7 @@ uint64_t BlockServer::AcceptedConnections() const {
 
 void BlockServer::ClearRequests() {
   std::lock_guard<std::mutex> lock(mutex_);
-  log_.clear();
+  log_.Clear();
 }
 
 void BlockServer::SetOverride(BlockReplyOverride reply) {

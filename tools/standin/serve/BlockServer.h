@@ -32,6 +32,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/standin/serve/BoundedLog.h"
+
 namespace kiv::standin {
 
 class Universe;
@@ -71,7 +73,8 @@ bool BlockPick(uint32_t stockId, uint32_t mask);
 
 class BlockServer {
  public:
-  explicit BlockServer(const Universe* universe);
+  // The request log keeps the last logLimit requests (see BoundedLog).
+  explicit BlockServer(const Universe* universe, size_t logLimit = kDefaultLogLimit);
   ~BlockServer();
   BlockServer(const BlockServer&) = delete;
   BlockServer& operator=(const BlockServer&) = delete;
@@ -80,6 +83,8 @@ class BlockServer {
   void Stop();
   uint16_t Port() const { return port_.load(); }
 
+  // The kept requests, oldest first; the wait counts every request since
+  // the last ClearRequests, kept or not.
   std::vector<BlockRequestEntry> Requests() const;
   bool WaitForRequests(size_t count, std::chrono::milliseconds bound = std::chrono::seconds(10)) const;
   uint64_t AcceptedConnections() const;
@@ -103,7 +108,7 @@ class BlockServer {
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
-  std::vector<BlockRequestEntry> log_;
+  BoundedLog<BlockRequestEntry> log_;
   BlockReplyOverride override_;
   uint64_t accepted_ = 0;
   std::map<uint64_t, int> open_;  // connection -> fd

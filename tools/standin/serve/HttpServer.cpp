@@ -76,6 +76,8 @@ std::string QueryValue(const std::string& rawPath, const std::string& key, bool 
 
 class HttpServer::Impl {
  public:
+  explicit Impl(size_t logLimit) : m_paths(logLimit) {}
+
   // One connection: read the head, answer (or stall), close.
   class Session : public std::enable_shared_from_this<Session> {
    public:
@@ -165,7 +167,7 @@ class HttpServer::Impl {
     *bound = m_acceptor->local_endpoint(ec).port();
     {
       std::lock_guard<std::mutex> state(m_mutex);
-      m_paths.clear();
+      m_paths.Clear();
     }
     Accept();
     asio::io_context* io = m_io.get();
@@ -195,7 +197,7 @@ class HttpServer::Impl {
     HttpHandler handler;
     {
       std::lock_guard<std::mutex> state(m_mutex);
-      m_paths.push_back(request.rawPath);
+      m_paths.Add(request.rawPath);
       size_t best = 0;
       for (const auto& failure : m_failures) {
         if (StartsWith(request.rawPath, failure.first)) {
@@ -225,7 +227,7 @@ class HttpServer::Impl {
     std::lock_guard<std::mutex> state(m_mutex);
     for (const std::string& prefix : m_stalls) {
       if (StartsWith(path, prefix)) {
-        m_paths.push_back(path);
+        m_paths.Add(path);
         return true;
       }
     }
@@ -260,11 +262,11 @@ class HttpServer::Impl {
   std::map<std::string, HttpHandler> m_routes;
   std::map<std::string, int> m_failures;
   std::set<std::string> m_stalls;
-  std::vector<std::string> m_paths;
+  BoundedLog<std::string> m_paths;
   std::string m_lastError;
 };
 
-HttpServer::HttpServer() : m_impl(std::make_unique<Impl>()) {}
+HttpServer::HttpServer(size_t logLimit) : m_impl(std::make_unique<Impl>(logLimit)) {}
 
 HttpServer::~HttpServer() { Stop(); }
 
@@ -318,12 +320,12 @@ void HttpServer::StallEndpoint(const std::string& prefix, bool stall) {
 
 std::vector<std::string> HttpServer::RequestedPaths() const {
   std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  return m_impl->m_paths;
+  return m_impl->m_paths.Copy();
 }
 
 size_t HttpServer::RequestCount() const {
   std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  return m_impl->m_paths.size();
+  return static_cast<size_t>(m_impl->m_paths.Added());
 }
 
 }  // namespace kiv::standin

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/standin/serve/BoundedLog.h"
+
 namespace kiv::standin {
 
 struct HttpRequest {
@@ -59,7 +61,8 @@ std::string QueryValue(const std::string& rawPath, const std::string& key, bool 
 
 class HttpServer {
  public:
-  HttpServer();
+  // The path log keeps the last logLimit paths (see BoundedLog).
+  explicit HttpServer(size_t logLimit = kDefaultLogLimit);
   ~HttpServer();  // Stop()
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -84,8 +87,10 @@ class HttpServer {
   // while the switch is on. Turning it off closes the stalled connections.
   void StallEndpoint(const std::string& prefix, bool stall);
 
-  // Raw paths of every request received since Start, in order.
+  // Raw paths of the requests received since Start, in order: the last
+  // logLimit of them.
   std::vector<std::string> RequestedPaths() const;
+  // Requests received since Start, kept in the log or not.
   size_t RequestCount() const;
 
   class Impl;

@@ -115,7 +115,7 @@ void MarketSession::OnBody(const error_code& error, size_t length) {
     return;
   }
   std::vector<NetMessage> messages;
-  if (!ParseMessages(data.data(), data.size(), messages)) {
+  if (!ParseMessages(std::move(data), messages)) {
     KivTrace("standin: connection %llu closed: body is not a record set\r\n",
              static_cast<unsigned long long>(connection_));
     Close();

@@ -38,8 +38,9 @@ namespace kiv::standin {
 // What every session of one server shares: the market, the log and the
 // switches. Switches are read by the sessions at the moment they act.
 struct MarketPortState {
-  MarketPortState(uint64_t seed, std::optional<int64_t> fixedNowUtc, std::chrono::milliseconds keepAlive)
-      : keepAlive(keepAlive), service(seed), fixedNow_(fixedNowUtc) {}
+  MarketPortState(uint64_t seed, std::optional<int64_t> fixedNowUtc, std::chrono::milliseconds keepAlive,
+                  size_t logLimit)
+      : keepAlive(keepAlive), service(seed), log(logLimit), fixedNow_(fixedNowUtc) {}
 
   // The market clock: the fixed instant, or the layer clock's wall time.
   int64_t NowUtc() const;

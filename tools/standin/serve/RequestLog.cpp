@@ -5,7 +5,7 @@ namespace kiv::standin {
 void RequestLog::Add(LoggedRequest request) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    requests_.push_back(std::move(request));
+    requests_.Add(std::move(request));
   }
   changed_.notify_all();
 }
@@ -20,13 +20,13 @@ void RequestLog::AddHeartbeat() {
 
 std::vector<LoggedRequest> RequestLog::All() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return requests_;
+  return requests_.Copy();
 }
 
 std::vector<LoggedRequest> RequestLog::OfType(uint32_t type) const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<LoggedRequest> out;
-  for (const LoggedRequest& request : requests_) {
+  for (const LoggedRequest& request : requests_.Entries()) {
     if (request.header.type == type) out.push_back(request);
   }
   return out;
@@ -34,7 +34,7 @@ std::vector<LoggedRequest> RequestLog::OfType(uint32_t type) const {
 
 size_t RequestLog::Count() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return requests_.size();
+  return static_cast<size_t>(requests_.Added());
 }
 
 uint64_t RequestLog::Heartbeats() const {
@@ -44,13 +44,13 @@ uint64_t RequestLog::Heartbeats() const {
 
 void RequestLog::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
-  requests_.clear();
+  requests_.Clear();
   heartbeats_ = 0;
 }
 
 bool RequestLog::WaitForCount(size_t count, std::chrono::milliseconds bound) const {
   std::unique_lock<std::mutex> lock(mutex_);
-  return changed_.wait_for(lock, bound, [&] { return requests_.size() >= count; });
+  return changed_.wait_for(lock, bound, [&] { return requests_.Added() >= count; });
 }
 
 bool RequestLog::WaitForHeartbeats(uint64_t count, std::chrono::milliseconds bound) const {

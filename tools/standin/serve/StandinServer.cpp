@@ -34,7 +34,10 @@ class StandinServer::Impl {
  public:
   explicit Impl(StandinOptions options)
       : options_(std::move(options)),
-        state_(std::make_shared<MarketPortState>(options_.seed, options_.fixedNowUtc, options_.keepAlive)) {
+        state_(std::make_shared<MarketPortState>(options_.seed, options_.fixedNowUtc, options_.keepAlive,
+                                                 options_.requestLogLimit)),
+        http_(options_.requestLogLimit),
+        block_(&state_->service.GetUniverse(), options_.requestLogLimit) {
     state_->onUserAnnounced = [this](uint64_t connection, int32_t userId) {
       OnUserAnnounced(connection, userId);
     };
@@ -81,7 +84,7 @@ class StandinServer::Impl {
   Accounts accounts_{options_.fixedNowUtc.value_or(0)};
   HttpServer http_;
   std::unique_ptr<ServerListService> list_;
-  BlockServer block_{&state_->service.GetUniverse()};
+  BlockServer block_;
 
   // Start and Stop, and the pointers they replace, are serialised here.
   mutable std::mutex lifecycleMutex_;

@@ -52,6 +52,7 @@
 #include "net/KivNetPack.h"
 #include "net/RequestHeader.h"
 #include "tools/standin/market/MarketTime.h"  // BeijingTime, ParseBeijingTime
+#include "tools/standin/serve/BoundedLog.h"
 
 namespace kiv::standin {
 
@@ -91,6 +92,10 @@ struct StandinOptions {
   std::chrono::milliseconds keepAlive{8000};
   // Address to listen on; loopback unless the program is told otherwise.
   std::string bindAddress = "127.0.0.1";
+  // The request logs of the market-data, block and HTTP ports keep the last
+  // this many requests each (0: none) and count them all, so that a stand-in
+  // serving for days holds logs of fixed size.
+  size_t requestLogLimit = kDefaultLogLimit;
 };
 
 // One message received on the market-data port, as decoded.
@@ -149,13 +154,15 @@ class StandinServer {
                               std::chrono::milliseconds bound = std::chrono::seconds(10)) const;
 
   // ---- request log (heartbeats are counted, not logged) ----
+  // The kept requests (the last options.requestLogLimit), oldest first.
   std::vector<LoggedRequest> Requests() const;
   std::vector<LoggedRequest> RequestsOfType(uint32_t type) const;
+  // Requests received since the last ClearRequests, kept or not.
   size_t RequestCount() const;
   uint64_t HeartbeatsReceived() const;
   void ClearRequests();
-  // True as soon as the log holds at least count requests; false after the
-  // bound (generous: a loaded test machine is slow, never wrong).
+  // True as soon as RequestCount() reaches count; false after the bound
+  // (generous: a loaded test machine is slow, never wrong).
   bool WaitForRequests(size_t count,
                        std::chrono::milliseconds bound = std::chrono::seconds(10)) const;
   bool WaitForHeartbeats(uint64_t count,

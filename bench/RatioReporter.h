@@ -1,0 +1,50 @@
+// RatioReporter: the benchmarks' console reporter that also keeps each
+// benchmark's real time per iteration, so that a program can print, after
+// its runs, the ratio of what it measures to an anchor doing the same work
+// in the same run. With --benchmark_repetitions the median of the
+// repetitions is kept; otherwise the single run.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const std::string& name = run.run_name.function_name;
+      const double seconds =
+          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        single_[name] = seconds;
+      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        median_[name] = seconds;
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  // Seconds per iteration of a benchmark (its function name); 0 when it did
+  // not run.
+  double Seconds(const std::string& name) const {
+    auto median = median_.find(name);
+    if (median != median_.end()) return median->second;
+    auto single = single_.find(name);
+    return single == single_.end() ? 0.0 : single->second;
+  }
+
+  // Prints "<what>: <measured / anchor>" when both ran.
+  void PrintRatio(const char* what, const std::string& measured, const std::string& anchor) const {
+    const double a = Seconds(measured);
+    const double b = Seconds(anchor);
+    if (a > 0 && b > 0) std::printf("%s: %.2f\n", what, a / b);
+  }
+
+ private:
+  std::map<std::string, double> single_;
+  std::map<std::string, double> median_;
+};
