@@ -4,12 +4,14 @@
 // service connected to it, and the window opened as its owner would open it.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/StockTable.h"
+#include "net/DataTypes.h"
 #include "net/FieldIds.h"
 #include "net/NetService.h"
 #include "net/NetTimings.h"
@@ -80,6 +82,18 @@ class ReferenceListWindowFixture : public WindowTest {
   }
   // Market-data requests sent or queued and not yet answered.
   size_t RequestsOut() { return service_.Manager().SentCount() + service_.Manager().PendingCount(); }
+  // The stock-table requests the stand-in has received, counted once a later
+  // request (a probe of another type) has been answered: the link keeps its
+  // requests in order, so none sent before is still on the way.
+  size_t StockTableRequestsReceived() {
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    EXPECT_TRUE(service_.RequestMarketRisk([answered](KivNetPack&, const uint32_t&, const uint32_t&) {
+      *answered = true;
+      return true;
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return answered->load(); }));
+    return server_.RequestsOfType(DT_MARKET_OVERVIEW).size();
+  }
 
   // Where row's mark is, in client coordinates.
   static CPoint MarkCentre(int row) {

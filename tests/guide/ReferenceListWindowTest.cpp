@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "net/DataTypes.h"
 #include "platform/ui/UiTypes.h"
 #include "tests/guide/ReferenceIds.h"
 #include "tests/guide/ReferenceListWindowSupport.h"
@@ -42,7 +41,7 @@ TEST_F(ReferenceListWindowTest, PaintsTheServedRowsUnderItsSkinnedHeader) {
   CRect button;
   window.GetDlgItem(kIdcReferenceRefresh)->GetWindowRect(&button);
   EXPECT_EQ(Screen().ScreenPixel(button.left + 4, button.top + 4), ui::kButtonFace);
-  EXPECT_EQ(server_.RequestsOfType(DT_MARKET_OVERVIEW).size(), 1u);
+  EXPECT_EQ(StockTableRequestsReceived(), 1u);
 }
 
 TEST_F(ReferenceListWindowTest, ShowsTheStoredRowsUntilTheServedOnesArriveAndNeverAfter) {
@@ -74,26 +73,23 @@ TEST_F(ReferenceListWindowTest, ShowsTheStoredRowsUntilTheServedOnesArriveAndNev
 
 TEST_F(ReferenceListWindowTest, AsksAgainEachTimeItsRefreshTimerFiresAndWhenRefreshIsClicked) {
   ReferenceListWindow& window = Open();
-  EXPECT_EQ(RequestsOut(), 1u);  // sent from OnInitDialog
+  EXPECT_EQ(StockTableRequestsReceived(), 1u);  // sent from OnInitDialog
   // A request still out refuses the same one again: let the first end.
   ASSERT_TRUE(PumpUntil([&] { return window.RowCount() > 0 && RequestsOut() == 0; }));
 
   clock_.Advance(kReferenceRefreshMs - 1);
   Pump();
-  EXPECT_EQ(RequestsOut(), 0u);
+  EXPECT_EQ(StockTableRequestsReceived(), 1u);
   clock_.Advance(1);
   Pump();
-  EXPECT_EQ(RequestsOut(), 1u);
-  ASSERT_TRUE(server_.WaitForRequests(2));
+  EXPECT_EQ(StockTableRequestsReceived(), 2u);
   ASSERT_TRUE(PumpUntil([&] { return RequestsOut() == 0; }));
 
   CRect button;
   window.GetDlgItem(kIdcReferenceRefresh)->GetWindowRect(&button);
   Screen().Click(button.CenterPoint());
   Pump();
-  EXPECT_EQ(RequestsOut(), 1u);
-  ASSERT_TRUE(server_.WaitForRequests(3));
-  EXPECT_EQ(server_.RequestsOfType(DT_MARKET_OVERVIEW).size(), 3u);
+  EXPECT_EQ(StockTableRequestsReceived(), 3u);
 }
 
 // The same window on the real screen: the SDL display on a private Xvfb.
