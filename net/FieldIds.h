@@ -42,6 +42,9 @@ constexpr int32_t FIELD_STATUS = 300001;       // status word of status and push
 // Fixed texts.
 constexpr int32_t FIELD_STOCK_NAME = 700000005;  // GBK, NUL-padded
 
+// Nested reply packs.
+constexpr int32_t GROUP_STOCK_TABLE = 100010016;  // the stock-table reply (20000003): one row per security
+
 // Further request parameters of the typed senders.
 constexpr int32_t FIELD_RISE_SELECTOR = 200000015;  // 16-bit: segment of the change ranking
 constexpr int32_t FIELD_ROW_DATE = 300000025;       // 32-bit: date YYYYMMDD of a watch-list row

@@ -80,3 +80,11 @@ OldReadLock::OldReadLock(CKivRWLock* lock) : m_pLock(lock) {
 OldReadLock::~OldReadLock() {
   if (m_pLock) m_pLock->Unlock();
 }
+
+ScopedWriteLock::ScopedWriteLock(CKivRWLock* lock) : lock_(lock) {
+  if (lock_) lock_->Lock(CKivRWLock::kWrite, -1);
+}
+
+ScopedWriteLock::~ScopedWriteLock() {
+  if (lock_) lock_->Unlock();
+}

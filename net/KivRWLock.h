@@ -1,6 +1,7 @@
 // CKivRWLock: the reader/writer lock with time-outs that every data window,
 // the stock table and the K-line cache files hold while rows are copied in
-// (write) or painted and read (read). OldReadLock is its scoped read guard.
+// (write) or painted and read (read). OldReadLock is its scoped read guard,
+// ScopedWriteLock its scoped write guard.
 //
 // Built from three kernel objects:
 //  - a mutex that serialises acquisition: whoever is acquiring holds it,
@@ -56,4 +57,19 @@ class OldReadLock {
 
  private:
   CKivRWLock* m_pLock;
+};
+
+// Holds a CKivRWLock for writing for its own lifetime, waiting without
+// time-out; a null lock makes it do nothing. The writer's side of
+// OldReadLock: a reply handler copying rows into a window holds it, the
+// window's paint holds OldReadLock.
+class ScopedWriteLock {
+ public:
+  explicit ScopedWriteLock(CKivRWLock* lock);
+  ~ScopedWriteLock();
+  ScopedWriteLock(const ScopedWriteLock&) = delete;
+  ScopedWriteLock& operator=(const ScopedWriteLock&) = delete;
+
+ private:
+  CKivRWLock* lock_;
 };

@@ -5,7 +5,10 @@
 // ancestor, outside every sibling above it and its ancestors), so a lower
 // window never draws over a higher one. Invalidating a parent invalidates
 // the children it would paint under, unless it has WS_CLIPCHILDREN, in which
-// case its own drawing leaves them out.
+// case its own drawing leaves them out. A window that comes to where its
+// pixels are not (shown, moved, reparented, restored) repaints with every
+// window inside it, clipping or not.
+#include <functional>
 #include <map>
 
 #include "platform/core/Display.h"
@@ -96,6 +99,13 @@ void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withCh
   if (!withChildren || (w->style & WS_CLIPCHILDREN)) return;
   for (Window* c : w->children) {
     if (c->Visible()) InvalidateOwned(c, vis.Offsetted(-c->rect.left, -c->rect.top), erase, true);
+  }
+}
+
+void InvalidateTree(Window* w, bool erase) {
+  InvalidateOwned(w, gdi::Region(ClientRect(w)), erase, false);
+  for (Window* c : w->children) {
+    if (c->Visible()) InvalidateTree(c, erase);
   }
 }
 
@@ -239,14 +249,15 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags) {
   if (flags & RDW_INVALIDATE) {
     bool children = !(flags & RDW_NOCHILDREN);
     if ((flags & RDW_ALLCHILDREN) && (w->style & WS_CLIPCHILDREN)) {
-      // Explicitly asked for: the children repaint even under a clipping parent.
-      kiv::win::InvalidateOwned(w, area, (flags & RDW_ERASE) != 0, false);
-      for (Window* c : w->children) {
-        if (c->Visible()) {
-          kiv::win::InvalidateOwned(c, area.Offsetted(-c->rect.left, -c->rect.top), (flags & RDW_ERASE) != 0,
-                                    true);
+      // Explicitly asked for: the children repaint even under a clipping
+      // parent, and theirs under clipping children.
+      std::function<void(Window*, const kiv::gdi::Region&)> all = [&](Window* x, const kiv::gdi::Region& part) {
+        kiv::win::InvalidateOwned(x, part, (flags & RDW_ERASE) != 0, false);
+        for (Window* c : x->children) {
+          if (c->Visible()) all(c, part.Offsetted(-c->rect.left, -c->rect.top));
         }
-      }
+      };
+      all(w, area);
     } else {
       kiv::win::InvalidateOwned(w, area, (flags & RDW_ERASE) != 0, children);
     }

@@ -30,10 +30,7 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   // The window owns the region from now on: a handle the program detached
   // into the handle table is freed here, as Windows frees it later.
   if (region) ::DeleteObject(region);
-  if (wasVisible && redraw) {
-    kiv::win::InvalidateOwned(w, kiv::gdi::Region(CRect(0, 0, w->rect.Width(), w->rect.Height())), true,
-                              true);
-  }
+  if (wasVisible && redraw) kiv::win::InvalidateTree(w, true);
   if (!w->IsChild()) kiv::CurrentDisplay().TopLevelChanged(hwnd);
   return 1;
 }

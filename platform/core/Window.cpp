@@ -139,7 +139,7 @@ void SetVisible(Window* w, bool visible) {
   if (visible) {
     w->style |= WS_VISIBLE;
     if (!w->IsChild()) EnsureStore(w);
-    InvalidateOwned(w, gdi::Region(CRect(0, 0, w->rect.Width(), w->rect.Height())), true, true);
+    InvalidateTree(w, true);
   } else {
     CRect old = w->rect;
     w->style &= ~WS_VISIBLE;
@@ -362,10 +362,7 @@ HWND SetParent(HWND child, HWND newParent) {
   kiv::win::Remove(w->parent->children, w);
   w->parent = p;
   p->children.push_back(w);
-  if (w->Visible()) {
-    kiv::win::InvalidateOwned(w, kiv::gdi::Region(CRect(0, 0, w->rect.Width(), w->rect.Height())), true,
-                              true);
-  }
+  if (w->Visible()) kiv::win::InvalidateTree(w, true);
   return old;
 }
 
@@ -514,8 +511,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         CRect r = w->restoreRect;
         ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
       } else if (wasMin) {
-        kiv::win::InvalidateOwned(w, kiv::gdi::Region(CRect(0, 0, w->rect.Width(), w->rect.Height())), true,
-                                  true);
+        kiv::win::InvalidateTree(w, true);
         CallProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->rect.Width(), w->rect.Height()));
       }
       if (top && Get(hwnd)) kiv::win::ActivateTopLevel(w, WA_ACTIVE);
@@ -621,7 +617,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if ((pos.flags & SWP_HIDEWINDOW) && w->Visible()) kiv::win::SetVisible(w, false);
   if (w->Visible() && !(pos.flags & SWP_NOREDRAW)) {
     if (w->IsChild() && (moved || resized)) kiv::win::OnWindowHiddenOrMoved(w, old);
-    if ((w->IsChild() && (moved || resized || restacked)) || resized) {
+    if (w->IsChild() && (moved || resized || restacked)) {
+      kiv::win::InvalidateTree(w, true);  // its pixels are not where it now is
+    } else if (resized) {
       kiv::win::InvalidateOwned(w, kiv::gdi::Region(CRect(0, 0, now.Width(), now.Height())), true, true);
     }
   }

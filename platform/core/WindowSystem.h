@@ -200,6 +200,10 @@ bool IsShownOnScreen(Window* w);  // it and every ancestor visible
 
 // Painting (Painting.cpp).
 void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withChildren);
+// The whole of w and of every visible window inside it, whatever their
+// WS_CLIPCHILDREN: for a window that comes to where its pixels are not
+// (shown, moved or restacked as a child, reparented, restored, reshaped).
+void InvalidateTree(Window* w, bool erase);
 bool TakePaintMessage(WindowThread& t, MSG* msg);
 void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent);
 void EnsureStore(Window* top);

@@ -3,6 +3,7 @@
 #include "platform/core/Wnd.h"
 
 #include <atomic>
+#include <cassert>
 #include <cstring>
 
 #include "platform/core/MessageLoop.h"
@@ -14,9 +15,20 @@ using kiv::win::Window;
 
 namespace {
 std::atomic<int> g_deletedWithLiveWindow{0};
+std::atomic<bool> g_deletedWithLiveWindowTolerated{false};
 }  // namespace
 
 int kiv::DeletedWithLiveWindowCount() { return g_deletedWithLiveWindow.load(); }
+
+void kiv::RecordDeletedWithLiveWindow(HWND hwnd) {
+  ++g_deletedWithLiveWindow;
+  KivTrace("CWnd deleted while its window %p lives: call DestroyWindow before deleting the object\n",
+           static_cast<void*>(hwnd));
+  assert(g_deletedWithLiveWindowTolerated.load() &&
+         "a CWnd was deleted while its window lives: call DestroyWindow before deleting the object");
+}
+
+void kiv::TolerateDeletedWithLiveWindowForTesting(bool tolerate) { g_deletedWithLiveWindowTolerated = tolerate; }
 
 CWnd::CWnd() = default;
 
@@ -25,9 +37,7 @@ CWnd::~CWnd() {
     // A broken rule: by now the derived class's members are gone, and a
     // callback bound to the window may have run against them. Recorded so
     // that tests catch it; the window still goes.
-    ++g_deletedWithLiveWindow;
-    KivTrace("CWnd deleted while its window %p lives: call DestroyWindow before deleting the object\n",
-             static_cast<void*>(m_hWnd));
+    kiv::RecordDeletedWithLiveWindow(m_hWnd);
     // The derived part is gone: messages from here on reach only CWnd's own
     // handlers, so unhook the object and let the default handling run.
     w->wnd = nullptr;

@@ -28,7 +28,8 @@
 // callbacks bound to the window stop while every member of the object is
 // still there. A destructor that finds its window alive is too late for
 // that (the derived class's members are gone); it records the broken rule
-// (a trace line, kiv::DeletedWithLiveWindowCount) and destroys the window.
+// (kiv::RecordDeletedWithLiveWindow: a trace line and a count, and a failed
+// assertion where assertions are on) and destroys the window.
 #pragma once
 
 #include <memory>
@@ -281,4 +282,14 @@ namespace kiv {
 // How many CWnd objects were deleted while their window still existed,
 // since the program started (tests compare it before and after).
 int DeletedWithLiveWindowCount();
+// Records that the object of window hwnd is being deleted while the window
+// lives: a trace line and the count above in every build, and, in a build
+// with assertions (no NDEBUG: the sanitizer trees), a failed assertion, so
+// that no test breaks the rule unnoticed. ~CWnd calls it, and so does a
+// class whose destructor destroys its window before its members go
+// (CDialog, whose controls are members).
+void RecordDeletedWithLiveWindow(HWND hwnd);
+// For a test of the rule itself, which breaks it on purpose: while
+// tolerated, the assertion is skipped; the trace and the count stay.
+void TolerateDeletedWithLiveWindowForTesting(bool tolerate);
 }  // namespace kiv

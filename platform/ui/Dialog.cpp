@@ -149,7 +149,12 @@ CDialog::CDialog(const kiv::ui::DialogTemplate& tmpl, CWnd* parent) : CDialog() 
 }
 
 CDialog::~CDialog() {
-  if (m_hWnd) CWnd::DestroyWindow();
+  // The same broken rule as in ~CWnd, caught here because the window must go
+  // before controls_ (members) are deleted with their windows alive.
+  if (m_hWnd && ::IsWindow(m_hWnd)) {
+    kiv::RecordDeletedWithLiveWindow(m_hWnd);
+    CWnd::DestroyWindow();
+  }
 }
 
 BOOL CDialog::MakeWindow(CWnd* parent) {

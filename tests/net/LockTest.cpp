@@ -89,8 +89,18 @@ TEST_F(KivRWLockTest, OldReadLockHoldsForItsScope) {
   EXPECT_TRUE(lock_.Lock(CKivRWLock::kWrite, 0));
 }
 
+TEST_F(KivRWLockTest, ScopedWriteLockHoldsForItsScopeAgainstReadersAndWriters) {
+  {
+    ScopedWriteLock guard(&lock_);
+    EXPECT_FALSE(lock_.Lock(CKivRWLock::kRead, 0));
+    EXPECT_FALSE(lock_.Lock(CKivRWLock::kWrite, 0));
+  }
+  EXPECT_TRUE(lock_.Lock(CKivRWLock::kRead, 0));
+}
+
 TEST(OldReadLock, DoesNothingWithANullLock) {
   OldReadLock guard(nullptr);
+  ScopedWriteLock writer(nullptr);
   SUCCEED();
 }
 

@@ -40,7 +40,7 @@ class HandlerWnd : public CWnd {
 };
 
 TEST_F(DispatchTest, StandardMessagesReachTheirHandlersWithDecodedArguments) {
-  HandlerWnd w;
+  ScopedWindow<HandlerWnd> w;
   ASSERT_TRUE(w.CreateEx(0, "H", "H", WS_POPUP | WS_VISIBLE, CRect(0, 0, 120, 80), nullptr, 0));
   w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-3, 7));
   w.SetTimer(4, 10);
@@ -54,7 +54,7 @@ TEST_F(DispatchTest, StandardMessagesReachTheirHandlersWithDecodedArguments) {
 }
 
 TEST_F(DispatchTest, CtlColorPassesTheKindAndReturnsTheBrush) {
-  HandlerWnd w;
+  ScopedWindow<HandlerWnd> w;
   ASSERT_TRUE(w.CreateEx(0, "H", "H", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
@@ -78,7 +78,7 @@ class OwnerDrawn : public CWnd {
 
 TEST_F(DispatchTest, DrawItemIsRoutedByTheControlsHandleNotItsId) {
   TestWnd* parent = Top("parent", CRect(0, 0, 100, 100));
-  OwnerDrawn a, b;
+  ScopedWindow<OwnerDrawn> a, b;
   // The same id twice, as the program's windows do.
   ASSERT_TRUE(a.Create("B", "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), parent, 1001));
   ASSERT_TRUE(b.Create("B", "", WS_CHILD | WS_VISIBLE, CRect(20, 0, 30, 10), parent, 1001));

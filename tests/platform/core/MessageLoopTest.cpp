@@ -36,7 +36,7 @@ class OnMessageWnd : public CWnd {
 };
 
 TEST_F(MessageLoopTest, SendOnTheOwningThreadCallsTheHandlerDirectly) {
-  OnMessageWnd w;
+  ScopedWindow<OnMessageWnd> w;
   ASSERT_TRUE(w.CreateEx(0, "x", "x", WS_POPUP, CRect(0, 0, 5, 5), nullptr, 0));
   EXPECT_EQ(w.SendMessage(WM_TEST_PROGRAM, 21), 42);
 }

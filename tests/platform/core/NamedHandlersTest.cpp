@@ -146,7 +146,7 @@ class HandlerProbe : public CWnd {
 class NamedHandlersTest : public WindowTest {};
 
 TEST_F(NamedHandlersTest, EachStandardMessageReachesOnlyItsHandlerWithDecodedArguments) {
-  HandlerProbe probe;
+  ScopedWindow<HandlerProbe> probe;
   ASSERT_TRUE(probe.CreateEx(0, "Probe", "", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
   probe.createAnswer = -1;
   TestWnd* other = Top("other", CRect(200, 0, 220, 20));

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/gdi/Rgn.h"
 #include "platform/gdi/Surface.h"
@@ -135,6 +138,43 @@ TEST_F(PaintingTest, ParentRepaintRepaintsChildrenUnlessItClipsThem) {
     Pump();
     EXPECT_EQ(Of("child", WM_PAINT).size(), c.childRepaints ? 1u : 0u);
     EXPECT_EQ(At(20, 20), kRed);  // either way the child stays visible
+  }
+}
+
+// Whenever a window comes to a place where its pixels are not (shown, moved
+// or resized as a child, given to another parent), it repaints with every
+// child inside it, also under a clipping parent, whose own invalidations
+// leave the children out.
+TEST_F(PaintingTest, AClippingWindowThatAppearsOrMovesRepaintsEveryChildInside) {
+  struct Case {
+    const char* what;
+    bool topShownFirst;  // else it is shown by act, after its children were made
+    std::function<void(TestWnd* top, TestWnd* other, TestWnd* panel)> act;
+    CPoint grandchildOnScreen;
+  };
+  const std::vector<Case> cases = {
+      {"top shown after its children were made", false,
+       [](TestWnd* top, TestWnd*, TestWnd*) { top->ShowWindow(SW_SHOW); }, CPoint(25, 25)},
+      {"panel moved", true, [](TestWnd*, TestWnd*, TestWnd* panel) { panel->MoveWindow(60, 60, 80, 80); },
+       CPoint(75, 75)},
+      {"panel given to another top", true, [](TestWnd*, TestWnd* other, TestWnd* panel) { panel->SetParent(other); },
+       CPoint(325, 25)},
+  };
+  for (const Case& c : cases) {
+    ResetWindowSystemForTesting();
+    windows_.clear();
+    TestWnd* top = Top("top", CRect(0, 0, 200, 200), WS_POPUP | WS_CLIPCHILDREN | (c.topShownFirst ? WS_VISIBLE : 0));
+    top->fill = kWhite;
+    TestWnd* other = Top("other", CRect(300, 0, 500, 200), WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    other->fill = kGreen;
+    TestWnd* panel = Child(top, "panel", CRect(10, 10, 90, 90), 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+    panel->fill = kRed;
+    TestWnd* grandchild = Child(panel, "grandchild", CRect(10, 10, 30, 30));
+    grandchild->fill = kBlue;
+    Pump();
+    c.act(top, other, panel);
+    Pump();
+    EXPECT_EQ(At(c.grandchildOnScreen.x, c.grandchildOnScreen.y), kBlue) << c.what;
   }
 }
 

@@ -1,153 +1,16 @@
-// The SDL2 display for real: a private Xvfb server, a window with Chinese
-// text on it, and the X screen read back with xwd. Skipped only when Xvfb is
-// not installed.
-#include <cairo.h>
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
+// The SDL2 display for real: a private Xvfb server (tests/support's
+// XvfbScreen), a window with Chinese text on it, and the X screen read back;
+// input given through the X server reaches the window as messages. Skipped
+// only when Xvfb or its tools are not installed.
 #include <cstring>
-#include <filesystem>
-#include <thread>
 
-#include "platform/backend/SdlDisplay.h"
 #include "tests/platform/core/WindowTestSupport.h"
+#include "tests/support/FakeXInput.h"
+#include "tests/support/XvfbScreen.h"
 
 namespace kiv {
 namespace test {
 namespace {
-
-bool InPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// An Xvfb on a display number of its own choosing (-displayfd), stopped when
-// this object goes.
-class Xvfb {
- public:
-  bool Start(int width, int height) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      int devnull = open("/dev/null", O_WRONLY);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      std::string fd = std::to_string(fds[1]);
-      std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-br", "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    if (pid_ < 0) {
-      close(fds[0]);
-      return false;
-    }
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    display_ = ":" + number;
-    return !number.empty();
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
-
-// Fake input through the X server's XTEST extension, loaded at run time so
-// the test needs no X development files.
-class FakeInput {
- public:
-  bool Open(const std::string& display) {
-    x11_ = dlopen("libX11.so.6", RTLD_NOW);
-    xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
-    if (!x11_ || !xtst_) return false;
-    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(x11_, "XOpenDisplay"));
-    close_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XCloseDisplay"));
-    flush_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XFlush"));
-    keycode_ = reinterpret_cast<unsigned char (*)(void*, unsigned long)>(dlsym(x11_, "XKeysymToKeycode"));
-    motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst_, "XTestFakeMotionEvent"));
-    button_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeButtonEvent"));
-    key_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeKeyEvent"));
-    root_ = reinterpret_cast<unsigned long (*)(void*)>(dlsym(x11_, "XDefaultRootWindow"));
-    query_ = reinterpret_cast<QueryPointer>(dlsym(x11_, "XQueryPointer"));
-    if (!open || !close_ || !flush_ || !keycode_ || !motion_ || !button_ || !key_ || !root_ || !query_) return false;
-    display_ = open(display.c_str());
-    return display_ != nullptr;
-  }
-  ~FakeInput() {
-    if (display_) close_(display_);
-    if (xtst_) dlclose(xtst_);
-    if (x11_) dlclose(x11_);
-  }
-  void Move(int x, int y) {
-    motion_(display_, 0, x, y, 0);
-    flush_(display_);
-  }
-  void Click(int button) {
-    button_(display_, static_cast<unsigned>(button), 1, 0);
-    button_(display_, static_cast<unsigned>(button), 0, 0);
-    flush_(display_);
-  }
-  // Where the X server has the pointer.
-  CPoint Pointer() {
-    unsigned long rootRet, child;
-    int rx = -1, ry = -1, wx, wy;
-    unsigned mask;
-    query_(display_, root_(display_), &rootRet, &child, &rx, &ry, &wx, &wy, &mask);
-    return CPoint(rx, ry);
-  }
-  void Key(unsigned long keysym) {
-    unsigned code = keycode_(display_, keysym);
-    key_(display_, code, 1, 0);
-    key_(display_, code, 0, 0);
-    flush_(display_);
-  }
-
- private:
-  void* x11_ = nullptr;
-  void* xtst_ = nullptr;
-  void* display_ = nullptr;
-  int (*close_)(void*) = nullptr;
-  int (*flush_)(void*) = nullptr;
-  unsigned char (*keycode_)(void*, unsigned long) = nullptr;
-  int (*motion_)(void*, int, int, int, unsigned long) = nullptr;
-  int (*button_)(void*, unsigned, int, unsigned long) = nullptr;
-  int (*key_)(void*, unsigned, int, unsigned long) = nullptr;
-  unsigned long (*root_)(void*) = nullptr;
-  typedef int (*QueryPointer)(void*, unsigned long, unsigned long*, unsigned long*, int*, int*, int*, int*,
-                              unsigned*);
-  QueryPointer query_ = nullptr;
-};
 
 class TextWnd : public CWnd {
  protected:
@@ -171,30 +34,18 @@ class TextWnd : public CWnd {
 
 class SdlDisplayTest : public WindowTest {
  protected:
-  // Starts a private X server and installs the SDL display on it; false
-  // (with a skip) when Xvfb is missing.
-  bool StartScreen() {
-    if (!InPath("Xvfb")) return false;
-    EXPECT_TRUE(server_.Start(800, 600));
-    setenv("DISPLAY", server_.Display().c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    auto sdl = SdlDisplay::Open();
-    EXPECT_TRUE(sdl) << "SDL could not open " << server_.Display();
-    if (sdl) SetDisplay(std::move(sdl));
-    return true;
-  }
   void TearDown() override {
-    ResetWindowSystemForTesting();  // closes SDL before the server goes
+    screen_.Close();  // the SDL display goes before its server
     WindowTest::TearDown();
   }
-  Xvfb server_;
+  XvfbScreen screen_;
 };
 
 TEST_F(SdlDisplayTest, ClicksKeysAndTextFromTheXServerBecomeMessages) {
-  if (!StartScreen()) GTEST_SKIP() << "Xvfb is not installed";
-  FakeInput input;
-  if (!input.Open(server_.Display())) GTEST_SKIP() << "no XTEST";
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  ASSERT_TRUE(screen_.Open(800, 600));
+  FakeXInput input;
+  if (!input.Open(screen_.Display())) GTEST_SKIP() << "no XTEST";
   TestWnd* w = Top("w", CRect(100, 80, 400, 160));
   w->fill = RGB(0x1A, 0x1A, 0x1A);
   PumpPendingMessages();
@@ -230,59 +81,36 @@ TEST_F(SdlDisplayTest, ClicksKeysAndTextFromTheXServerBecomeMessages) {
 }
 
 TEST_F(SdlDisplayTest, ShowsAWindowWithChineseTextOnARealXServer) {
-  if (!StartScreen()) GTEST_SKIP() << "Xvfb is not installed";
-  Xvfb& server = server_;
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  ASSERT_TRUE(screen_.Open(800, 600));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
 
-  TextWnd w;
+  ScopedWindow<TextWnd> w;
   ASSERT_TRUE(w.CreateEx(0, "TextWnd", "中文", WS_POPUP | WS_VISIBLE, CRect(100, 80, 400, 160), nullptr, 0));
-  const char* tmp = std::getenv("KIV_TEST_TMP");
-  std::filesystem::create_directories(tmp ? tmp : "/tmp");
-  std::string xwd = std::string(tmp ? tmp : "/tmp") + "/sdl-display-test.xwd";
-  std::string png = std::string(tmp ? tmp : "/tmp") + "/sdl-display-test.png";
-  std::string capture = "xwd -root -silent -display " + server.Display() + " -out " + xwd + " && convert xwd:" +
-                        xwd + " png:" + png;
-
-  // The server draws asynchronously: read the screen back until it shows
-  // the window, within a generous bound.
-  int bright = 0, brightOutsideText = 0;
-  COLORREF background = 0, root = 0;
-  bool shown = false;
-  for (int attempt = 0; attempt < 100 && !shown; ++attempt) {
-    PumpPendingMessages();
-    ASSERT_EQ(std::system(capture.c_str()), 0) << capture;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
-    ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
-    const uint8_t* data = cairo_image_surface_get_data(s);
-    int stride = cairo_image_surface_get_stride(s);
-    auto at = [&](int x, int y) {
-      const uint8_t* p = data + y * stride + x * 4;
-      return RGB(p[2], p[1], p[0]);
-    };
-    background = at(100 + 280, 80 + 70);
-    root = at(50, 50);
-    bright = brightOutsideText = 0;
+  // White pixels inside and outside the text's box.
+  auto brightIn = [](const Screenshot& shot, bool insideText) {
+    int count = 0;
     for (int y = 80; y < 160; ++y) {
       for (int x = 100; x < 400; ++x) {
-        COLORREF c = at(x, y);
+        const COLORREF c = shot.Pixel(x, y);
         if (GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200) {
-          bool inText = x >= 110 && x < 110 + 4 * 40 && y >= 90 && y < 90 + 45;
-          (inText ? bright : brightOutsideText)++;
+          const bool inText = x >= 110 && x < 110 + 4 * 40 && y >= 90 && y < 90 + 45;
+          count += inText == insideText ? 1 : 0;
         }
       }
     }
-    cairo_surface_destroy(s);
-    shown = background == RGB(0x1A, 0x1A, 0x1A) && bright > 200;
-    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  EXPECT_EQ(background, RGB(0x1A, 0x1A, 0x1A));
-  EXPECT_GT(bright, 200);  // four CJK glyphs, 32 pixels high, in white
-  EXPECT_EQ(brightOutsideText, 0);
-  EXPECT_EQ(root, RGB(0, 0, 0));
-  std::remove(xwd.c_str());
-  if (!std::getenv("KIV_KEEP_SNAPSHOTS")) std::remove(png.c_str());
-  w.DestroyWindow();
+    return count;
+  };
+  auto shown = [&](const Screenshot& s) {
+    return s.Pixel(100 + 280, 80 + 70) == RGB(0x1A, 0x1A, 0x1A) && brightIn(s, true) > 200;
+  };
+  Screenshot shot;
+  EXPECT_TRUE(screen_.ShootUntil(shown, &shot, "sdl-display-test"));
+  EXPECT_EQ(shot.Pixel(100 + 280, 80 + 70), RGB(0x1A, 0x1A, 0x1A));
+  EXPECT_GT(brightIn(shot, true), 200);  // four CJK glyphs, 32 pixels high, in white
+  EXPECT_EQ(brightIn(shot, false), 0);
+  EXPECT_EQ(shot.Pixel(50, 50), RGB(0, 0, 0));  // the root window around it
 }
 
 }  // namespace

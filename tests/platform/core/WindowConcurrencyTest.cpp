@@ -262,7 +262,9 @@ TEST_F(WindowConcurrencyTest, AWorkerHasAModalLoopRunOnTheUiThreadAndWaitsForIts
         return false;
       };
       box.PostMessage(WM_USER);
-      return RunModalLoop(box.m_hWnd);
+      const INT_PTR answer = RunModalLoop(box.m_hWnd);
+      box.DestroyWindow();  // as a message box goes when it is answered
+      return answer;
     });
     answered = true;
     return answer;

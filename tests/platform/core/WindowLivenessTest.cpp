@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/post/WindowRef.h"
+#include "platform/sys/Trace.h"
 #include "tests/platform/core/WindowTestSupport.h"
 
 namespace kiv {
@@ -66,14 +67,20 @@ TEST_F(WindowLivenessTest, AWindowThatChangesHandsGetsAFreshToken) {
 
 TEST_F(WindowLivenessTest, DeletingAnObjectWhoseWindowLivesIsRecordedAndStillDestroysIt) {
   const int before = DeletedWithLiveWindowCount();
+  std::vector<std::string> trace;
+  SetTraceSinkForTesting([&](const std::string& line) { trace.push_back(line); });
   HWND hwnd;
   {
+    ToleratedDeletion tolerated;
     TestWnd w("w", &log_);
     ASSERT_TRUE(w.CreateEx(0, "T", "w", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     hwnd = w.m_hWnd;
   }
+  SetTraceSinkForTesting({});
   EXPECT_EQ(DeletedWithLiveWindowCount(), before + 1);
   EXPECT_FALSE(IsWindow(hwnd));
+  ASSERT_EQ(trace.size(), 1u);
+  EXPECT_NE(trace[0].find("call DestroyWindow before deleting the object"), std::string::npos) << trace[0];
   {
     TestWnd w("w", &log_);
     ASSERT_TRUE(w.CreateEx(0, "T", "w", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));

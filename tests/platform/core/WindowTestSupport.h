@@ -66,6 +66,30 @@ class TestWnd : public CWnd {
   std::vector<Received>* log_;
 };
 
+// A window object that lives in a test's own scope (a control made on the
+// fixture's window, say). Its destructor, the most derived, destroys the
+// window while the object is whole, so the layer's rule (destroy before
+// delete) holds however the test ends, a failed ASSERT included.
+template <class Window>
+class ScopedWindow : public Window {
+ public:
+  using Window::Window;
+  ~ScopedWindow() override {
+    if (::IsWindow(this->m_hWnd)) this->DestroyWindow();
+  }
+};
+
+// For the tests that break the rule on purpose, to see it recorded: within
+// its scope, deleting an object whose window lives is not an assertion
+// failure (the trace and the count stay).
+class ToleratedDeletion {
+ public:
+  ToleratedDeletion() { TolerateDeletedWithLiveWindowForTesting(true); }
+  ~ToleratedDeletion() { TolerateDeletedWithLiveWindowForTesting(false); }
+  ToleratedDeletion(const ToleratedDeletion&) = delete;
+  ToleratedDeletion& operator=(const ToleratedDeletion&) = delete;
+};
+
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -37,7 +37,7 @@ using NoteList = std::vector<std::pair<int, int>>;
 // --- Buttons -----------------------------------------------------------------
 
 TEST_F(ControlsTest, ButtonClicksOnlyWhenReleasedOverItself) {
-  CButton button;
+  ScopedWindow<CButton> button;
   ASSERT_TRUE(button.Create("go", WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 90, 40), parent_, 7));
   Screen().Click(OnScreen(button));
   Pump();
@@ -70,7 +70,7 @@ TEST_F(ControlsTest, CheckBoxesToggleOnlyWhenAutomatic) {
   };
   for (const Case& c : {Case{BS_AUTOCHECKBOX, BST_CHECKED}, Case{BS_CHECKBOX, BST_UNCHECKED}}) {
     log_.clear();
-    CButton box;
+    ScopedWindow<CButton> box;
     ASSERT_TRUE(box.Create("check", WS_VISIBLE | c.style, CRect(10, 50, 120, 70), parent_, 8));
     Screen().Click(OnScreen(box));
     Pump();
@@ -79,7 +79,7 @@ TEST_F(ControlsTest, CheckBoxesToggleOnlyWhenAutomatic) {
     box.SetCheck(BST_CHECKED);
     EXPECT_EQ(box.GetCheck(), BST_CHECKED);
   }
-  CButton push;
+  ScopedWindow<CButton> push;
   ASSERT_TRUE(push.Create("p", WS_VISIBLE, CRect(10, 80, 50, 100), parent_, 9));
   push.SetCheck(BST_CHECKED);
   EXPECT_EQ(push.GetCheck(), BST_UNCHECKED) << "a push button has no check state";
@@ -96,7 +96,7 @@ class GreenButton : public CButton {
 };
 
 TEST_F(ControlsTest, OwnerDrawnButtonIsDrawnThroughItsOwnHandleAndShowsPressedState) {
-  GreenButton a, b;
+  ScopedWindow<GreenButton> a, b;
   // The same id twice: drawing must still reach each button by its handle.
   ASSERT_TRUE(a.Create("", WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 40), parent_, 11));
   ASSERT_TRUE(b.Create("", WS_VISIBLE | BS_OWNERDRAW, CRect(70, 10, 120, 40), parent_, 11));
@@ -128,7 +128,7 @@ class ReleaseReportingButton : public CButton {
 };
 
 TEST_F(ControlsTest, DerivedButtonAddsToTheReleaseAndKeepsTheClick) {
-  ReleaseReportingButton button;
+  ScopedWindow<ReleaseReportingButton> button;
   ASSERT_TRUE(button.Create("go", WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 90, 40), parent_, 12));
   Screen().Click(OnScreen(button));
   Pump();
@@ -152,7 +152,7 @@ TEST_F(ControlsTest, DerivedButtonAddsToTheReleaseAndKeepsTheClick) {
 // --- Statics -------------------------------------------------------------------
 
 TEST_F(ControlsTest, StaticNotifiesClicksOnlyWithSsNotify) {
-  CStatic plain, notify;
+  ScopedWindow<CStatic> plain, notify;
   ASSERT_TRUE(plain.Create("plain", WS_VISIBLE, CRect(10, 10, 100, 30), parent_, 21));
   ASSERT_TRUE(notify.Create("link", WS_VISIBLE | SS_NOTIFY, CRect(10, 40, 100, 60), parent_, 22));
   Screen().Click(OnScreen(plain));
@@ -172,7 +172,7 @@ TEST_F(ControlsTest, BitmapStaticShowsItsBitmap) {
     mem.FillSolidRect(0, 0, 8, 6, RGB(200, 10, 10));
     mem.SelectObject(old);
   }
-  CStatic picture;
+  ScopedWindow<CStatic> picture;
   ASSERT_TRUE(picture.Create("", WS_VISIBLE | SS_BITMAP, CRect(10, 10, 40, 40), parent_, 23));
   EXPECT_EQ(picture.SetBitmap(bitmap), nullptr);
   EXPECT_EQ(picture.GetBitmap(), static_cast<HBITMAP>(bitmap));
@@ -191,7 +191,7 @@ std::string TextOf(CWnd& w) {
 }
 
 TEST_F(ControlsTest, EditReportsFocusAndEveryChangeAsUpdateThenChange) {
-  CEdit edit;
+  ScopedWindow<CEdit> edit;
   ASSERT_TRUE(edit.Create(WS_VISIBLE | WS_BORDER, CRect(10, 10, 200, 32), parent_, 31));
   Screen().Click(OnScreen(edit));
   Screen().TypeText("ab");
@@ -213,7 +213,7 @@ TEST_F(ControlsTest, EditReportsFocusAndEveryChangeAsUpdateThenChange) {
 
 TEST_F(ControlsTest, EditKeepsGbkCharactersWhole) {
   const std::string zhong = "\xD6\xD0";  // one character, two bytes
-  CEdit edit;
+  ScopedWindow<CEdit> edit;
   ASSERT_TRUE(edit.Create(WS_VISIBLE, CRect(10, 10, 200, 32), parent_, 32));
   edit.SetFocus();
   Screen().TypeText("a" + zhong + "b");
@@ -258,7 +258,7 @@ TEST_F(ControlsTest, EditEditingKeysAndSelection) {
       {"shift+home selects to the start", {VK_SHIFT, VK_HOME, ch('Y')}, "Y"},
   };
   for (const auto& c : cases) {
-    CEdit edit;
+    ScopedWindow<CEdit> edit;
     ASSERT_TRUE(edit.Create(WS_VISIBLE, CRect(10, 10, 200, 32), parent_, 33));
     edit.SetWindowText("hello");
     edit.SetSel(5, 5);
@@ -282,7 +282,7 @@ TEST_F(ControlsTest, EditEditingKeysAndSelection) {
 }
 
 TEST_F(ControlsTest, ReadOnlyAndPasswordEdits) {
-  CEdit readOnly, password, plain;
+  ScopedWindow<CEdit> readOnly, password, plain;
   ASSERT_TRUE(readOnly.Create(WS_VISIBLE | ES_READONLY, CRect(10, 10, 200, 32), parent_, 34));
   ASSERT_TRUE(password.Create(WS_VISIBLE | ES_PASSWORD, CRect(10, 40, 200, 62), parent_, 35));
   ASSERT_TRUE(plain.Create(WS_VISIBLE, CRect(10, 70, 200, 92), parent_, 36));
@@ -312,7 +312,7 @@ TEST_F(ControlsTest, ReadOnlyAndPasswordEdits) {
 }
 
 TEST_F(ControlsTest, MultiLineEditBreaksLinesMovesBetweenThemAndScrolls) {
-  CEdit edit;
+  ScopedWindow<CEdit> edit;
   ASSERT_TRUE(edit.Create(WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, CRect(10, 10, 200, 60), parent_, 37));
   edit.SetFocus();
   Screen().TypeText("ab");
@@ -373,7 +373,7 @@ TEST_F(ControlsTest, EnterInADialogGoesToAMultiLineFieldOnlyWithWantReturn) {
 }
 
 TEST_F(ControlsTest, EditCutCopyPasteUndoAndItsContextMenu) {
-  CEdit edit, secret;
+  ScopedWindow<CEdit> edit, secret;
   ASSERT_TRUE(edit.Create(WS_VISIBLE, CRect(10, 10, 200, 32), parent_, 39));
   ASSERT_TRUE(secret.Create(WS_VISIBLE | ES_PASSWORD, CRect(10, 40, 200, 62), parent_, 40));
   ui::SetClipboardText("");
@@ -448,7 +448,7 @@ class FilteredEdit : public CEdit {
 };
 
 TEST_F(ControlsTest, DerivedControlsOverrideHandlersAndKeepTheControlsBehaviour) {
-  FilteredEdit edit;
+  ScopedWindow<FilteredEdit> edit;
   ASSERT_TRUE(edit.Create(WS_VISIBLE, CRect(10, 10, 200, 32), parent_, 38));
   edit.SetFocus();
   Screen().TypeText("a1b2");

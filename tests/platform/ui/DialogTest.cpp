@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/ui/Button.h"
 #include "platform/ui/Edit.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -58,7 +60,7 @@ TEST_F(DialogTest, PlacesControlsInDialogUnitsOfTheTemplateFont) {
 
 TEST_F(DialogTest, CentresOnTheWorkAreaAndHidesUntilShown) {
   auto t = FormTemplate();
-  HookDialog dlg(t);
+  ScopedWindow<HookDialog> dlg(t);
   ASSERT_TRUE(dlg.CreateIndirect(t));
   EXPECT_FALSE(dlg.IsWindowVisible());  // no WS_VISIBLE in the template
   CRect r, work;
@@ -245,7 +247,7 @@ TEST_F(DialogTest, BackgroundAndControlsUseTheBrushesOnCtlColorReturns) {
 TEST_F(DialogTest, ExtendedDialogPaintsTheBackgroundColourItWasGiven) {
   auto t = MakeTemplate({});
   t.style |= WS_VISIBLE;
-  CDialogEx dlg(t);
+  ScopedWindow<CDialogEx> dlg(t);
   dlg.SetBackgroundColor(RGB(0x1A, 0x1A, 0x1A));
   ASSERT_TRUE(dlg.CreateIndirect(t));
   Pump();
@@ -257,7 +259,7 @@ TEST_F(DialogTest, ExtendedDialogPaintsTheBackgroundColourItWasGiven) {
 TEST_F(DialogTest, ModelessDialogStaysUpUntilEndedAndKeepsItsWindow) {
   auto t = FormTemplate();
   t.style |= WS_VISIBLE;
-  HookDialog dlg(t);
+  ScopedWindow<HookDialog> dlg(t);
   ASSERT_TRUE(dlg.CreateIndirect(t));
   EXPECT_TRUE(dlg.IsWindowVisible());
   EXPECT_FALSE(dlg.IsModal());
@@ -265,6 +267,24 @@ TEST_F(DialogTest, ModelessDialogStaysUpUntilEndedAndKeepsItsWindow) {
   Pump();
   EXPECT_FALSE(dlg.IsWindowVisible());
   EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+}
+
+TEST_F(DialogTest, ADialogDeletedWhileItsWindowLivesIsRecordedOnceAndTakesItsControlsAlong) {
+  const int before = DeletedWithLiveWindowCount();
+  HWND dialog, control;
+  {
+    ToleratedDeletion tolerated;
+    auto dlg = std::make_unique<HookDialog>(FormTemplate());
+    ASSERT_TRUE(dlg->CreateIndirect(FormTemplate()));
+    dialog = dlg->m_hWnd;
+    control = dlg->GetDlgItem(kName)->m_hWnd;
+    dlg.reset();
+  }
+  // One broken rule, the dialog's: its controls' windows went before their
+  // objects did.
+  EXPECT_EQ(DeletedWithLiveWindowCount(), before + 1);
+  EXPECT_FALSE(::IsWindow(dialog));
+  EXPECT_FALSE(::IsWindow(control));
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ using Pairs = std::vector<std::pair<int, int>>;
 // --- List box --------------------------------------------------------------------
 
 TEST_F(ListTabProgressTest, ListBoxKeepsItemsSortedWithTheirData) {
-  CListBox list;
+  ScopedWindow<CListBox> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_SORT, CRect(10, 10, 150, 110), parent_, 40));
   for (const char* s : {"pear", "Apple", "fig"}) list.SetItemData(list.AddString(s), reinterpret_cast<uintptr_t>(s));
   ASSERT_EQ(list.GetCount(), 3);
@@ -51,7 +51,7 @@ TEST_F(ListTabProgressTest, ListBoxKeepsItemsSortedWithTheirData) {
 }
 
 TEST_F(ListTabProgressTest, ListBoxReportsUserSelectionAndDoubleClick) {
-  CListBox list;
+  ScopedWindow<CListBox> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_NOTIFY, CRect(10, 10, 150, 110), parent_, 41));
   for (const char* s : {"a", "b", "c", "d"}) list.AddString(s);
   int h = list.GetItemHeight(0);
@@ -69,7 +69,7 @@ TEST_F(ListTabProgressTest, ListBoxReportsUserSelectionAndDoubleClick) {
 }
 
 TEST_F(ListTabProgressTest, MultipleSelectionListBoxTogglesItems) {
-  CListBox list;
+  ScopedWindow<CListBox> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_MULTIPLESEL, CRect(10, 10, 150, 110), parent_, 42));
   for (const char* s : {"a", "b", "c"}) list.AddString(s);
   int h = list.GetItemHeight(0);
@@ -101,7 +101,7 @@ class DeletingList : public CListBox {
 };
 
 TEST_F(ListTabProgressTest, DerivedListBoxAddsAKeyAndKeepsTheOthers) {
-  DeletingList list;
+  ScopedWindow<DeletingList> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LBS_NOTIFY, CRect(10, 10, 150, 110), parent_, 43));
   for (const char* s : {"a", "b", "c", "d"}) list.AddString(s);
   int h = list.GetItemHeight(0);
@@ -121,7 +121,7 @@ TEST_F(ListTabProgressTest, DerivedListBoxAddsAKeyAndKeepsTheOthers) {
 // --- Tab control ---------------------------------------------------------------------
 
 TEST_F(ListTabProgressTest, TabClickAsksTheParentThenReportsTheChange) {
-  CTabCtrl tabs;
+  ScopedWindow<CTabCtrl> tabs;
   ASSERT_TRUE(tabs.Create(WS_VISIBLE, CRect(10, 10, 300, 200), parent_, 50));
   tabs.InsertItem(0, "分时");
   tabs.InsertItem(1, "K线", 77);
@@ -169,7 +169,7 @@ class SkinnedTabs : public CTabCtrl {
 };
 
 TEST_F(ListTabProgressTest, DerivedTabCtrlPaintsItselfAndKeepsSelecting) {
-  SkinnedTabs tabs;
+  ScopedWindow<SkinnedTabs> tabs;
   ASSERT_TRUE(tabs.Create(WS_VISIBLE, CRect(10, 10, 300, 200), parent_, 51));
   tabs.InsertItem(0, "one");
   tabs.InsertItem(1, "two");
@@ -195,7 +195,7 @@ TEST_F(ListTabProgressTest, DerivedTabCtrlPaintsItselfAndKeepsSelecting) {
 // --- Progress bar --------------------------------------------------------------------
 
 TEST_F(ListTabProgressTest, ProgressPositionStaysInRangeAndStepWraps) {
-  CProgressCtrl bar;
+  ScopedWindow<CProgressCtrl> bar;
   ASSERT_TRUE(bar.Create(WS_VISIBLE, CRect(10, 10, 110, 30), parent_, 60));
   bar.SetRange32(0, 50);
   EXPECT_EQ(bar.SetPos(80), 0);
@@ -218,7 +218,7 @@ TEST_F(ListTabProgressTest, ProgressPositionStaysInRangeAndStepWraps) {
 }
 
 TEST_F(ListTabProgressTest, ProgressDrawsTheFilledShare) {
-  CProgressCtrl bar;
+  ScopedWindow<CProgressCtrl> bar;
   ASSERT_TRUE(bar.Create(WS_VISIBLE, CRect(10, 10, 110, 30), parent_, 61));
   bar.SetBarColor(RGB(0, 255, 0));
   bar.SetBkColor(RGB(0, 0, 0));

@@ -12,9 +12,6 @@ constexpr uint32_t DT_ALL_STOCKS = 20000002;     // records of all securities; n
 constexpr uint32_t DT_STOCK_TABLE = 20000003;    // market overview: id and name of every security
 constexpr uint32_t DT_USER_ID = 20000051;        // user id announcement; no reader
 
-// Nested reply groups.
-constexpr int32_t GROUP_STOCK_TABLE = 100010016;
-
 // Values.
 constexpr int32_t FIELD_OTHER_LOGIN_IP = 200001;  // forced logout: text, 16 bytes, ASCII
 constexpr int32_t FIELD_USER_ID = 300000138;      // the logged-in user id (20000051)
