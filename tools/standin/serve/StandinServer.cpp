@@ -40,6 +40,8 @@ class StandinServer::Impl {
     };
     accounts_.Register(http_);
     RegisterDataRoutes(http_, state_->service.GetUniverse());
+    std::shared_ptr<MarketPortState> state = state_;
+    RegisterBarRoutes(http_, state_->service.Prices(), [state] { return state->NowUtc(); }, &barErrorText_);
   }
 
   ~Impl() { Stop(); }
@@ -101,6 +103,7 @@ class StandinServer::Impl {
   std::map<uint64_t, std::string> peers_;                       // address text; I/O thread only
   std::map<int32_t, uint64_t> userConnections_;                 // last announcer; I/O thread only
   std::atomic<bool> logoutOnDuplicateUser_{false};
+  std::atomic<bool> barErrorText_{false};
 
   mutable std::mutex connectionsMutex_;
   mutable std::condition_variable connectionsChanged_;
@@ -447,6 +450,12 @@ void StandinServer::DropAndReopen(std::chrono::milliseconds refuseFor) {
   Impl* impl = impl_.get();
   impl->Post([impl, refuseFor] { impl->DropAndReopen(refuseFor); });
 }
+
+void StandinServer::SetBarFault(BarFault fault) { impl_->state_->service.SetBarFault(fault); }
+
+void StandinServer::SetHttpBarErrorText(bool on) { impl_->barErrorText_ = on; }
+
+PriceHistory& StandinServer::Prices() { return impl_->state_->service.Prices(); }
 
 void StandinServer::SetFixedNow(std::optional<int64_t> nowUtc) { impl_->state_->SetFixedNow(nowUtc); }
 
