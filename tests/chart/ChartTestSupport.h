@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,6 +42,7 @@ class RecordingHost : public ChartModelHost {
    protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
       LRESULT result = 0;
+      if (msg == WM_KIV_SERIES_READY) ++host_->seriesPosts;
       if (msg >= WM_USER && host_->model && host_->model->HandleMessage(msg, wParam, lParam, &result)) {
         return result;
       }
@@ -95,6 +97,7 @@ class RecordingHost : public ChartModelHost {
   std::vector<std::unique_ptr<HolderFetchJob>> workerJobs;
   int64_t now = 1767225600;
   int invalidations = 0;
+  std::atomic<int> seriesPosts{0};  // series posted to the chart window and handled
 
  private:
   HostWnd window_;
