@@ -130,6 +130,24 @@ int AddReplyBars(KivNetPack& bars, uint32_t type, CKLineSeries* series) {
   return added;
 }
 
+std::vector<ExRightsRecord> ExRightsRecordsOf(KivNetPack& exRights) {
+  std::vector<ExRightsRecord> rows;
+  KivNetPack table;
+  if (!exRights.GetPack(table, GROUP_EXRIGHTS_ROWS, 0)) return rows;
+  const int32_t count = static_cast<int32_t>(std::min<uint32_t>(table.GetRecordCount(), INT32_MAX));
+  rows.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    ExRightsRecord record;
+    record.date = table.GetInt32(FIELD_EXRIGHTS_DATE, i);
+    record.bonusRatio = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_BONUS, i) / 1000.0);
+    record.rightsRatio = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_RIGHTS, i) / 1000.0);
+    record.rightsPrice = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_RIGHTS_PRICE, i) / 10000.0);
+    record.cash = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_CASH, i) / 1000.0);
+    rows.push_back(record);
+  }
+  return rows;
+}
+
 bool HasErrorText(const std::string& text) { return text.find("error") != std::string::npos; }
 
 bool DecodeHourBarsJson(const std::string& text, CKLineSeries* series) {

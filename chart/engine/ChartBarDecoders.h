@@ -20,6 +20,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "data/ExRights.h"
 #include "data/KLineSeries.h"
 #include "net/KivNetPack.h"
 #include "net/StockId.h"
@@ -39,6 +42,11 @@ bool OpenBarReply(KivNetPack& reply, StockId& stock, KivNetPack& bars);
 // Adds the rows of the bars container as bars of `type`; returns the bars
 // added.
 int AddReplyBars(KivNetPack& bars, uint32_t type, CKLineSeries* series);
+
+// The rows of container 100010032 of an ex-rights reply's container
+// 100010057 as ExRightsRecord entries (date in seconds, ratios / 1000,
+// rights price / 10000, cash / 1000); empty without the container.
+std::vector<ExRightsRecord> ExRightsRecordsOf(KivNetPack& exRights);
 
 // A reply text of the hour or minute loaders that contains "error"
 // anywhere is no reply.

@@ -61,25 +61,6 @@ std::string ExRightsFile(StockId stock) {
   return folder + name;
 }
 
-// The rows of container 100010032 as ExRightsRecord entries.
-std::vector<ExRightsRecord> ExRightsRowsOf(KivNetPack& pack) {
-  std::vector<ExRightsRecord> rows;
-  KivNetPack table;
-  if (!pack.GetPack(table, GROUP_EXRIGHTS_ROWS, 0)) return rows;
-  const int32_t count = static_cast<int32_t>(table.GetRecordCount());
-  rows.reserve(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) {
-    ExRightsRecord record;
-    record.date = table.GetInt32(FIELD_EXRIGHTS_DATE, i);
-    record.bonusRatio = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_BONUS, i) / 1000.0);
-    record.rightsRatio = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_RIGHTS, i) / 1000.0);
-    record.rightsPrice = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_RIGHTS_PRICE, i) / 10000.0);
-    record.cash = static_cast<float>(table.GetInt32(FIELD_EXRIGHTS_CASH, i) / 1000.0);
-    rows.push_back(record);
-  }
-  return rows;
-}
-
 StockId PackStock(const KivNetPack& pack) {
   KivNetPack copy(pack);  // getters make a pack read-only; the kept one stays as it is
   return static_cast<StockId>(copy.GetInt32(FIELD_STOCK_ID, 0));
@@ -372,7 +353,7 @@ LRESULT ChartModel::OnExRightsReady(WPARAM, LPARAM) {
   if (stock != m_StockId) return 0;  // for a stock no longer shown
   m_ExRightsPack = *pack;
   exRightsStock_ = stock;
-  exRightsRows_ = ExRightsRowsOf(*pack);
+  exRightsRows_ = ExRightsRecordsOf(*pack);
 
   host_.SendToParent(WM_KIV_SERIES_READY, 0, 0);
   WriteExRightsCache();
