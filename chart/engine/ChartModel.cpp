@@ -109,7 +109,9 @@ PacketHandler ChartModel::BarHandler() {
 PacketHandler ChartModel::ReplyHandler() { return BindAlive(life_.Ref(), this, &ChartModel::OnPacket); }
 
 bool ChartModel::OnPacket(KivNetPack& reply, const uint32_t& type, const uint32_t& extra) {
-  if (IsBarDataType(type)) return MakeBarReplyHandler(host_.ChartHwnd(), life_.Ref(), services_.stocks)(reply, type, extra);
+  // I/O thread: the host is the UI thread's; only the copied handle is read.
+  const HWND chart = chartHwnd_.load();
+  if (IsBarDataType(type)) return MakeBarReplyHandler(chart, life_.Ref(), services_.stocks)(reply, type, extra);
   if (type != DT_KLINE_INFO) return true;
   auto pack = std::make_unique<KivNetPack>();
   if (!reply.GetPack(*pack, GROUP_EXRIGHTS_REPLY, 0)) return false;
@@ -117,7 +119,7 @@ bool ChartModel::OnPacket(KivNetPack& reply, const uint32_t& type, const uint32_
     ScopedSpinWriteLock hold(&m_SeriesLock);
     pendingExRights_ = std::move(pack);
   }
-  host_.PostToChart(WM_KIV_EXRIGHTS_READY, 0, 0);
+  PostMessage(chart, WM_KIV_EXRIGHTS_READY, 0, 0);
   return true;
 }
 
@@ -141,6 +143,7 @@ void ChartModel::SetStock(StockId* id, DataType period) {
     DeleteFirstLoadIndexCaches();
     g_bFirstKLineLoad = false;
   }
+  chartHwnd_ = host_.ChartHwnd();
   host_.KillTimer(kPollTimerId);
   // What the shown series gained since its last save is kept before it goes.
   SaveSeries(true);

@@ -28,6 +28,7 @@
 // hold series for it).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -216,6 +217,9 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   uint64_t saveCount_ = 0;
   uint64_t bytesSaved_ = 0;
 
+  // The chart window's handle as the I/O thread reads it (copied from the
+  // host on the UI thread at every switch).
+  std::atomic<HWND> chartHwnd_{nullptr};
   CWinThreadPtr loadingThread_;
   CKivBlockingSocket socket_;
   Lifeline life_;  // last: revoked before the members above go
