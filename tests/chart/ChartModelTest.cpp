@@ -299,6 +299,16 @@ TEST_F(MergeTest, ExRightsAdjustTheDrawnSeriesOfTheShownStockOnly) {
   EXPECT_EQ(model_->ExRightsRows().size(), 1u);
 }
 
+TEST_F(ChartModelTest, ADamagedExRightsCacheIsDeletedAndNotShown) {
+  const std::string folder = GetDataFolder() + "/sh/Cq";
+  std::filesystem::create_directories(NativePath(folder));
+  const std::string path = NativePath(folder + "/600000.cq");
+  test::WriteFileBytes(path, std::string("\x10\0\0\0\xFF\xFF\xFF\x7F garbage", 16));
+  Show(kShare, kDataTypeDay);
+  EXPECT_TRUE(model_->ExRightsRows().empty());
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST_F(ChartModelTest, DerivedPeriodsAlwaysDrawTheAdjustedSeries) {
   struct Case {
     DataType period;

@@ -14,6 +14,7 @@
 #include "net/FieldIds.h"
 #include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/serve/BarReplies.h"
+#include "tools/standin/serve/DataRoutes.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv::standin {
@@ -75,9 +76,11 @@ TEST(StandinBars, DayRepliesAMinuteApartMergeToTheSameBars) {
         bar.close = rows.GetInt32(300000004, int32_t(i)) / 10000.0f;
         merged.AddBar(bar, 0, 0, 0, type == 20000018 ? 0 : 1);
       }
-      if (at == kNow) EXPECT_EQ(merged.GetCount(), 400) << type;
+      if (at == kNow) {
+        EXPECT_EQ(merged.GetCount(), 400) << type;
+      }
     }
-    EXPECT_EQ(merged.GetCount(), type == 20000018 ? 400 : 400) << type << ": the forming bar is replaced";
+    EXPECT_EQ(merged.GetCount(), 400) << type << ": the forming bar is replaced, not added";
   }
 }
 
@@ -144,6 +147,36 @@ TEST(StandinBars, ExRightsReplyAndSwitches) {
   const nlohmann::json options = nlohmann::json::parse(OptionBarsJson(history, 3, 30, kNow));
   EXPECT_GE(options["stockId"].get<int64_t>(), 1);
   EXPECT_EQ(options["values"].size(), 30u);
+}
+
+}  // namespace
+}  // namespace kiv::standin
+
+namespace kiv::standin {
+namespace {
+
+TEST(StandinBars, InsiderChangesFallOnTradingDaysAtTheirClose) {
+  Universe universe(kDefaultSeed);
+  PriceHistory history(universe);
+  int checked = 0;
+  for (const Security& s : universe.Securities()) {
+    if (!IsAShareGroup(s.group) || checked >= 5) continue;
+    const unsigned code = s.id & 0xFFFFFF;
+    const nlohmann::json json = nlohmann::json::parse(InsiderChangesText(universe, history, code, kNow));
+    ASSERT_EQ(json["NSize"].get<int>(), InsiderChangeCountOf(code));
+    std::string newer = "9999-99-99";
+    for (const auto& record : json["Data"]) {
+      const std::string date = record["changedate"].get<std::string>();
+      EXPECT_LT(date, newer) << "newest first";
+      newer = date;
+      const int64_t day = DaysFromCivil(std::stoi(date.substr(0, 4)), std::stoi(date.substr(5, 2)), std::stoi(date.substr(8, 2)));
+      const int32_t close = history.CloseOf(s.id, day);
+      ASSERT_GT(close, 0) << date << " is no trading day of " << code;
+      EXPECT_DOUBLE_EQ(std::stod(record["avgprice"].get<std::string>()), std::round(close / 100.0) / 100.0);
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 0);
 }
 
 }  // namespace

@@ -39,8 +39,9 @@ class StandinServer::Impl {
       OnUserAnnounced(connection, userId);
     };
     accounts_.Register(http_);
-    RegisterDataRoutes(http_, state_->service.GetUniverse());
     std::shared_ptr<MarketPortState> state = state_;
+    RegisterDataRoutes(http_, state_->service.GetUniverse(), &state_->service.Prices(),
+                       [state] { return state->NowUtc(); });
     RegisterBarRoutes(http_, state_->service.Prices(), [state] { return state->NowUtc(); }, &barErrorText_);
   }
 
