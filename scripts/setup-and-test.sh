@@ -20,7 +20,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev libboost-system-dev libboost-thread-dev
   zlib1g-dev nlohmann-json3-dev
-  libcurl4-openssl-dev python3
+  libcurl4-openssl-dev python3 python3-numpy
   python3-docx libreoffice-writer-nogui unzip
   libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev
   xvfb xauth x11-apps imagemagick

@@ -4,6 +4,7 @@
 // which requests arrive and the same seed always gives the same bytes.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace kiv::standin {
@@ -24,7 +25,17 @@ enum class HashKind : uint64_t {
   kName = 2,         // the syllables of a name
   kNameSpecial = 3,  // ST / *ST treatment
   kAttribute = 4,    // static attributes of a share
+  kMarketFactor = 5, // the market's daily return
+  kIndustry = 6,     // an industry's daily return
+  kDailyReturn = 7,  // a security's own daily return, open, high and low
+  kSuspension = 8,   // days without trading
+  kDividend = 9,     // ex-rights events
+  kMinutePath = 10,  // the minute path of a day
+  kVolume = 11,      // traded volume and its spread over the day
+  kFlow = 12,        // main-force inflow and outflow
+  kOption = 13,      // market-50 options
 };
+
 
 constexpr uint64_t Hash(uint64_t seed, HashKind kind, uint64_t entity, uint64_t day = 0,
                         uint64_t minute = 0, uint64_t index = 0) {
@@ -42,6 +53,12 @@ constexpr double UnitInterval(uint64_t h) { return static_cast<double>(h >> 11) 
 // A uniform integer in [low, high] from a hash (high >= low).
 constexpr int64_t UniformInt(uint64_t h, int64_t low, int64_t high) {
   return low + static_cast<int64_t>(h % static_cast<uint64_t>(high - low + 1));
+}
+
+// A standard normal number from two hashes (Box-Muller).
+inline double NormalOf(uint64_t h1, uint64_t h2) {
+  const double u1 = UnitInterval(h1) > 1e-300 ? UnitInterval(h1) : 1e-300;
+  return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * UnitInterval(h2));
 }
 
 }  // namespace kiv::standin

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/sys/CodePage.h"
+#include "tools/standin/market/MarketTime.h"
+#include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/market/Universe.h"
 #include "tools/standin/serve/HttpServer.h"
 
@@ -36,7 +38,8 @@ std::string Date(int back) {
   return text;
 }
 
-std::string InsiderRecord(unsigned code, const std::string& nameUtf8, unsigned market, int i) {
+std::string InsiderRecord(unsigned code, const std::string& nameUtf8, unsigned market, int i,
+                          const std::string& date = std::string(), const std::string& price = std::string()) {
   const int shares = (i % 2 ? -1 : 1) * (1000 + 500 * i);
   std::string r = "{";
   auto add = [&r](const char* key, const std::string& value, bool last = false) {
@@ -45,9 +48,9 @@ std::string InsiderRecord(unsigned code, const std::string& nameUtf8, unsigned m
   add("stockid", Code6(code));
   add("stockname", nameUtf8);
   add("changename", i % 2 ? u8"竞价减持" : u8"竞价增持");
-  add("changedate", Date(i));
+  add("changedate", date.empty() ? Date(i) : date);
   add("changecount", std::to_string(shares));
-  add("avgprice", std::to_string(10 + i) + ".50");
+  add("avgprice", price.empty() ? std::to_string(10 + i) + ".50" : price);
   add("changereason", i == 1 ? "" : u8"二级市场买卖");
   add("changeper", "0.0" + std::to_string(i + 1));
   add("savecount", std::to_string(100000 + shares));
@@ -80,6 +83,27 @@ std::string InsiderChangesText(const Universe& universe, unsigned code) {
   const unsigned market = security ? (security->id >> 24) : (code >= 600000 ? 1 : 2);
   std::vector<std::string> records;
   for (int i = 0; i < InsiderChangeCountOf(code); ++i) records.push_back(InsiderRecord(code, name, market, i));
+  return InsiderText(records);
+}
+
+std::string InsiderChangesText(const Universe& universe, PriceHistory& prices, unsigned code, int64_t nowUtc) {
+  const Security* security = universe.Find(code);
+  if (!security) return InsiderChangesText(universe, code);
+  const std::string name = GbkToUtf8(security->name);
+  // Newest first, one every twenty trading days back from the last close,
+  // at that day's close.
+  const int count = InsiderChangeCountOf(code);
+  const std::vector<MarketBar> bars = prices.Bars(security->id, BarPeriod::kDay, nowUtc, 20 * count + 2);
+  std::vector<std::string> records;
+  for (int i = 0; i < count; ++i) {
+    const int at = static_cast<int>(bars.size()) - 2 - 20 * i;
+    if (at < 0) break;
+    const BeijingDateTime t = ToBeijing(bars[at].time);
+    char date[16], price[32];
+    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", t.year, t.month, t.day);
+    std::snprintf(price, sizeof(price), "%.2f", bars[at].close / 10000.0);
+    records.push_back(InsiderRecord(code, name, security->id >> 24, i, date, price));
+  }
   return InsiderText(records);
 }
 
@@ -128,14 +152,16 @@ std::string DealInfoText(const Universe& universe) {
   return text;
 }
 
-void RegisterDataRoutes(HttpServer& server, const Universe& universe) {
+void RegisterDataRoutes(HttpServer& server, const Universe& universe, PriceHistory* prices,
+                        std::function<int64_t()> now) {
   const Universe* u = &universe;
-  server.Route(kInsiderChangesPrefix, [u](const HttpRequest& request) {
+  server.Route(kInsiderChangesPrefix, [u, prices, now](const HttpRequest& request) {
     // "/getdata&36865&&1&&0&&2000&&600000&" or "...&&4&&0&&200&&from&to&"
     const std::string& path = request.rawPath;
     if (path.rfind("/getdata&36865&&4&&", 0) == 0) return Text(RecentInsiderChangesText(*u));
     const size_t end = path.size() >= 2 ? path.rfind('&', path.size() - 2) : std::string::npos;
     const unsigned code = end == std::string::npos ? 0 : unsigned(std::strtoul(path.c_str() + end + 1, nullptr, 10));
+    if (prices && now) return Text(InsiderChangesText(*u, *prices, code, now()));
     return Text(InsiderChangesText(*u, code));
   });
   const std::string base = kWebServicePrefix;

@@ -15,11 +15,14 @@
 // function of the universe, so tests can predict it.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kiv::standin {
 
 class HttpServer;
+class PriceHistory;
 class Universe;
 
 constexpr const char* kInsiderChangesPrefix = "/getdata&36865&";
@@ -34,11 +37,17 @@ constexpr int kDealRecords = 5;
 
 // Texts as served (UTF-8).
 std::string InsiderChangesText(const Universe& universe, unsigned code);
+// The same records dated on the stock's trading days (every twentieth bar
+// back from the last close but one), each at that day's close.
+std::string InsiderChangesText(const Universe& universe, PriceHistory& prices, unsigned code, int64_t nowUtc);
 std::string RecentInsiderChangesText(const Universe& universe);
 std::string NewsText();
 std::string HoldChangesText(const Universe& universe);
 std::string DealInfoText(const Universe& universe);
 
-void RegisterDataRoutes(HttpServer& server, const Universe& universe);
+// With `prices` and `now`, the insider changes of one stock are dated on its
+// trading days (the served texts); without, on fixed dates.
+void RegisterDataRoutes(HttpServer& server, const Universe& universe, PriceHistory* prices = nullptr,
+                        std::function<int64_t()> now = nullptr);
 
 }  // namespace kiv::standin

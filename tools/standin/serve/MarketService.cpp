@@ -15,10 +15,25 @@ int64_t MinuteOf(int64_t utcSeconds) {
 
 MarketService::MarketService(uint64_t seed) : universe_(seed) {}
 
-bool MarketService::Serves(uint32_t type) { return type == DT_STOCK_TABLE; }
+namespace {
+
+constexpr uint32_t kExRightsType = 20000029;
+
+bool IsBarType(uint32_t type) {
+  BarPeriod period;
+  return BarPeriodOf(type, period);
+}
+
+}  // namespace
+
+bool MarketService::Serves(uint32_t type) {
+  return type == DT_STOCK_TABLE || type == kExRightsType || IsBarType(type);
+}
 
 KivNetPack MarketService::Reply(uint32_t type, const KivNetPack& request, int64_t nowUtc) {
   if (!Serves(type)) return KivNetPack();
+  const BarFault fault = static_cast<BarFault>(fault_.load());
+  if (fault != BarFault::kNone && IsBarType(type)) return BuildBarReply(history_, type, request, nowUtc, fault);
 
   std::string key;
   request.GetAllPackData(key);
@@ -52,7 +67,10 @@ KivNetPack MarketService::Build(uint32_t type, const KivNetPack& request, int64_
   switch (type) {
     case DT_STOCK_TABLE:
       return BuildStockTableReply(universe_);
+    case kExRightsType:
+      return BuildExRightsReply(history_, request, nowUtc);
     default:
+      if (IsBarType(type)) return BuildBarReply(history_, type, request, nowUtc);
       return KivNetPack();
   }
 }

@@ -10,6 +10,7 @@
 // Thread-safe.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -17,7 +18,9 @@
 #include <tuple>
 
 #include "net/KivNetPack.h"
+#include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/market/Universe.h"
+#include "tools/standin/serve/BarReplies.h"
 
 namespace kiv::standin {
 
@@ -26,6 +29,11 @@ class MarketService {
   explicit MarketService(uint64_t seed);
 
   const Universe& GetUniverse() const { return universe_; }
+  // The bars of the market (memoised, thread-safe).
+  PriceHistory& Prices() { return history_; }
+
+  // Breaks every later bar reply in the given way (kNone mends them).
+  void SetBarFault(BarFault fault) { fault_ = static_cast<int>(fault); }
 
   // The payload of the reply to a request of this type and payload, with the
   // market clock at nowUtc (seconds since 1970 UTC).
@@ -43,6 +51,8 @@ class MarketService {
   KivNetPack Build(uint32_t type, const KivNetPack& request, int64_t nowUtc) const;
 
   const Universe universe_;
+  mutable PriceHistory history_{universe_};  // thread-safe memo; replies read it
+  std::atomic<int> fault_{static_cast<int>(BarFault::kNone)};
   mutable std::mutex mutex_;
   int64_t cacheMinute_ = 0;
   std::map<std::pair<uint32_t, std::string>, KivNetPack> cache_;  // of cacheMinute_

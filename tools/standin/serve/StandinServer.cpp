@@ -42,7 +42,10 @@ class StandinServer::Impl {
       OnUserAnnounced(connection, userId);
     };
     accounts_.Register(http_);
-    RegisterDataRoutes(http_, state_->service.GetUniverse());
+    std::shared_ptr<MarketPortState> state = state_;
+    RegisterDataRoutes(http_, state_->service.GetUniverse(), &state_->service.Prices(),
+                       [state] { return state->NowUtc(); });
+    RegisterBarRoutes(http_, state_->service.Prices(), [state] { return state->NowUtc(); }, &barErrorText_);
   }
 
   ~Impl() { Stop(); }
@@ -104,6 +107,7 @@ class StandinServer::Impl {
   std::map<uint64_t, std::string> peers_;                       // address text; I/O thread only
   std::map<int32_t, uint64_t> userConnections_;                 // last announcer; I/O thread only
   std::atomic<bool> logoutOnDuplicateUser_{false};
+  std::atomic<bool> barErrorText_{false};
 
   mutable std::mutex connectionsMutex_;
   mutable std::condition_variable connectionsChanged_;
@@ -450,6 +454,12 @@ void StandinServer::DropAndReopen(std::chrono::milliseconds refuseFor) {
   Impl* impl = impl_.get();
   impl->Post([impl, refuseFor] { impl->DropAndReopen(refuseFor); });
 }
+
+void StandinServer::SetBarFault(BarFault fault) { impl_->state_->service.SetBarFault(fault); }
+
+void StandinServer::SetHttpBarErrorText(bool on) { impl_->barErrorText_ = on; }
+
+PriceHistory& StandinServer::Prices() { return impl_->state_->service.Prices(); }
 
 void StandinServer::SetFixedNow(std::optional<int64_t> nowUtc) { impl_->state_->SetFixedNow(nowUtc); }
 

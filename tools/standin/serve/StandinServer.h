@@ -52,6 +52,8 @@
 #include "net/KivNetPack.h"
 #include "net/RequestHeader.h"
 #include "tools/standin/market/MarketTime.h"  // BeijingTime, ParseBeijingTime
+#include "tools/standin/market/PriceHistory.h"
+#include "tools/standin/serve/BarReplies.h"
 #include "tools/standin/serve/BoundedLog.h"
 
 namespace kiv::standin {
@@ -205,6 +207,13 @@ class StandinServer {
   // Drops every connection and stops accepting for refuseFor, then listens
   // again on the same port (connections attempted meanwhile are refused).
   void DropAndReopen(std::chrono::milliseconds refuseFor = std::chrono::milliseconds(0));
+
+  // Bar replies: broken in the given way until kNone (BarReplies.h); the
+  // HTTP hour and minute bar texts hold "error" while `on`.
+  void SetBarFault(BarFault fault);
+  void SetHttpBarErrorText(bool on);
+  // The market's bars, for tests that predict replies.
+  PriceHistory& Prices();
 
   // Market clock, for tests that move time between requests.
   void SetFixedNow(std::optional<int64_t> nowUtc);

@@ -1,0 +1,65 @@
+// Constants of the K-line chart engine, named once: the window messages it
+// handles and sends, its timer ids, and the containers and fields of the bar
+// and ex-rights replies it reads.
+#pragma once
+
+#include <cstdint>
+
+#include "net/KivMessages.h"
+#include "platform/sys/WinTypes.h"
+
+namespace kiv {
+
+// Messages. Heap payloads belong to the receiver.
+// wParam CKLineSeries* (or 0) / lParam replace flag: posted by the loaders
+// and the bar-reply handler to the chart; sent by the chart to its parent.
+constexpr UINT WM_KIV_SERIES_READY = 0x0BDE;
+constexpr UINT WM_KIV_EXRIGHTS_READY = 0x0BFD;  // reply handler -> chart, 0 / 0
+// The holder-marks worker ended without marks (the same value the worker
+// fetches post as WM_KIV_HOLDER_FETCH_ENDED).
+constexpr UINT WM_KIV_WORKER_ENDED = WM_KIV_HOLDER_FETCH_ENDED;
+constexpr UINT WM_KIV_KLINE_REQUEST = 0x0BFE;   // request procedure -> chart: ask for ex-rights again
+constexpr UINT WM_KIV_PERIOD_SLOT = 0x0FF9;     // host -> chart: wParam the period tab
+constexpr UINT WM_KIV_KLINE_PERIOD = 0x048A;    // chart -> parent: data type / 4 for market 4, else 0
+constexpr UINT WM_KIV_CHART_MOUSE = 0x0FF3;     // chart -> parent: crosshair summary or 0 / bar time
+
+// Timers of the chart.
+constexpr UINT kPollTimerId = 10102;      // bar polling, every 5000 ms while shown
+constexpr UINT kHolderTimerId = 10123;    // insider-change fetch, every 5000 ms
+constexpr UINT kPollPeriodMs = 5000;
+constexpr UINT kRetryPeriodMs = 1000;     // after a mismatched series while a request is pending
+constexpr UINT kHolderPeriodMs = 5000;
+
+// Reply containers (nested packs) and fields.
+constexpr int32_t GROUP_KLINE_REPLY = 100010054;     // row 0: 300000001 and the bars
+constexpr int32_t GROUP_KLINE_BARS = 100010028;      // one row per bar, oldest first
+constexpr int32_t GROUP_EXRIGHTS_REPLY = 100010057;  // row 0: 300000001 and the records
+constexpr int32_t GROUP_EXRIGHTS_ROWS = 100010032;   // one row per ex-rights event, ascending date
+
+constexpr int32_t FIELD_BAR_TIME = 400000001;   // int64 seconds since 1970
+constexpr int32_t FIELD_BAR_OPEN = 300000006;   // int32 price x 10000
+constexpr int32_t FIELD_BAR_HIGH = 300000007;
+constexpr int32_t FIELD_BAR_LOW = 300000008;
+constexpr int32_t FIELD_BAR_CLOSE = 300000004;
+constexpr int32_t FIELD_BAR_VOLUME = 500000010;  // int64 lots
+constexpr int32_t FIELD_BAR_AMOUNT = 500000011;  // int64 yuan
+constexpr int32_t FIELD_BAR_SIGNAL = 300000035;  // int32 signal word
+constexpr int32_t FIELD_BAR_FLOW_IN = 500000012; // int64 yuan: day bars' main-force inflow
+constexpr int32_t FIELD_BAR_FLOW_OUT = 500000013;// int64 yuan: day outflow; other periods net flow
+
+constexpr int32_t FIELD_EXRIGHTS_DATE = 300000025;         // int32 seconds since 1970
+constexpr int32_t FIELD_EXRIGHTS_BONUS = 300000092;        // bonus shares per share x 1000
+constexpr int32_t FIELD_EXRIGHTS_RIGHTS = 300000093;       // rights shares per share x 1000
+constexpr int32_t FIELD_EXRIGHTS_RIGHTS_PRICE = 300000094; // rights price x 10000
+constexpr int32_t FIELD_EXRIGHTS_CASH = 300000095;         // cash per share x 1000
+
+// Fields of the 1-minute tagged record table (HTTP).
+constexpr uint32_t TAG_MINUTE_VOLUME = 600000031;  // float32
+constexpr uint32_t TAG_MINUTE_AMOUNT = 600000029;  // float32
+
+// The market byte of instruments served by the HTTP data services.
+constexpr uint32_t kHttpMarket = 50;
+// Codes of market-50 instruments travel as code + 10000000.
+constexpr uint32_t kHttpCodeOffset = 10000000;
+
+}  // namespace kiv
