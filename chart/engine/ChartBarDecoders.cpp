@@ -9,6 +9,7 @@
 
 #include "chart/engine/ChartIds.h"
 #include "data/CachePath.h"
+#include "data/JsonRoot.h"
 #include "data/TaggedRecordTable.h"
 #include "data/TextConvert.h"
 #include "net/FieldIds.h"
@@ -41,6 +42,15 @@ uint32_t SignalWord(const Json& object) {
   const double value = NumberOr(object, "bssign");
   if (value < -2147483648.0 || value > 4294967295.0) return 0;
   return static_cast<uint32_t>(static_cast<int64_t>(value));
+}
+
+// A time or date under `key`, truncated to a whole number; a value beyond
+// 64 bits is no time at all.
+bool WholeNumber(const Json& object, const char* key, int64_t& out) {
+  const std::optional<int64_t> value = JsonInt64(&object, key);
+  if (!value) return false;
+  out = *value;
+  return true;
 }
 
 Json Parse(const std::string& text) { return Json::parse(text, nullptr, false); }
@@ -157,9 +167,9 @@ bool DecodeHourBarsJson(const std::string& text, CKLineSeries* series) {
   const size_t rows = CountedRows(json);
   const Json& values = rows ? json["values"] : json;
   for (size_t i = 0; i < rows; ++i) {
-    double date = 0;
-    if (!Number(values[i], "date", date)) continue;
-    AddJsonBar(series, static_cast<int64_t>(date), values[i], 1.0, 0);
+    int64_t date = 0;
+    if (!WholeNumber(values[i], "date", date)) continue;
+    AddJsonBar(series, date, values[i], 1.0, 0);
   }
   return true;
 }
@@ -232,9 +242,9 @@ bool DecodeFuturesBarsJson(const std::string& text, CKLineSeries* series, std::s
   const size_t rows = CountedRows(json);
   const Json& values = rows ? json["values"] : json;
   for (size_t i = 0; i < rows; ++i) {
-    double date = 0;
-    if (!Number(values[i], "date", date)) continue;
-    const int64_t midnight = LocalMidnightOf(static_cast<int64_t>(date));
+    int64_t date = 0;
+    if (!WholeNumber(values[i], "date", date)) continue;
+    const int64_t midnight = LocalMidnightOf(date);
     if (midnight == 0) continue;  // not a calendar date
     AddJsonBar(series, midnight, values[i], 10000.0, 1);  // daily bars: one per day
   }
