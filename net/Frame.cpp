@@ -6,11 +6,11 @@
 
 namespace {
 
-void PutLe32(unsigned char* out, uint32_t value) {
+void PutFrameWord(unsigned char* out, uint32_t value) {
   for (size_t i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-uint32_t GetLe32(const unsigned char* in) {
+uint32_t GetFrameWord(const unsigned char* in) {
   uint32_t value = 0;
   for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(in[i]) << (8 * i);
   return value;
@@ -37,21 +37,21 @@ bool FrameHeader::HasSignature() const {
 
 void FrameHeader::Encode(unsigned char* out) const {
   std::memcpy(out + kOffsetSignature, signature, kSignatureSize);
-  PutLe32(out + kOffsetFlags, flags);
-  PutLe32(out + kOffsetReserved1, reserved1);
-  PutLe32(out + kOffsetReserved2, reserved2);
-  PutLe32(out + kOffsetBodyLength, bodyLength);
-  PutLe32(out + kOffsetUncompressedLength, uncompressedLength);
+  PutFrameWord(out + kOffsetFlags, flags);
+  PutFrameWord(out + kOffsetReserved1, reserved1);
+  PutFrameWord(out + kOffsetReserved2, reserved2);
+  PutFrameWord(out + kOffsetBodyLength, bodyLength);
+  PutFrameWord(out + kOffsetUncompressedLength, uncompressedLength);
 }
 
 FrameHeader FrameHeader::Decode(const unsigned char* in) {
   FrameHeader header;
   std::memcpy(header.signature, in + kOffsetSignature, kSignatureSize);
-  header.flags = GetLe32(in + kOffsetFlags);
-  header.reserved1 = GetLe32(in + kOffsetReserved1);
-  header.reserved2 = GetLe32(in + kOffsetReserved2);
-  header.bodyLength = GetLe32(in + kOffsetBodyLength);
-  header.uncompressedLength = GetLe32(in + kOffsetUncompressedLength);
+  header.flags = GetFrameWord(in + kOffsetFlags);
+  header.reserved1 = GetFrameWord(in + kOffsetReserved1);
+  header.reserved2 = GetFrameWord(in + kOffsetReserved2);
+  header.bodyLength = GetFrameWord(in + kOffsetBodyLength);
+  header.uncompressedLength = GetFrameWord(in + kOffsetUncompressedLength);
   return header;
 }
 

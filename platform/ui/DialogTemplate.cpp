@@ -13,7 +13,7 @@ namespace ui {
 
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_registryMutex;
 std::map<UINT, std::shared_ptr<const DialogTemplate>>& Registry() {
   static std::map<UINT, std::shared_ptr<const DialogTemplate>> registry;
   return registry;
@@ -50,12 +50,12 @@ CRect DialogUnitsToPixels(const CRect& units, CSize base) {
 }
 
 void RegisterDialogTemplate(UINT id, DialogTemplate tmpl) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   Registry()[id] = std::make_shared<const DialogTemplate>(std::move(tmpl));
 }
 
 std::shared_ptr<const DialogTemplate> FindDialogTemplate(UINT id) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   auto it = Registry().find(id);
   return it == Registry().end() ? nullptr : it->second;
 }
