@@ -31,8 +31,12 @@ function(kiv_add_test name)
   if(T_CONCURRENCY)
     set(labels concurrency)
   endif()
+  # A case of a parameterised test keeps its GoogleTest name in CTest
+  # (Suite/Test.Name/case): the value printed in its place would be raw
+  # bytes for most parameters, different in every build.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     PROPERTIES
       LABELS "${labels}"
       TIMEOUT 300)
