@@ -14,8 +14,11 @@ function(kiv_add_test_main)
     return()
   endif()
   add_library(kiv_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
-  target_compile_definitions(kiv_test_main PRIVATE KIV_TEST_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  # A definition of the one file, not of the target (see kiv_speed_up_test_main).
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp PROPERTIES
+    COMPILE_DEFINITIONS KIV_TEST_BUILD_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(kiv_test_main PUBLIC GTest::gtest GTest::gmock Threads::Threads)
+  kiv_speed_up_test_main(kiv_test_main)
 endfunction()
 
 function(kiv_add_test name)
@@ -27,12 +30,17 @@ function(kiv_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kiv_test_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  kiv_speed_up_test(${name} kiv_test_main)
   set(labels unit)
   if(T_CONCURRENCY)
     set(labels concurrency)
   endif()
+  # A case of a parameterised test keeps its GoogleTest name in CTest
+  # (Suite/Test.Name/case): the value printed in its place would be raw
+  # bytes for most parameters, different in every build.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     PROPERTIES
       LABELS "${labels}"
       TIMEOUT 300)

@@ -14,7 +14,7 @@ namespace ui {
 
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_registryMutex;
 std::map<UINT, std::shared_ptr<const DialogTemplate>>& Registry() {
   static std::map<UINT, std::shared_ptr<const DialogTemplate>> registry;
   return registry;
@@ -51,7 +51,7 @@ CRect DialogUnitsToPixels(const CRect& units, CSize base) {
 }
 
 void RegisterDialogTemplate(UINT id, DialogTemplate tmpl) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   Registry()[id] = std::make_shared<const DialogTemplate>(std::move(tmpl));
 }
 
@@ -59,7 +59,7 @@ std::shared_ptr<const DialogTemplate> FindDialogTemplate(UINT id) {
   if (const gdi::ResourceTable* table = gdi::GetResourceTable()) {
     if (auto tmpl = table->LoadDialogTemplate(id)) return tmpl;
   }
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_registryMutex);
   auto it = Registry().find(id);
   return it == Registry().end() ? nullptr : it->second;
 }

@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/sys/GbkText.h"
+
 namespace {
 
-bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
 int CharLen(const std::string& s, size_t at) {
-  return IsLead(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
+  return kiv::IsGbkLeadByte(static_cast<unsigned char>(s[at])) && at + 1 < s.size() ? 2 : 1;
 }
 
-constexpr int kMargin = 4;
+constexpr int kTextMargin = 4;
 
 }  // namespace
 
@@ -65,7 +65,7 @@ CFont* CRichTextView::FontFor(const TextRun& run) {
 void CRichTextView::Layout() {
   CRect client;
   GetClientRect(&client);
-  int width = std::max<int>(1, client.Width() - 2 * kMargin);
+  int width = std::max<int>(1, client.Width() - 2 * kTextMargin);
   if (!dirty_ && width == laidOutWidth_) return;
   dirty_ = false;
   laidOutWidth_ = width;
@@ -121,12 +121,12 @@ void CRichTextView::Layout() {
   }
   if (!line.fragments.empty()) finishLine(tm.tmHeight, tm.tmAscent);
   dc.SelectObject(original);
-  int y = kMargin;
+  int y = kTextMargin;
   for (auto& l : lines_) {
     l.top = y;
     y += l.height;
   }
-  contentHeight_ = lines_.empty() ? 0 : y + kMargin;
+  contentHeight_ = lines_.empty() ? 0 : y + kTextMargin;
   scroll_ = std::min(scroll_, MaxScroll());
 }
 
@@ -250,7 +250,7 @@ void CRichTextView::OnPaint() {
       dc.GetTextMetrics(&tm);
       dc.SetTextColor(run.color == CLR_INVALID ? text : run.color);
       // Runs of different sizes share the line's baseline.
-      dc.TextOut(kMargin + fragment.x, top + line.ascent - tm.tmAscent, fragment.text);
+      dc.TextOut(kTextMargin + fragment.x, top + line.ascent - tm.tmAscent, fragment.text);
     }
   }
 }

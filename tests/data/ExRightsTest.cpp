@@ -35,7 +35,7 @@ ExRightsRecord Record(int day, float cash, float bonus = 0, float rights = 0, fl
   return ExRightsRecord{LocalMidnight(day), bonus, rights, price, cash};
 }
 
-std::vector<float> Closes(const CKLineSeries& series) {
+std::vector<float> AdjustedCloses(const CKLineSeries& series) {
   std::vector<float> closes;
   for (int i = 0; i < series.GetCount(); ++i) closes.push_back(series.Bar(i).close);
   return closes;
@@ -47,7 +47,7 @@ TEST(ExRightsTest, CashDividendLowersEveryEarlierBar) {
   const ExRightsRecord records[] = {Record(5, 0.5f)};
   const int count = 1, start = 0;
   ApplyExRights(&series, records, &count, &start);
-  EXPECT_EQ(Closes(series), (std::vector<float>{9.5f, 9.5f, 9.5f, 9.5f, 10, 10}));
+  EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{9.5f, 9.5f, 9.5f, 9.5f, 10, 10}));
   EXPECT_EQ(series.Bar(0).open, 9.5f);
   EXPECT_EQ(series.Bar(0).high, 9.5f);
   EXPECT_EQ(series.Bar(0).low, 9.5f);
@@ -62,7 +62,7 @@ TEST(ExRightsTest, LaterRecordsCompoundTowardsThePast) {
   ApplyExRights(&series, records, &count, &start);
   const float once = static_cast<float>((12.0 - 1.0 + 6.0 * 0.5) / 1.5);
   const float twice = static_cast<float>((6.0 - 1.0 + 6.0 * 0.5) / 1.5);
-  EXPECT_EQ(Closes(series), (std::vector<float>{twice, once, once, 12, 12}));
+  EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{twice, once, once, 12, 12}));
 }
 
 TEST(ExRightsTest, UnmatchedDatesAndStartPositionsChangeNothing) {
@@ -73,7 +73,7 @@ TEST(ExRightsTest, UnmatchedDatesAndStartPositionsChangeNothing) {
     const ExRightsRecord records[] = {Record(20, 1.0f), Record(3, 1.0f)};
     const int count = 2, start = 0;
     ApplyExRights(&series, records, &count, &start);
-    EXPECT_EQ(Closes(series), (std::vector<float>{9, 9, 10, 10}));
+    EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{9, 9, 10, 10}));
   }
   {
     // Starting beyond the record's bar: not found; starting past the end: skipped.
@@ -81,18 +81,18 @@ TEST(ExRightsTest, UnmatchedDatesAndStartPositionsChangeNothing) {
     const int count = 1;
     for (int start : {2, 4, 100}) {
       ApplyExRights(&series, records, &count, &start);
-      EXPECT_EQ(Closes(series), (std::vector<float>{9, 9, 10, 10}));
+      EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{9, 9, 10, 10}));
     }
     const int none = 0, start = 0;
     ApplyExRights(&series, records, &none, &start);
-    EXPECT_EQ(Closes(series), (std::vector<float>{9, 9, 10, 10}));
+    EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{9, 9, 10, 10}));
   }
   {
     // A record whose divisor is zero would make every earlier price infinite.
     const ExRightsRecord records[] = {Record(4, 0, -1.0f)};
     const int count = 1, start = 0;
     ApplyExRights(&series, records, &count, &start);
-    EXPECT_EQ(Closes(series), (std::vector<float>{9, 9, 10, 10}));
+    EXPECT_EQ(AdjustedCloses(series), (std::vector<float>{9, 9, 10, 10}));
   }
 }
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string Bytes(const FrameHeader& header) {
+std::string EncodedHeader(const FrameHeader& header) {
   std::string out(FrameHeader::kSize, '\0');
   header.Encode(reinterpret_cast<unsigned char*>(&out[0]));
   return out;
@@ -36,7 +36,7 @@ TEST(FrameHeaderTest, EncodesEveryFieldLittleEndianAtItsOffset) {
   FrameHeader header = FrameHeader::Make(kFrameMethodZlib, 0x01020304, 0x0A0B0C0D);
   header.reserved1 = 0x11223344;
   header.reserved2 = 0x55667788;
-  const std::string bytes = Bytes(header);
+  const std::string bytes = EncodedHeader(header);
   ASSERT_EQ(28u, bytes.size());
   EXPECT_EQ("qwt48306", bytes.substr(0, 8));
   EXPECT_EQ(0x01000000u, Le32(bytes, 8));

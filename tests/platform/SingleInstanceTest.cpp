@@ -306,7 +306,7 @@ class Probe {
   std::string pending_;
 };
 
-std::string Hex(const std::string& bytes) {
+std::string ProbeHex(const std::string& bytes) {
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
   for (unsigned char c : bytes) {
@@ -334,22 +334,22 @@ TEST(SingleInstanceProcessTest, CopyDataArrivesIntactAndAnOverLongTextIsRefused)
   ASSERT_EQ(first.NextLine(), "first");
   const std::string longest = "\xD6\xD0" + std::string(SingleInstance::kMaxCopyDataBytes - 2, '9');
   {
-    Probe sender({folder.path(), "KivDesk", Hex(longest)});
+    Probe sender({folder.path(), "KivDesk", ProbeHex(longest)});
     EXPECT_EQ(sender.Wait(), 0);
   }
-  EXPECT_EQ(first.NextLine(), "copy " + Hex(longest));
+  EXPECT_EQ(first.NextLine(), "copy " + ProbeHex(longest));
   {
-    Probe sender({folder.path(), "KivDesk", Hex(longest + "9")});
+    Probe sender({folder.path(), "KivDesk", ProbeHex(longest + "9")});
     EXPECT_EQ(sender.NextLine(), "second refused");
     EXPECT_EQ(sender.Wait(), 3);
   }
   {
-    Probe sender({folder.path(), "KivDesk", Hex("16777217")});
+    Probe sender({folder.path(), "KivDesk", ProbeHex("16777217")});
     EXPECT_EQ(sender.Wait(), 0);
   }
   // The refused text never reached the handler: the next line is the
   // message after it.
-  EXPECT_EQ(first.NextLine(), "copy " + Hex("16777217"));
+  EXPECT_EQ(first.NextLine(), "copy " + ProbeHex("16777217"));
 }
 
 TEST(SingleInstanceProcessTest, AKilledFirstStartLeavesNothingThatBlocksTheNext) {

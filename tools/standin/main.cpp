@@ -13,12 +13,30 @@
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
+// The ports the terminal itself expects; 916 is below 1024, so that only
+// root (or a process allowed to bind low ports) can take it.
+constexpr uint16_t kDefaultMarketPort = 6200;
+constexpr uint16_t kDefaultBlockPort = 5150;
+constexpr uint16_t kDefaultListPort = 916;
+constexpr uint16_t kDefaultHttpPort = 8080;
+
+void Usage(std::FILE* out) {
+  std::fprintf(out,
                "usage: kivstandin [--market-port N] [--block-port N] [--list-port N] [--http-port N]\n"
-               "                  [--seed N] [--now \"YYYY-MM-DD HH:MM:SS\"]   (Beijing time; port 0 = any)\n"
-               "                  [--request-log N]   (requests each port's log keeps; default %zu)\n",
-               kiv::standin::kDefaultLogLimit);
+               "                  [--seed N] [--now \"YYYY-MM-DD HH:MM:SS\"] [--request-log N]\n"
+               "Serves the terminal's protocols on 127.0.0.1 with synthetic data until SIGINT or SIGTERM.\n"
+               "  --market-port N  the market-data link (default %u)\n"
+               "  --block-port N   the block data port (default %u)\n"
+               "  --list-port N    the server list (default %u, which only root may take)\n"
+               "  --http-port N    every HTTP service (default %u)\n"
+               "  --seed N         the synthetic market's seed\n"
+               "  --now TIME       a fixed Beijing time instead of the clock\n"
+               "  --request-log N  requests each port's log keeps (default %zu)\n"
+               "Port 0 takes any free port; the first line of output names the ports taken\n"
+               "(\"ports market=N block=N list=N http=N\"). Beside another stand-in, or without root:\n"
+               "  kivstandin --market-port 0 --block-port 0 --list-port 0 --http-port 0\n",
+               unsigned{kDefaultMarketPort}, unsigned{kDefaultBlockPort}, unsigned{kDefaultListPort},
+               unsigned{kDefaultHttpPort}, kiv::standin::kDefaultLogLimit);
 }
 
 bool ParseNumber(const char* text, unsigned long long max, unsigned long long& out) {
@@ -33,13 +51,17 @@ bool ParseNumber(const char* text, unsigned long long max, unsigned long long& o
 
 int main(int argc, char** argv) {
   kiv::standin::StandinOptions options;
-  options.marketPort = 6200;
-  options.blockPort = 5150;
-  options.listPort = 916;
-  options.httpPort = 8080;
+  options.marketPort = kDefaultMarketPort;
+  options.blockPort = kDefaultBlockPort;
+  options.listPort = kDefaultListPort;
+  options.httpPort = kDefaultHttpPort;
 
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
+    if (option == "--help" || option == "-h") {
+      Usage(stdout);
+      return 0;
+    }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     unsigned long long number = 0;
     uint16_t* port = option == "--market-port" ? &options.marketPort
@@ -57,7 +79,7 @@ int main(int argc, char** argv) {
       options.fixedNowUtc = kiv::standin::ParseBeijingTime(value);
     } else {
       std::fprintf(stderr, "kivstandin: bad option %s %s\n", option.c_str(), value ? value : "");
-      Usage();
+      Usage(stderr);
       return 2;
     }
     ++i;
@@ -74,6 +96,10 @@ int main(int argc, char** argv) {
   kiv::standin::StandinServer server(options);
   if (!server.Start()) {
     std::fprintf(stderr, "kivstandin: %s\n", server.LastError().c_str());
+    std::fprintf(stderr,
+                 "kivstandin: choose other ports with --market-port, --block-port, --list-port and --http-port;\n"
+                 "kivstandin: port 0 takes any free one, and ports below 1024 need root. For example:\n"
+                 "  kivstandin --market-port 0 --block-port 0 --list-port 0 --http-port 0\n");
     return 1;
   }
   std::printf("%s\n", server.PortsLine().c_str());

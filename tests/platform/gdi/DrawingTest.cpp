@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "tests/support/CaseName.h"
 
 namespace kiv {
 namespace gdi {
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LineCase{"right", {2, 5}, {30, 5}}, LineCase{"left", {30, 5}, {2, 5}},
                       LineCase{"down", {7, 1}, {7, 33}}, LineCase{"up", {7, 33}, {7, 1}},
                       LineCase{"diagonal", {1, 1}, {21, 21}}, LineCase{"steep", {3, 2}, {9, 37}},
-                      LineCase{"shallow", {35, 3}, {2, 12}}));
+                      LineCase{"shallow", {35, 3}, {2, 12}}),
+    kiv::test::CaseName());
 
 TEST(PenTest, OnePixelPenCoversExactlyOneRowAndOneColumn) {
   Canvas canvas(30, 30);
@@ -95,7 +97,10 @@ TEST_P(DottedPenTest, GapsFollowTheBackgroundMode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DottedPenTest,
-                         ::testing::Values(DotCase{OPAQUE, kGreen}, DotCase{TRANSPARENT, kWhite}));
+                         ::testing::Values(DotCase{OPAQUE, kGreen}, DotCase{TRANSPARENT, kWhite}),
+                         [](const ::testing::TestParamInfo<DotCase>& info) {
+                           return std::string(info.param.bkMode == OPAQUE ? "opaque" : "transparent");
+                         });
 
 TEST(PenTest, NullPenDrawsNoLine) {
   Canvas canvas(20, 20);
@@ -238,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ArcCase{"radials at the centre", {5, 5, 35, 25}, {20, 15}, {20, 15}},
                       ArcCase{"zero width", {10, 5, 10, 25}, {0, 0}, {5, 5}},
                       ArcCase{"zero height", {5, 10, 30, 10}, {0, 0}, {5, 5}},
-                      ArcCase{"one pixel", {7, 7, 8, 8}, {0, 0}, {9, 9}}));
+                      ArcCase{"one pixel", {7, 7, 8, 8}, {0, 0}, {9, 9}}),
+    kiv::test::CaseName());
 
 struct MixCase {
   const char* name;
@@ -283,7 +289,8 @@ INSTANTIATE_TEST_SUITE_P(
         MixCase{"nop", R2_NOP, false, RGB(9, 8, 7), RGB(1, 1, 1), RGB(1, 1, 1)},
         MixCase{"black", R2_BLACK, false, RGB(9, 8, 7), RGB(1, 1, 1), RGB(0, 0, 0)},
         MixCase{"not copy", R2_NOTCOPYPEN, false, RGB(255, 0, 255), RGB(1, 1, 1), RGB(0, 255, 0)},
-        MixCase{"not copy with pattern", R2_NOTCOPYPEN, true, RGB(255, 0, 255), RGB(1, 1, 1), RGB(0, 255, 0)}));
+        MixCase{"not copy with pattern", R2_NOTCOPYPEN, true, RGB(255, 0, 255), RGB(1, 1, 1), RGB(0, 255, 0)}),
+    kiv::test::CaseName());
 
 struct RgnShapeCase {
   const char* name;
@@ -319,7 +326,8 @@ INSTANTIATE_TEST_SUITE_P(
           a.CreateRectRgn(0, 0, 20, 20);
           b.CreateEllipticRgn(10, 10, 39, 39);
           r->CombineRgn(&a, &b, RGN_XOR);
-        }}));
+        }}),
+    kiv::test::CaseName());
 
 TEST(RegionPaintTest, FrameRgnDrawsAlongTheInsideOfTheEdges) {
   Canvas canvas(20, 20);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/Rgn.h"
+#include "tests/support/CaseName.h"
 
 namespace kiv {
 namespace gdi {
@@ -37,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, CombineTest,
                                            CombineCase{"or", RGN_OR, 175, COMPLEXREGION},
                                            CombineCase{"xor", RGN_XOR, 150, COMPLEXREGION},
                                            CombineCase{"diff", RGN_DIFF, 75, COMPLEXREGION},
-                                           CombineCase{"copy", RGN_COPY, 100, SIMPLEREGION}));
+                                           CombineCase{"copy", RGN_COPY, 100, SIMPLEREGION}),
+                         kiv::test::CaseName());
 
 TEST(RegionTest, CombineRefusesUnknownModesAndMissingOperands) {
   CRgn a, missing, out;

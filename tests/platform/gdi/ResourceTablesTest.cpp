@@ -4,6 +4,7 @@
 
 #include "res/ResourceTables.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "tests/support/CaseName.h"
 
 namespace kiv {
 namespace gdi {
@@ -34,7 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{false, 166, {20, 24}}, SizeCase{false, 311, {12, 28}},
                       SizeCase{false, 302, {26, 15}}, SizeCase{true, 139, {480, 22}},
                       SizeCase{true, 133, {20, 22}}, SizeCase{true, 130, {344, 30}},
-                      SizeCase{true, 131, {344, 30}}));
+                      SizeCase{true, 131, {344, 30}}),
+    [](const ::testing::TestParamInfo<SizeCase>& info) {
+      return std::string(info.param.updater ? "updater_" : "desk_") + std::to_string(info.param.id);
+    });
 
 // Pairs a button or strip draws in turn must match in size.
 TEST(ResourceTablesTest, NormalAndActivePicturesShareTheirSize) {

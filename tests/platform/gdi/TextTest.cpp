@@ -6,6 +6,7 @@
 
 #include "platform/gdi/FontFace.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "tests/support/CaseName.h"
 
 namespace kiv {
 namespace gdi {
@@ -56,7 +57,11 @@ TEST_P(FontHeightTest, CellHeightFollowsTheLogicalHeight) {
 INSTANTIATE_TEST_SUITE_P(Heights, FontHeightTest,
                          ::testing::Values(HeightCase{15, 15}, HeightCase{-15, 15},
                                            HeightCase{12, 12}, HeightCase{26, 26},
-                                           HeightCase{0, 12}));
+                                           HeightCase{0, 12}),
+                         [](const ::testing::TestParamInfo<HeightCase>& info) {
+                           const LONG height = info.param.lfHeight;
+                           return (height < 0 ? "height_minus_" : "height_") + std::to_string(height < 0 ? -height : height);
+                         });
 
 TEST(TextExtentTest, WidthsAddUpAndBoldIsNoNarrower) {
   CDC dc;
@@ -112,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DrawnTextCase{"small song", 12, "宋体", "我的股票"},
                       DrawnTextCase{"normal song", 15, "宋体", "价值排行"},
                       DrawnTextCase{"large song", 26, "宋体", "主力动向"},
-                      DrawnTextCase{"hei", 22, "黑体", "翠溪提醒"}));
+                      DrawnTextCase{"hei", 22, "黑体", "翠溪提醒"}),
+    kiv::test::CaseName());
 
 struct StyleCase {
   const char* name;
@@ -153,7 +159,8 @@ TEST_P(FontStyleTest, StyleFlagsChangeTheInk) {
 
 INSTANTIATE_TEST_SUITE_P(Flags, FontStyleTest,
                          ::testing::Values(StyleCase{"italic", 1, 0, 0}, StyleCase{"underline", 0, 1, 0},
-                                           StyleCase{"strike-out", 0, 0, 1}));
+                                           StyleCase{"strike-out", 0, 0, 1}),
+                         kiv::test::CaseName());
 
 TEST(DrawTextTest, WordBreakDrawsEveryLineInsideTheRectangle) {
   Canvas canvas(100, 100);
@@ -235,7 +242,8 @@ TEST_P(DrawTextAlignTest, PlacesTheCellInTheRectangle) {
 INSTANTIATE_TEST_SUITE_P(Formats, DrawTextAlignTest,
                          ::testing::Values(AlignCase{"left", DT_LEFT, false, false},
                                            AlignCase{"centre", DT_CENTER, false, true},
-                                           AlignCase{"right", DT_RIGHT, true, false}));
+                                           AlignCase{"right", DT_RIGHT, true, false}),
+                         kiv::test::CaseName());
 
 TEST(DrawTextTest, ClipsToTheRectangleAndDropsPrefixes) {
   Canvas canvas(200, 40);

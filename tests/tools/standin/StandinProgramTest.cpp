@@ -1,11 +1,15 @@
 // Starts the built kivstandin program and reads the line that tells a script
-// its ports. Skipped in trees that do not build the program (sanitizers).
+// its ports. Every tree that builds these tests builds the program with them,
+// so a missing program is a failure.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
+#include <netinet/in.h>
 #include <poll.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,9 +43,43 @@ std::string ReadLine(int fd, std::chrono::milliseconds bound) {
   return line;
 }
 
+// Runs the program with `arguments` to its end; its exit status, and what it
+// wrote to both outputs in `output`.
+int RunProgram(const std::string& arguments, std::string& output) {
+  const std::string command = ProgramPath() + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[512];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, got);
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A socket listening on a loopback port, so that nobody else can take it.
+class TakenPort {
+ public:
+  TakenPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && ::listen(fd_, 1) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port_ = ntohs(address.sin_port);
+    }
+  }
+  ~TakenPort() { ::close(fd_); }
+  uint16_t port() const { return port_; }
+
+ private:
+  int fd_;
+  uint16_t port_ = 0;
+};
+
 TEST(StandinProgramTest, PrintsItsPortsServesAndEndsOnSigterm) {
   const std::string program = ProgramPath();
-  if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
+  ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no program at " << program;
 
   int out[2];
   ASSERT_EQ(pipe(out), 0);
@@ -83,11 +121,50 @@ TEST(StandinProgramTest, PrintsItsPortsServesAndEndsOnSigterm) {
 
 TEST(StandinProgramTest, RefusesABadOption) {
   const std::string program = ProgramPath();
-  if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
+  ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no program at " << program;
   for (const char* argument : {"--now=2026-02-30", "--market-port 70000", "--seed -1", "--bogus"}) {
     const std::string command = program + " " + argument + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << argument;
+  }
+}
+
+TEST(StandinProgramTest, HelpPrintsTheOptionsAndSucceeds) {
+  for (const char* argument : {"--help", "-h"}) {
+    std::string output;
+    EXPECT_EQ(RunProgram(argument, output), 0) << argument;
+    for (const char* option : {"usage: kivstandin", "--market-port", "--block-port", "--list-port", "--http-port",
+                               "--seed", "--now", "Port 0"}) {
+      EXPECT_NE(output.find(option), std::string::npos) << argument << " lacks " << option << ":\n" << output;
+    }
+  }
+}
+
+// A port it cannot take ends the program with an error that names the port
+// and says how to choose others.
+TEST(StandinProgramTest, APortInUseIsNamedWithTheWayToChooseAnother) {
+  struct Case {
+    const char* option;
+    const char* named;
+  };
+  const Case cases[] = {{"--market-port", "market port"},
+                        {"--block-port", "block port"},
+                        {"--list-port", "server-list port"},
+                        {"--http-port", "HTTP port"}};
+  TakenPort taken;
+  ASSERT_NE(taken.port(), 0);
+  for (const Case& c : cases) {
+    std::string arguments;
+    for (const char* option : {"--market-port", "--block-port", "--list-port", "--http-port"}) {
+      arguments += std::string(option) + " " + (option == std::string(c.option) ? std::to_string(taken.port()) : "0") + " ";
+    }
+    std::string output;
+    EXPECT_EQ(RunProgram(arguments, output), 1) << c.option;
+    EXPECT_NE(output.find(std::string("cannot listen on the ") + c.named + " " + std::to_string(taken.port())),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find(c.option), std::string::npos) << output;
+    EXPECT_NE(output.find("port 0 takes any free one"), std::string::npos) << output;
   }
 }
 

@@ -159,7 +159,7 @@ class HttpServer::Impl {
     if (!ec) m_acceptor->bind(endpoint, ec);
     if (!ec) m_acceptor->listen(asio::socket_base::max_listen_connections, ec);
     if (ec) {
-      error = "http port " + std::to_string(port) + ": " + ec.message();
+      error = "port " + std::to_string(port) + ": " + ec.message();
       m_acceptor.reset();
       m_io.reset();
       return false;

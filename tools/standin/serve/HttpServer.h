@@ -72,7 +72,8 @@ class HttpServer {
   void Route(const std::string& prefix, HttpHandler handler);
 
   // Listens on 127.0.0.1:port (0: any free port) and starts the thread.
-  // False, with LastError() set, when the port cannot be bound.
+  // False, with LastError() set ("port N: why"), when the port cannot be
+  // bound.
   bool Start(uint16_t port = 0);
   // Closes the listener and every connection (stalled ones included) and
   // joins the thread. Safe to call twice or without Start.

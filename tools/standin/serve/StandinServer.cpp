@@ -129,7 +129,7 @@ bool StandinServer::Impl::OpenAcceptor(uint16_t port, std::string& error) {
   if (!ec) acceptor->bind(endpoint, ec);
   if (!ec) acceptor->listen(asio::socket_base::max_listen_connections, ec);
   if (ec) {
-    error = "market port " + std::to_string(port) + ": " + ec.message();
+    error = "cannot listen on the market port " + std::to_string(port) + ": " + ec.message();
     return false;
   }
   marketPort_ = acceptor->local_endpoint(ec).port();
@@ -152,14 +152,14 @@ bool StandinServer::Impl::Start() {
   }
   // The HTTP port first: the server list names it.
   if (!http_.Start(options_.httpPort)) {
-    SetLastError("cannot listen on the HTTP port " + std::to_string(options_.httpPort));
+    SetLastError("cannot listen on the HTTP " + http_.LastError());
     acceptor_.reset();
     io_.reset();
     return false;
   }
   list_ = std::make_unique<ServerListService>(DefaultServerListValues(http_.Port()));
   if (!list_->Start(options_.listPort)) {
-    SetLastError("cannot listen on the server-list port " + std::to_string(options_.listPort));
+    SetLastError("cannot listen on the server-list " + list_->LastError());
     list_.reset();
     http_.Stop();
     acceptor_.reset();
@@ -167,7 +167,7 @@ bool StandinServer::Impl::Start() {
     return false;
   }
   if (!block_.Start(options_.bindAddress, options_.blockPort, error)) {
-    SetLastError(error);
+    SetLastError("cannot listen on the " + error);
     list_->Stop();
     list_.reset();
     http_.Stop();
