@@ -19,11 +19,12 @@
 namespace kiv {
 namespace {
 
+using test::kOther;
+using test::kShare;
+
 using test::kDaySeconds;
 using test::kFirstDayClose;
 
-const StockId kShare = MakeStockId(600000, 1);
-const StockId kOther = MakeStockId(600004, 1);
 
 class ChartModelTest : public ::testing::Test {
  protected:

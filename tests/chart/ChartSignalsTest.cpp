@@ -14,7 +14,8 @@
 namespace kiv {
 namespace {
 
-const StockId kShare = MakeStockId(600000, 1);
+using test::kShare;
+
 
 uint32_t Nibble2(const CKLineSeries& s, int i) { return (s.Flags(i) >> 8) & 0xF; }
 

@@ -24,10 +24,11 @@
 namespace kiv {
 namespace {
 
+using test::kOther;
+using test::kShare;
+
 using namespace std::chrono_literals;
 
-const StockId kShare = MakeStockId(600000, 1);
-const StockId kOther = MakeStockId(600004, 1);
 // Monday 2026-03-16, 10:32 Beijing: every period has a forming bar.
 const int64_t kNow = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
 

@@ -25,6 +25,10 @@
 
 namespace kiv::test {
 
+// The shares the chart tests look at: two stocks of Shanghai.
+inline const StockId kShare = MakeStockId(600000, 1);
+inline const StockId kOther = MakeStockId(600004, 1);
+
 struct SentToParent {
   UINT msg;
   WPARAM wParam;
