@@ -14,12 +14,11 @@
 
 #include "data/TextConvert.h"
 #include "net/BlockingSocket.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 // Every record the count promises lies inside the bytes.
 void TouchRecords(const uint8_t* bytes, size_t size, uint32_t count) {

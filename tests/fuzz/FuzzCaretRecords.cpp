@@ -9,14 +9,9 @@
 #include <string>
 
 #include "data/WorkerFetches.h"
+#include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kiv::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -10,12 +10,11 @@
 
 #include "data/Congfig.h"
 #include "data/IpConfigTable.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 const CIpConfigTable& OfferedServers() {
   static CIpConfigTable* table = [] {

@@ -11,14 +11,9 @@
 
 #include "net/Frame.h"
 #include "net/Message.h"
+#include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kiv::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FrameHeader header;

@@ -12,14 +12,9 @@
 
 #include "data/KLineCacheFile.h"
 #include "data/KLineSeries.h"
+#include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kiv::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CKLineSeries series;

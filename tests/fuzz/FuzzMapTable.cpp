@@ -18,20 +18,12 @@
 
 #include "data/MapTableEntryLists.h"
 #include "data/MapTables.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
+using kiv::fuzz::ScratchFile;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-// In TMPDIR, else in memory where the system offers it: the tables flush
-// to their file, which a disk would turn into a sync per input.
-std::string ScratchFile() {
-  const char* tmp = std::getenv("TMPDIR");
-  const char* folder = tmp ? tmp : ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(folder) + "/fuzz-map-table-" + std::to_string(::getpid()) + ".dat";
-}
 
 // What every table offers: load, count, limit. Lookups and a write by key
 // are table-specific.
@@ -125,7 +117,7 @@ constexpr size_t kTableCount = sizeof kTables / sizeof kTables[0];
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // [table] [capacity mode] [size change] then the file: 12 header bytes and records.
   if (size < 3 + 12) return 0;
-  static const std::string path = ScratchFile();
+  static const std::string path = ScratchFile("map-table");
   const TableCase& table = kTables[data[0] % kTableCount];
   const uint8_t mode = data[1] % 3;
   const int delta = static_cast<int>(data[2] % 3) - 1;

@@ -15,6 +15,9 @@
 
 #include "net/KivNetPack.h"
 #include "net/RequestHeader.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
 
 namespace {
 
@@ -23,10 +26,6 @@ namespace {
 constexpr size_t kMaxFields = 64;
 constexpr size_t kMaxCells = 1024;
 constexpr int kMaxDepth = 4;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 std::string WithoutReservedWord(std::string bytes) {
   if (bytes.size() >= 16) std::memset(&bytes[12], 0, 4);

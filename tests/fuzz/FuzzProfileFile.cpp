@@ -11,12 +11,11 @@
 
 #include "platform/sys/GbkText.h"
 #include "platform/sys/ProfileText.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Names and values the writer accepts: no line break, no ']' in a section,
 // no '=' in a key, no key starting with '[' or ';', and nothing that the

@@ -8,12 +8,11 @@
 
 #include "platform/sys/Registry.h"
 #include "platform/sys/RegistryStore.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 bool SameStore(const kiv::registry::Store& a, const kiv::registry::Store& b) {
   if (a.keys.size() != b.keys.size()) return false;

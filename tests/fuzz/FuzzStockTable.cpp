@@ -16,20 +16,12 @@
 #include "net/FieldIds.h"
 #include "net/KivNetPack.h"
 #include "net/StockId.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using kiv::fuzz::Check;
+using kiv::fuzz::ScratchFile;
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-// In TMPDIR, else in memory where the system offers it: the tables flush
-// to their file, which a disk would turn into a sync per input.
-std::string ScratchFile() {
-  const char* tmp = std::getenv("TMPDIR");
-  const char* folder = tmp ? tmp : ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(folder) + "/fuzz-stock-table-" + std::to_string(::getpid()) + ".dat";
-}
 
 bool SameRecords(const std::vector<StockRecord>& a, const std::vector<StockRecord>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(StockRecord)) == 0);
@@ -38,7 +30,7 @@ bool SameRecords(const std::vector<StockRecord>& a, const std::vector<StockRecor
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile();
+  static const std::string path = ScratchFile("stock-table");
   const std::string bytes(reinterpret_cast<const char*>(data), size);
 
   // A table that already holds one row, which a failed fill must keep.
