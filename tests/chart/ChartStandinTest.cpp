@@ -19,6 +19,7 @@
 #include "platform/sys/Files.h"
 #include "tests/chart/ChartTestSupport.h"
 #include "tools/standin/serve/HttpServer.h"
+#include "tests/support/StandinLink.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
@@ -44,9 +45,7 @@ class ChartStandinTest : public ::testing::Test {
     SetClockForTesting(&clock_);
     ResetWindowSystemForTesting();
     g_bFirstKLineLoad = false;
-    ASSERT_TRUE(server_.Start()) << server_.LastError();
-    ASSERT_TRUE(service_.AddServer("127.0.0.1", server_.MarketPort(), "one"));
-    ASSERT_TRUE(server_.WaitForConnections(1));
+    ASSERT_NO_FATAL_FAILURE(test::ConnectToStandin(server_, service_));
     const std::string http = "127.0.0.1:" + std::to_string(server_.HttpPort()) + "&x";
     hosts_.LoadText("HourBSIp," + http + "\nMinute1BSIp," + http + "\nOptionIp," + http + "\nDJGIp," + http + "\n");
     host_ = std::make_unique<test::RecordingHost>();
@@ -59,8 +58,7 @@ class ChartStandinTest : public ::testing::Test {
     if (host_) host_->DestroyWindow();
     model_.reset();
     host_.reset();
-    service_.Shutdown();
-    server_.Stop();
+    test::DisconnectFromStandin(server_, service_);
     ResetWindowSystemForTesting();
     SetClockForTesting(nullptr);
   }

@@ -22,6 +22,7 @@
 #include "tests/support/TestSupport.h"
 #include "tools/standin/market/Universe.h"
 #include "tools/standin/serve/MarketService.h"
+#include "tests/support/StandinLink.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
@@ -32,9 +33,7 @@ class ReferenceListWindowFixture : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     UseReferenceResources();
-    ASSERT_TRUE(server_.Start()) << server_.LastError();
-    ASSERT_TRUE(service_.AddServer("127.0.0.1", server_.MarketPort(), "standin"));
-    ASSERT_TRUE(server_.WaitForConnections(1));
+    ASSERT_NO_FATAL_FAILURE(test::ConnectToStandin(server_, service_));
   }
   void TearDown() override {
     service_.Shutdown();  // as the program ends: the network stops before any window goes

@@ -18,6 +18,7 @@
 #include "requests/ChartBarRequests.h"
 #include "tests/net/BlockWindowSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/StandinLink.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
@@ -122,13 +123,10 @@ class BarRequestTest : public ::testing::Test {
   void SetUp() override {
     SetClockForTesting(&clock_);
     ResetWindowSystemForTesting();
-    ASSERT_TRUE(server_.Start()) << server_.LastError();
-    ASSERT_TRUE(service_.AddServer("127.0.0.1", server_.MarketPort(), "one"));
-    ASSERT_TRUE(server_.WaitForConnections(1));
+    ASSERT_NO_FATAL_FAILURE(test::ConnectToStandin(server_, service_));
   }
   void TearDown() override {
-    service_.Shutdown();
-    server_.Stop();
+    test::DisconnectFromStandin(server_, service_);
     ResetWindowSystemForTesting();
     SetClockForTesting(nullptr);
   }

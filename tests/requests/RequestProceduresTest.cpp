@@ -17,6 +17,7 @@
 #include "requests/RequestProcedures.h"
 #include "tests/net/BlockWindowSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/StandinLink.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
@@ -88,13 +89,10 @@ class RequestProceduresTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetWindowSystemForTesting();
-    ASSERT_TRUE(server_.Start()) << server_.LastError();
-    ASSERT_TRUE(service_.AddServer("127.0.0.1", server_.MarketPort(), "one"));
-    ASSERT_TRUE(server_.WaitForConnections(1));
+    ASSERT_NO_FATAL_FAILURE(test::ConnectToStandin(server_, service_));
   }
   void TearDown() override {
-    service_.Shutdown();
-    server_.Stop();
+    test::DisconnectFromStandin(server_, service_);
     ResetWindowSystemForTesting();
   }
   standin::StandinServer server_;
