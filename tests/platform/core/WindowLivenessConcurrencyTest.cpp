@@ -15,6 +15,7 @@
 
 #include "platform/post/WindowRef.h"
 #include "tests/platform/core/WindowTestSupport.h"
+#include "tests/support/HeldCallback.h"
 
 namespace kiv {
 namespace test {
@@ -90,38 +91,17 @@ class WindowLivenessConcurrencyTest : public WindowTest {};
 TEST_F(WindowLivenessConcurrencyTest, DestroyWaitsForACallbackBlockedOnAnotherThreadBeforeDestroyIsHandled) {
   TestWnd* w = Top("w", CRect(0, 0, 10, 10));
   const WindowRef ref = WindowRef::Of(w->m_hWnd);
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool inside = false, release = false;
-  std::atomic<bool> finished{false};
   bool finishedAtDestroy = false;
-  w->hook = [&](UINT msg, WPARAM, LPARAM, LRESULT*) {
-    if (msg == WM_DESTROY) finishedAtDestroy = finished.load();
-    return false;
-  };
-  std::thread callback([&] {
-    ref.RunIfAlive([&] {
-      std::unique_lock<std::mutex> lock(mutex);
-      inside = true;
-      cv.notify_all();
-      cv.wait(lock, [&] { return release; });
-      finished = true;
-    });
-  });
   {
-    std::unique_lock<std::mutex> lock(mutex);
-    cv.wait(lock, [&] { return inside; });
+    test::HeldCallback held(ref);
+    w->hook = [&](UINT msg, WPARAM, LPARAM, LRESULT*) {
+      if (msg == WM_DESTROY) finishedAtDestroy = held.Finished();
+      return false;
+    };
+    held.ReleaseSoon();
+    w->DestroyWindow();
   }
-  std::thread releaser([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let DestroyWindow block first
-    std::lock_guard<std::mutex> lock(mutex);
-    release = true;
-    cv.notify_all();
-  });
-  w->DestroyWindow();
   EXPECT_TRUE(finishedAtDestroy);
-  callback.join();
-  releaser.join();
   // Late callbacks from any thread run nothing.
   std::thread late([&] {
     for (int i = 0; i < 100; ++i) EXPECT_FALSE(ref.RunIfAlive([] { ADD_FAILURE() << "ran after destroy"; }));

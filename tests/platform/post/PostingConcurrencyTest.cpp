@@ -16,6 +16,7 @@
 #include "platform/post/Posting.h"
 #include "platform/sys/Thread.h"
 #include "tests/platform/post/PostingSupport.h"
+#include "tests/support/HeldCallback.h"
 
 namespace kiv::test {
 namespace {
@@ -59,34 +60,13 @@ TEST(LivenessConcurrency, RevokeWaitsForTheRunningCallbackAndStopsLaterOnes) {
 TEST(LivenessConcurrency, RevokeReturnsOnlyAfterACallbackBlockedOnAnotherThreadFinished) {
   auto window = RegisterFakeWindow();
   const WindowRef ref = WindowRef::Of(window->hwnd);
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool inside = false, release = false;
-  std::atomic<bool> finished{false};
-  std::thread callback([&] {
-    ref.RunIfAlive([&] {
-      std::unique_lock<std::mutex> lock(mutex);
-      inside = true;
-      cv.notify_all();
-      cv.wait(lock, [&] { return release; });
-      finished = true;
-    });
-  });
   {
-    std::unique_lock<std::mutex> lock(mutex);
-    cv.wait(lock, [&] { return inside; });
+    test::HeldCallback held(ref);
+    held.ReleaseSoon();
+    window->RevokeLiveness();
+    EXPECT_TRUE(held.Finished());
   }
-  std::thread releaser([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let Revoke block first
-    std::lock_guard<std::mutex> lock(mutex);
-    release = true;
-    cv.notify_all();
-  });
-  window->RevokeLiveness();
-  EXPECT_TRUE(finished.load());
   EXPECT_FALSE(ref.RunIfAlive([] { ADD_FAILURE() << "ran after Revoke"; }));
-  callback.join();
-  releaser.join();
   post::UnregisterWindow(window->hwnd);
 }
 
