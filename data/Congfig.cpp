@@ -81,9 +81,9 @@ std::string CutUtf8(const std::string& text, size_t max) {
 
 CCongfig::CCongfig() : CCongfig(CongfigOptions()) {}
 
-CCongfig::CCongfig(const CongfigOptions& options) : m_options(options) {
-  if (m_options.serverListUrl.empty()) m_options.serverListUrl = GetServerConfig().ServerListUrl();
-  if (m_options.startServerListThread) m_listThread = AfxBeginThread(ServerListThread, this);
+CCongfig::CCongfig(const CongfigOptions& options) : options_(options) {
+  if (options_.serverListUrl.empty()) options_.serverListUrl = GetServerConfig().ServerListUrl();
+  if (options_.startServerListThread) listThread_ = AfxBeginThread(ServerListThread, this);
 }
 
 CCongfig::~CCongfig() {
@@ -94,13 +94,13 @@ CCongfig::~CCongfig() {
 
 UINT CCongfig::ServerListThread(void* param) {
   auto* self = static_cast<CCongfig*>(param);
-  FetchServerList(self->m_options.serverListUrl, self->IpConfigPath());
+  FetchServerList(self->options_.serverListUrl, self->IpConfigPath());
   return 0;
 }
 
 bool CCongfig::WaitForServerList(DWORD timeoutMs) {
-  if (!m_listThread) return true;
-  return WaitForSingleObject(m_listThread->m_hThread, timeoutMs) == WAIT_OBJECT_0;
+  if (!listThread_) return true;
+  return WaitForSingleObject(listThread_->m_hThread, timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool CCongfig::FetchServerList(const std::string& url, const std::string& csvPath) {
@@ -128,11 +128,11 @@ bool CCongfig::FetchServerList(const std::string& url, const std::string& csvPat
 }
 
 std::string CCongfig::IpConfigPath() const {
-  return m_options.programFolder.empty() ? std::string(kIpConfigFileName)
-                                         : m_options.programFolder + "/" + kIpConfigFileName;
+  return options_.programFolder.empty() ? std::string(kIpConfigFileName)
+                                         : options_.programFolder + "/" + kIpConfigFileName;
 }
 
-CIpConfigTable& CCongfig::Table() const { return m_options.table ? *m_options.table : GetIpConfigTable(); }
+CIpConfigTable& CCongfig::Table() const { return options_.table ? *options_.table : GetIpConfigTable(); }
 
 CongfigFileState CCongfig::CheckHead(const unsigned char* bytes, size_t size, uint64_t fileSize,
                                      const CIpConfigTable& table, size_t* mappedSize) {
@@ -190,12 +190,12 @@ CongfigFileState CCongfig::CheckFile(const std::string& nativePath, size_t* mapp
 int CCongfig::Load(const std::string& path, const std::string& mappingName) {
   // The list fetched this run is wanted, but a slow or absent service must
   // not hold up start-up for long.
-  WaitForServerList(m_options.loadWaitMs);
+  WaitForServerList(options_.loadWaitMs);
   Close();
   {
-    std::lock_guard<std::mutex> hold(m_mutex);
-    m_path = path;
-    m_mappingName = mappingName;
+    std::lock_guard<std::mutex> hold(mutex_);
+    path_ = path;
+    mappingName_ = mappingName;
   }
   Table().Load(IpConfigPath());
   const std::string native = kiv::NativePath(path);
@@ -205,8 +205,8 @@ int CCongfig::Load(const std::string& path, const std::string& mappingName) {
     switch (CheckFile(native, &mappedSize)) {
       case CongfigFileState::kMatches: {
         {
-          std::lock_guard<std::mutex> hold(m_mutex);
-          m_mappedSize = mappedSize;
+          std::lock_guard<std::mutex> hold(mutex_);
+          mappedSize_ = mappedSize;
         }
         return Open(false, CongfigHeader());
       }
@@ -235,20 +235,20 @@ int CCongfig::Load(const std::string& path, const std::string& mappingName) {
 }
 
 int CCongfig::Open(bool create, const CongfigHeader& header) {
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   if (create) {
     if (header.bodyLength < kUsedEnd - kHeaderSize || header.bodyLength > kBodyLength) return 0;
-    m_mappedSize = header.bodyLength + kHeaderSize;
+    mappedSize_ = header.bodyLength + kHeaderSize;
   }
-  if (m_mappedSize < kUsedEnd) return 0;
-  if (!m_map.Open(m_path, m_mappingName, m_mappedSize, create)) {
-    std::printf("Could not create file mapping object (%d).\n", m_map.LastError());
+  if (mappedSize_ < kUsedEnd) return 0;
+  if (!mapping_.Open(path_, mappingName_, mappedSize_, create)) {
+    std::printf("Could not create file mapping object (%d).\n", mapping_.LastError());
     return 0;
   }
   ServerAddressList data, djg;
   Table().GetDataServerList(data);
   Table().GetDJGList(djg);
-  unsigned char* view = m_map.Data();
+  unsigned char* view = mapping_.Data();
   if (create) {
     // A new file is a hole of zeros; only the used part is written.
     std::memset(view, 0, kUsedEnd);
@@ -294,32 +294,32 @@ int CCongfig::Open(bool create, const CongfigHeader& header) {
 }
 
 int CCongfig::Close() {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
-  m_map.Flush();
-  m_map.Close();
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
+  mapping_.Flush();
+  mapping_.Close();
   return 1;
 }
 
 bool CCongfig::IsOpen() const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  return m_map.IsOpen();
+  std::lock_guard<std::mutex> hold(mutex_);
+  return mapping_.IsOpen();
 }
 
 void CCongfig::FlushRange(size_t offset, size_t length) {
-  if (!m_map.Flush(offset, length)) KivTrace("configuration flush failed (%d)\n", m_map.LastError());
+  if (!mapping_.Flush(offset, length)) KivTrace("configuration flush failed (%d)\n", mapping_.LastError());
 }
 
-uint32_t CCongfig::Get32(size_t offset) const { return kiv::LoadLe32(m_map.Data() + offset); }
+uint32_t CCongfig::Get32(size_t offset) const { return kiv::LoadLe32(mapping_.Data() + offset); }
 
 void CCongfig::Put32(size_t offset, uint32_t value, bool flush) {
-  kiv::StoreLe32(m_map.Data() + offset, value);
+  kiv::StoreLe32(mapping_.Data() + offset, value);
   if (flush) FlushRange(offset, 4);
 }
 
 ServerRecord CCongfig::ReadRecord(size_t offset) const {
   ServerRecord r;
-  std::memcpy(&r, m_map.Data() + offset, sizeof(r));
+  std::memcpy(&r, mapping_.Data() + offset, sizeof(r));
   // The stored texts end within their fields, whatever the file holds.
   r.address[39] = 0;
   r.label[39] = 0;
@@ -328,7 +328,7 @@ ServerRecord CCongfig::ReadRecord(size_t offset) const {
 
 void CCongfig::WriteRecord(size_t offset, const ServerRecord& record, bool flush) {
   const ServerRecord clean = MakeRecord(FieldText(record.address), FieldText(record.label));
-  std::memcpy(m_map.Data() + offset, &clean, sizeof(clean));
+  std::memcpy(mapping_.Data() + offset, &clean, sizeof(clean));
   if (flush) FlushRange(offset, sizeof(clean));
 }
 
@@ -340,8 +340,8 @@ int CCongfig::SetServerLocked(const ServerRecord& record, int index) {
 }
 
 int CCongfig::NextServer(ServerRecord& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   const int32_t count = static_cast<int32_t>(Get32(kOffCount));
   const int32_t current = static_cast<int32_t>(Get32(kOffCurrent));
   if (count < 1 || count > kMaxServers) return 0;
@@ -353,8 +353,8 @@ int CCongfig::NextServer(ServerRecord& out) {
 }
 
 int CCongfig::GetCurrentServer(ServerRecord& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   const int32_t count = static_cast<int32_t>(Get32(kOffCount));
   const int32_t current = static_cast<int32_t>(Get32(kOffCurrent));
   if (count > kMaxServers || current < 1 || current > count) return 0;
@@ -363,8 +363,8 @@ int CCongfig::GetCurrentServer(ServerRecord& out) {
 }
 
 int CCongfig::GetServer(ServerRecord& out, int index) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   const int32_t count = static_cast<int32_t>(Get32(kOffCount));
   if (index < 1 || index > count || index > kMaxServers) return 0;
   out = ReadRecord(ServerOffset(index));
@@ -372,15 +372,15 @@ int CCongfig::GetServer(ServerRecord& out, int index) {
 }
 
 int CCongfig::GetServerCount() const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   const int32_t count = static_cast<int32_t>(Get32(kOffCount));
   return count < 0 ? 0 : (count > kMaxServers ? kMaxServers : count);
 }
 
 int CCongfig::SetServerAt(const ServerRecord& record, int index) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen() || index < 1 || index > kMaxServers) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen() || index < 1 || index > kMaxServers) return 0;
   WriteRecord(ServerOffset(index), record, true);
   Put32(kOffCurrent, static_cast<uint32_t>(index), true);
   // The current server is always a stored one.
@@ -389,28 +389,28 @@ int CCongfig::SetServerAt(const ServerRecord& record, int index) {
 }
 
 int CCongfig::SetServer(const ServerRecord& record, int index) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   return SetServerLocked(record, index);
 }
 
 int CCongfig::GetAuxServer(ServerRecord& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   out = ReadRecord(kOffAux);
   return 1;
 }
 
 int CCongfig::SetAuxServer(const ServerRecord& record) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   WriteRecord(kOffAux, record, false);
   return 1;
 }
 
 int CCongfig::GetMAParams(MASlot table[kMASlotCount], int group, int slot) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen() || group < 1 || group > 20) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen() || group < 1 || group > 20) return 0;
   if (group > 2) return 1;
   if (slot < 1 || slot > kMASlotCount) return 0;
   MAPair* pairs = group == 1 ? table[slot - 1].group1 : table[slot - 1].group2;
@@ -423,8 +423,8 @@ int CCongfig::GetMAParams(MASlot table[kMASlotCount], int group, int slot) {
 }
 
 int CCongfig::SetMAParams(const MASlot table[kMASlotCount], int group, int slot) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen() || group < 1 || group > 20) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen() || group < 1 || group > 20) return 0;
   if (group > 2) return 1;
   if (slot < 1 || slot > kMASlotCount) return 0;
   const MAPair* pairs = group == 1 ? table[slot - 1].group1 : table[slot - 1].group2;
@@ -438,47 +438,47 @@ int CCongfig::SetMAParams(const MASlot table[kMASlotCount], int group, int slot)
 }
 
 int CCongfig::GetKLineOption0(uint32_t& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   out = Get32(kOffOption0);
   return 1;
 }
 
 int CCongfig::SetKLineOption0(uint32_t value) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   Put32(kOffOption0, value, true);
   return 1;
 }
 
 int CCongfig::GetKLineOption1(uint32_t& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   out = Get32(kOffOption1);
   return 1;
 }
 
 int CCongfig::SetKLineOption1(uint32_t value) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   Put32(kOffOption1, value, true);
   return 1;
 }
 
 int CCongfig::SetLoginRecord(const LoginRecord& record) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
   LoginRecord clean;
   CopyText(clean.password, record.password, strnlen(record.password, 40));
   CopyText(clean.userName, record.userName, strnlen(record.userName, 40));
-  std::memcpy(m_map.Data() + kOffLogin, &clean, sizeof(clean));
+  std::memcpy(mapping_.Data() + kOffLogin, &clean, sizeof(clean));
   return 1;
 }
 
 int CCongfig::GetLoginRecord(LoginRecord& out) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  if (!m_map.IsOpen()) return 0;
-  std::memcpy(&out, m_map.Data() + kOffLogin, sizeof(out));
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (!mapping_.IsOpen()) return 0;
+  std::memcpy(&out, mapping_.Data() + kOffLogin, sizeof(out));
   out.userName[39] = 0;
   out.password[39] = 0;
   return 1;

@@ -162,8 +162,8 @@ class CCongfig {
 
   // The server's time from the login reply, memory only; works while the
   // store is closed (the login runs before the store is opened).
-  void SetServerTime(int64_t time) { m_serverTime = time; }
-  int64_t GetServerTime() const { return m_serverTime; }
+  void SetServerTime(int64_t time) { serverTime_ = time; }
+  int64_t GetServerTime() const { return serverTime_; }
 
   // 1 for the label "上海电信一", 2 for "上海联通二", 3 for "上海电信二",
   // else 0 (compared without regard to ASCII case).
@@ -199,12 +199,12 @@ class CCongfig {
   void FlushRange(size_t offset, size_t length);
   int SetServerLocked(const ServerRecord& record, int index);
 
-  CongfigOptions m_options;
-  std::string m_path;
-  std::string m_mappingName;
-  size_t m_mappedSize = 0;
-  kiv::FileMapping m_map;
-  mutable std::mutex m_mutex;  // the view and the fields above
-  std::atomic<int64_t> m_serverTime{0};
-  CWinThreadPtr m_listThread;
+  CongfigOptions options_;
+  std::string path_;
+  std::string mappingName_;
+  size_t mappedSize_ = 0;
+  kiv::FileMapping mapping_;
+  mutable std::mutex mutex_;  // the view and the fields above
+  std::atomic<int64_t> serverTime_{0};
+  CWinThreadPtr listThread_;
 };

@@ -233,73 +233,73 @@ class AsioExchange {
  public:
   AsioExchange(std::string host, std::string port, std::string path, std::string& body,
                int& status)
-      : m_resolver(m_io),
-        m_socket(m_io),
-        m_timer(m_io),
-        m_deadline(m_io),
-        m_host(std::move(host)),
-        m_port(std::move(port)),
-        m_request(BuildAsioHttpRequest(m_host, path)),
-        m_body(body),
-        m_status(status) {}
+      : resolver_(io_),
+        socket_(io_),
+        timer_(io_),
+        deadline_(io_),
+        host_(std::move(host)),
+        port_(std::move(port)),
+        request_(BuildAsioHttpRequest(host_, path)),
+        body_(body),
+        status_(status) {}
 
   void Run() {
     const kiv::HttpTimeouts t = kiv::GetHttpTimeouts();
-    m_connectMs = t.connectMs;
-    m_receiveMs = t.receiveMs;
-    m_maxBodyBytes = kiv::GetHttpLimits().maxBodyBytes;
-    m_deadline.expires_after(std::chrono::milliseconds(t.totalMs));
-    m_deadline.async_wait([this](const error_code& ec) {
+    connectMs_ = t.connectMs;
+    receiveMs_ = t.receiveMs;
+    maxBodyBytes_ = kiv::GetHttpLimits().maxBodyBytes;
+    deadline_.expires_after(std::chrono::milliseconds(t.totalMs));
+    deadline_.async_wait([this](const error_code& ec) {
       if (!ec) Abandon();
     });
-    Arm(m_connectMs);
-    m_resolver.async_resolve(m_host, m_port, tcp::resolver::address_configured,
+    Arm(connectMs_);
+    resolver_.async_resolve(host_, port_, tcp::resolver::address_configured,
                              [this](const error_code& ec, tcp::resolver::results_type results) {
                                OnResolved(ec, results);
                              });
-    m_io.run();
+    io_.run();
   }
 
  private:
   void Arm(long ms) {
-    m_timer.expires_after(std::chrono::milliseconds(ms));
-    m_timer.async_wait([this](const error_code& ec) {
+    timer_.expires_after(std::chrono::milliseconds(ms));
+    timer_.async_wait([this](const error_code& ec) {
       if (!ec) Abandon();  // not cancelled: the step took too long
     });
   }
 
   // A time-out: whatever step is waiting ends with an error.
   void Abandon() {
-    m_timedOut = true;
-    m_resolver.cancel();
+    timedOut_ = true;
+    resolver_.cancel();
     error_code ignored;
-    m_socket.close(ignored);
+    socket_.close(ignored);
   }
 
   // The exchange is over: no timer may keep the io_context running.
   void Finish(int status) {
-    m_timer.cancel();
-    m_deadline.cancel();
-    m_status = status;
+    timer_.cancel();
+    deadline_.cancel();
+    status_ = status;
   }
 
   void Fail(const error_code& ec) {
-    const error_code shown = m_timedOut ? error_code(asio::error::timed_out) : ec;
+    const error_code shown = timedOut_ ? error_code(asio::error::timed_out) : ec;
     std::cout << "Error: " << shown.category().name() << ":" << shown.value() << "\n";
     Finish(kAsioHttpFailed);
   }
 
   void OnResolved(const error_code& ec, const tcp::resolver::results_type& results) {
     if (ec) return Fail(ec);
-    asio::async_connect(m_socket, results,
+    asio::async_connect(socket_, results,
                         [this](const error_code& e, const tcp::endpoint&) { OnConnected(e); });
   }
 
   void OnConnected(const error_code& ec) {
-    if (ec || m_timedOut) return Fail(ec ? ec : asio::error::timed_out);
-    m_timer.cancel();
-    Arm(m_receiveMs);
-    asio::async_write(m_socket, asio::buffer(m_request),
+    if (ec || timedOut_) return Fail(ec ? ec : asio::error::timed_out);
+    timer_.cancel();
+    Arm(receiveMs_);
+    asio::async_write(socket_, asio::buffer(request_),
                       [this](const error_code& e, size_t) { OnWritten(e); });
   }
 
@@ -309,21 +309,21 @@ class AsioExchange {
   }
 
   void ReadHead() {
-    Arm(m_receiveMs);
-    asio::async_read_until(m_socket, m_buffer, "\r\n\r\n",
+    Arm(receiveMs_);
+    asio::async_read_until(socket_, buffer_, "\r\n\r\n",
                            [this](const error_code& e, size_t) { OnHead(e); });
   }
 
   void OnHead(const error_code& ec) {
-    m_timer.cancel();
-    std::string_view received(static_cast<const char*>(m_buffer.data().data()),
-                              m_buffer.size());
+    timer_.cancel();
+    std::string_view received(static_cast<const char*>(buffer_.data().data()),
+                              buffer_.size());
     const size_t lineEnd = received.find("\r\n");
     HttpStatusLine status;
     if (lineEnd == std::string_view::npos) {
       // Not even a status line: a stream failure.
-      if (ec && !m_timedOut && ec != asio::error::eof) return Fail(ec);
-      if (m_timedOut) return Fail(ec);
+      if (ec && !timedOut_ && ec != asio::error::eof) return Fail(ec);
+      if (timedOut_) return Fail(ec);
       std::cout << "错误的响应数据\n";
       return Finish(kAsioHttpFailed);
     }
@@ -340,35 +340,35 @@ class AsioExchange {
     const size_t headEnd = received.find("\r\n\r\n");
     // A length beyond the limit is refused before the body is read.
     uint64_t announced = 0;
-    if (AnnouncedContentLength(received.substr(0, headEnd + 2), &announced) && announced > m_maxBodyBytes) {
+    if (AnnouncedContentLength(received.substr(0, headEnd + 2), &announced) && announced > maxBodyBytes_) {
       return Fail(asio::error::message_size);
     }
     const std::string_view rest = received.substr(headEnd + 4);
-    if (!kiv::AppendWithinLimit(m_body, rest.data(), rest.size(), m_maxBodyBytes)) {
+    if (!kiv::AppendWithinLimit(body_, rest.data(), rest.size(), maxBodyBytes_)) {
       return Fail(asio::error::message_size);
     }
-    m_buffer.consume(m_buffer.size());
+    buffer_.consume(buffer_.size());
     ReadBody();
   }
 
   void ReadBody() {
-    Arm(m_receiveMs);
-    asio::async_read(m_socket, m_buffer, asio::transfer_at_least(1),
+    Arm(receiveMs_);
+    asio::async_read(socket_, buffer_, asio::transfer_at_least(1),
                      [this](const error_code& e, size_t) { OnBody(e); });
   }
 
   void OnBody(const error_code& ec) {
-    m_timer.cancel();
-    const size_t n = m_buffer.size();
-    if (!kiv::AppendWithinLimit(m_body, static_cast<const char*>(m_buffer.data().data()), n,
-                                m_maxBodyBytes)) {
+    timer_.cancel();
+    const size_t n = buffer_.size();
+    if (!kiv::AppendWithinLimit(body_, static_cast<const char*>(buffer_.data().data()), n,
+                                maxBodyBytes_)) {
       return Fail(asio::error::message_size);
     }
-    m_buffer.consume(n);
-    if (ec == asio::error::eof && !m_timedOut) {
+    buffer_.consume(n);
+    if (ec == asio::error::eof && !timedOut_) {
       error_code ignored;
-      m_socket.shutdown(tcp::socket::shutdown_both, ignored);
-      m_socket.close(ignored);
+      socket_.shutdown(tcp::socket::shutdown_both, ignored);
+      socket_.close(ignored);
       Finish(kAsioHttpDone);
       std::cout << "读取响应数据完毕." << "\n";
       return;
@@ -377,22 +377,22 @@ class AsioExchange {
     ReadBody();
   }
 
-  asio::io_context m_io;
-  tcp::resolver m_resolver;
-  tcp::socket m_socket;
-  asio::steady_timer m_timer;
-  asio::steady_timer m_deadline;
+  asio::io_context io_;
+  tcp::resolver resolver_;
+  tcp::socket socket_;
+  asio::steady_timer timer_;
+  asio::steady_timer deadline_;
   // The head must fit whole; body bytes pass through it in pieces.
-  asio::streambuf m_buffer{kiv::kHttpMaxHeadBytes};
-  std::string m_host;
-  std::string m_port;
-  std::string m_request;
-  std::string& m_body;
-  int& m_status;
-  long m_connectMs = 60000;
-  long m_receiveMs = 30000;
-  size_t m_maxBodyBytes = 0;
-  bool m_timedOut = false;
+  asio::streambuf buffer_{kiv::kHttpMaxHeadBytes};
+  std::string host_;
+  std::string port_;
+  std::string request_;
+  std::string& body_;
+  int& status_;
+  long connectMs_ = 60000;
+  long receiveMs_ = 30000;
+  size_t maxBodyBytes_ = 0;
+  bool timedOut_ = false;
 };
 
 }  // namespace

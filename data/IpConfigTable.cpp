@@ -16,25 +16,25 @@ void Fill(const CTextTable& table, std::map<std::string, std::string>& values) {
 
 void CIpConfigTable::Load(const std::string& gbkPath) {
   CTextTable table(gbkPath, ",");
-  std::lock_guard<std::mutex> hold(m_mutex);
-  Fill(table, m_values);
+  std::lock_guard<std::mutex> hold(mutex_);
+  Fill(table, values_);
 }
 
 void CIpConfigTable::LoadText(const std::string& text) {
   const CTextTable table = CTextTable::FromText(text, ",");
-  std::lock_guard<std::mutex> hold(m_mutex);
-  Fill(table, m_values);
+  std::lock_guard<std::mutex> hold(mutex_);
+  Fill(table, values_);
 }
 
 void CIpConfigTable::Clear() {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  m_values.clear();
+  std::lock_guard<std::mutex> hold(mutex_);
+  values_.clear();
 }
 
 std::string CIpConfigTable::Get(const std::string& key) const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  const auto it = m_values.find(key);
-  return it == m_values.end() ? std::string() : it->second;
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto it = values_.find(key);
+  return it == values_.end() ? std::string() : it->second;
 }
 
 void CIpConfigTable::GetAddress(const char* key, std::string& out) const {

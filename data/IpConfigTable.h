@@ -65,8 +65,8 @@ class CIpConfigTable {
   // "&" at position 1 or later with text on both sides.
   void AppendPair(const char* key, ServerAddressList& out) const;
 
-  mutable std::mutex m_mutex;
-  std::map<std::string, std::string> m_values;
+  mutable std::mutex mutex_;
+  std::map<std::string, std::string> values_;
 };
 
 // The program's one table.

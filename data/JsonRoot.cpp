@@ -14,13 +14,13 @@ CJsonRoot::CJsonRoot(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
   try {
-    m_root = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
-    m_valid = !m_root.is_discarded();
+    root_ = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
+    valid_ = !root_.is_discarded();
   } catch (...) {
     // Only running out of memory gets here; a document that big is not one.
-    m_valid = false;
+    valid_ = false;
   }
-  if (!m_valid) m_root = nullptr;
+  if (!valid_) root_ = nullptr;
 }
 
 const nlohmann::json* JsonMember(const nlohmann::json* object, std::string_view key) {

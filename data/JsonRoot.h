@@ -21,11 +21,11 @@ class CJsonRoot {
   explicit CJsonRoot(std::string_view text);
 
   // The root value, or null when the text did not parse.
-  const nlohmann::json* Get() const { return m_valid ? &m_root : nullptr; }
+  const nlohmann::json* Get() const { return valid_ ? &root_ : nullptr; }
 
  private:
-  nlohmann::json m_root;
-  bool m_valid = false;
+  nlohmann::json root_;
+  bool valid_ = false;
 };
 
 // Member `key` of `object`; null when `object` is null or not an object, or

@@ -25,9 +25,9 @@ void ForEachPiece(std::string_view text, std::string_view separator, Take take) 
 void CKIVContentParser::Split(const std::string& text, const std::string& separator) {
   try {
     ForEachPiece(text, separator, [this](std::string_view piece) {
-      if (m_count >= kSlotCount) return false;
-      m_slots[static_cast<size_t>(m_count)].assign(piece);
-      ++m_count;
+      if (count_ >= kSlotCount) return false;
+      slots_[static_cast<size_t>(count_)].assign(piece);
+      ++count_;
       return true;
     });
   } catch (const std::bad_alloc&) {
@@ -36,8 +36,8 @@ void CKIVContentParser::Split(const std::string& text, const std::string& separa
 }
 
 std::string CKIVContentParser::GetField(int record, int field, const std::string& separator) const {
-  if (record < 0 || record >= m_count || field < 0) return std::string();
-  const std::string& slot = m_slots[static_cast<size_t>(record)];
+  if (record < 0 || record >= count_ || field < 0) return std::string();
+  const std::string& slot = slots_[static_cast<size_t>(record)];
   std::string_view found;
   int index = 0;
   ForEachPiece(slot, separator, [&](std::string_view piece) {

@@ -28,9 +28,9 @@ class CKIVContentParser {
   std::string GetField(int record, int field, const std::string& separator) const;
 
   // Slots filled so far.
-  int GetCount() const { return m_count; }
+  int GetCount() const { return count_; }
 
  private:
-  std::array<std::string, kSlotCount> m_slots;
-  int m_count = 0;
+  std::array<std::string, kSlotCount> slots_;
+  int count_ = 0;
 };

@@ -35,11 +35,11 @@ uint32_t DecimalWord(const std::string& text) {
 // RAII holder of the list's lock.
 class ListLock {
  public:
-  ListLock(CKivRWLock& lock, int mode) : m_lock(lock) { m_lock.Lock(mode, -1); }
-  ~ListLock() { m_lock.Unlock(); }
+  ListLock(CKivRWLock& lock, int mode) : lock_(lock) { lock_.Lock(mode, -1); }
+  ~ListLock() { lock_.Unlock(); }
 
  private:
-  CKivRWLock& m_lock;
+  CKivRWLock& lock_;
 };
 
 }  // namespace
@@ -60,7 +60,7 @@ void CKIVDesk_ZiXuan::SetEnvironment(WatchListEnv env) {
   if (!env.get) env.get = [](const std::string& url, std::string& text, DWORD& error) {
     return HttpGetText(url, nullptr, text, error);
   };
-  m_env = std::move(env);
+  env_ = std::move(env);
 }
 
 std::string CKIVDesk_ZiXuan::UserHash(int32_t uid) {
@@ -71,11 +71,11 @@ std::string CKIVDesk_ZiXuan::UserHash(int32_t uid) {
 }
 
 std::string CKIVDesk_ZiXuan::WebUrl(const std::string& pathAndQuery) const {
-  return "http://" + m_env.webHost() + pathAndQuery;
+  return "http://" + env_.webHost() + pathAndQuery;
 }
 
 void CKIVDesk_ZiXuan::Cursor(bool busy) const {
-  if (m_env.cursor) m_env.cursor(busy);
+  if (env_.cursor) env_.cursor(busy);
 }
 
 bool CKIVDesk_ZiXuan::ParseReply(const std::string& reply, std::vector<WatchEntry>& out) {
@@ -104,7 +104,7 @@ bool CKIVDesk_ZiXuan::ParseReply(const std::string& reply, std::vector<WatchEntr
 }
 
 void CKIVDesk_ZiXuan::FillNames(std::vector<WatchEntry>& entries, bool keepShanghaiBelow600000) const {
-  CKivStockTable* table = m_env.stockTable;
+  CKivStockTable* table = env_.stockTable;
   if (!table || table->IsEmpty()) return;
   for (WatchEntry& entry : entries) {
     StockRecord record;
@@ -117,24 +117,24 @@ void CKIVDesk_ZiXuan::FillNames(std::vector<WatchEntry>& entries, bool keepShang
 }
 
 int CKIVDesk_ZiXuan::Download() {
-  if (m_env.serverTime() < 1000) return 1;  // nobody logged in yet
+  if (env_.serverTime() < 1000) return 1;  // nobody logged in yet
   Cursor(true);
-  const int32_t uid = m_env.userId();
+  const int32_t uid = env_.userId();
   const std::string url =
       WebUrl("/api/istock/jdata?uid=" + std::to_string(uid) + "&hash=" + UserHash(uid));
   std::string reply;
   DWORD error = 0;
   std::vector<WatchEntry> fresh;
   int result = 1;
-  if (!m_env.get(url, reply, error)) {
+  if (!env_.get(url, reply, error)) {
     result = 0;
   } else if (reply.size() >= 6) {
     ParseReply(reply, fresh);
     FillNames(fresh, true);
   }
   {
-    ListLock hold(m_lock, CKivRWLock::kWrite);
-    m_entries.swap(fresh);
+    ListLock hold(lock_, CKivRWLock::kWrite);
+    entries_.swap(fresh);
   }
   Cursor(false);
   return result;
@@ -143,7 +143,7 @@ int CKIVDesk_ZiXuan::Download() {
 void CKIVDesk_ZiXuan::SendChange(const char* action, const StockId* id, bool encode) {
   Cursor(true);
   std::string url = WebUrl(std::string("/api/istock/jdata?ac=") + action + "&uid=" +
-                           std::to_string(m_env.userId()) + "&sn=" +
+                           std::to_string(env_.userId()) + "&sn=" +
                            std::to_string(static_cast<int32_t>(*id)));
   if (encode) {
     ConvertCodePage(url, true);
@@ -152,10 +152,10 @@ void CKIVDesk_ZiXuan::SendChange(const char* action, const StockId* id, bool enc
     url = encoded;
   }
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (attempt > 0) Sleep(m_env.retryDelayMs);
+    if (attempt > 0) Sleep(env_.retryDelayMs);
     std::string reply;
     DWORD error = 0;
-    if (m_env.get(url, reply, error)) break;
+    if (env_.get(url, reply, error)) break;
   }
   Cursor(false);
   Download();
@@ -173,8 +173,8 @@ void CKIVDesk_ZiXuan::Remove(const StockId* id) {
 
 bool CKIVDesk_ZiXuan::Contains(const StockId* id) const {
   if (id == nullptr) return false;
-  ListLock hold(m_lock, CKivRWLock::kRead);
-  for (const WatchEntry& entry : m_entries) {
+  ListLock hold(lock_, CKivRWLock::kRead);
+  for (const WatchEntry& entry : entries_) {
     if (SameStockCode(entry.id, *id)) return true;
   }
   return false;
@@ -184,39 +184,39 @@ int CKIVDesk_ZiXuan::RefreshNames() {
   std::vector<WatchEntry> entries = GetEntries();
   if (entries.empty()) return 1;
   FillNames(entries, false);
-  ListLock hold(m_lock, CKivRWLock::kWrite);
+  ListLock hold(lock_, CKivRWLock::kWrite);
   // A Download may have replaced the list meanwhile: names go only to the
   // entries they were looked up for.
-  if (m_entries.size() == entries.size()) {
+  if (entries_.size() == entries.size()) {
     for (size_t i = 0; i < entries.size(); ++i) {
-      if (m_entries[i].id == entries[i].id) std::memcpy(m_entries[i].name, entries[i].name, sizeof(entries[i].name));
+      if (entries_[i].id == entries[i].id) std::memcpy(entries_[i].name, entries[i].name, sizeof(entries[i].name));
     }
   }
   return 1;
 }
 
 std::vector<WatchEntry> CKIVDesk_ZiXuan::GetEntries() const {
-  ListLock hold(m_lock, CKivRWLock::kRead);
-  return m_entries;
+  ListLock hold(lock_, CKivRWLock::kRead);
+  return entries_;
 }
 
 int CKIVDesk_ZiXuan::GetCount() const {
-  ListLock hold(m_lock, CKivRWLock::kRead);
-  return static_cast<int>(m_entries.size());
+  ListLock hold(lock_, CKivRWLock::kRead);
+  return static_cast<int>(entries_.size());
 }
 
-CKIVDesk_ZiXuan_Old::CKIVDesk_ZiXuan_Old(const std::string& iniPath) : m_iniPath(iniPath) { Load(); }
+CKIVDesk_ZiXuan_Old::CKIVDesk_ZiXuan_Old(const std::string& iniPath) : iniPath_(iniPath) { Load(); }
 
 int CKIVDesk_ZiXuan_Old::Load() {
-  m_entries.clear();
-  const char* file = m_iniPath.c_str();
+  entries_.clear();
+  const char* file = iniPath_.c_str();
   char lengthText[32] = {0};
   GetPrivateProfileStringA(kLegacySection, "L0", "", lengthText, sizeof(lengthText), file);
   if (lengthText[0] == 0) {
-    m_entries = {MakeStockId(1, 1), MakeStockId(399001, 2)};
+    entries_ = {MakeStockId(1, 1), MakeStockId(399001, 2)};
     char s0[64];
-    std::snprintf(s0, sizeof(s0), "%d^%d^%d", 2, static_cast<int32_t>(m_entries[0]),
-                  static_cast<int32_t>(m_entries[1]));
+    std::snprintf(s0, sizeof(s0), "%d^%d^%d", 2, static_cast<int32_t>(entries_[0]),
+                  static_cast<int32_t>(entries_[1]));
     WritePrivateProfileStringA(kLegacySection, "S0", s0, file);
     WritePrivateProfileStringA(kLegacySection, "L0", std::to_string(std::strlen(s0)).c_str(), file);
     return GetCount();
@@ -233,10 +233,10 @@ int CKIVDesk_ZiXuan_Old::Load() {
   long count = std::strtol(s0.substr(0, caret).c_str(), nullptr, 10);
   if (count <= 0) return 0;
   // The count never runs past the fields that are there.
-  while (static_cast<long>(m_entries.size()) < count && caret != std::string::npos) {
+  while (static_cast<long>(entries_.size()) < count && caret != std::string::npos) {
     const size_t next = s0.find('^', caret + 1);
     const std::string field = s0.substr(caret + 1, next == std::string::npos ? std::string::npos : next - caret - 1);
-    m_entries.push_back(static_cast<StockId>(std::strtol(field.c_str(), nullptr, 10)));
+    entries_.push_back(static_cast<StockId>(std::strtol(field.c_str(), nullptr, 10)));
     caret = next;
   }
   return GetCount();

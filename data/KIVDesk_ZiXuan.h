@@ -105,9 +105,9 @@ class CKIVDesk_ZiXuan {
   void SendChange(const char* action, const StockId* id, bool encode);
   void FillNames(std::vector<WatchEntry>& entries, bool keepShanghaiBelow600000) const;
 
-  WatchListEnv m_env;
-  mutable CKivRWLock m_lock;  // guards m_entries
-  std::vector<WatchEntry> m_entries;
+  WatchListEnv env_;
+  mutable CKivRWLock lock_;  // guards entries_
+  std::vector<WatchEntry> entries_;
 };
 
 class CKIVDesk_ZiXuan_Old {
@@ -120,10 +120,10 @@ class CKIVDesk_ZiXuan_Old {
   // Shanghai, 399001 of Shenzhen). Returns the entry count. S0 is cut to L0
   // characters, and the count to the fields present.
   int Load();
-  const std::vector<StockId>& Entries() const { return m_entries; }
-  int GetCount() const { return static_cast<int>(m_entries.size()); }
+  const std::vector<StockId>& Entries() const { return entries_; }
+  int GetCount() const { return static_cast<int>(entries_.size()); }
 
  private:
-  std::string m_iniPath;
-  std::vector<StockId> m_entries;
+  std::string iniPath_;
+  std::vector<StockId> entries_;
 };

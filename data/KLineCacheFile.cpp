@@ -57,27 +57,27 @@ bool ReadAll(int fd, iovec* parts, int count) {
 }  // namespace
 
 std::string KLineCacheCodec::Encode(const CKLineSeries& series) {
-  const int count = series.m_nCount > 0 ? series.m_nCount : 0;
+  const int count = series.count_ > 0 ? series.count_ : 0;
   std::string out;
   out.reserve(kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<size_t>(count));
   kiv::ByteWriter writer(&out);
   writer.Le32(kKLineCacheVersion)
-      .Le32(series.m_Stock)
-      .Bytes(series.m_Reserved, CKLineSeries::kReservedBytes)
-      .Le32(series.m_nDataType)
-      .Le16(series.m_nVariant)
+      .Le32(series.stock_)
+      .Bytes(series.reserved_, CKLineSeries::kReservedBytes)
+      .Le32(series.dataType_)
+      .Le16(series.variant_)
       .Le32(static_cast<uint32_t>(count));
   const size_t n = static_cast<size_t>(count);
   if constexpr (kiv::kHostIsLittleEndian) {
     // The sections are the arrays' own bytes (see the top of the header).
-    writer.Bytes(series.m_Bars.data(), sizeof(KLineBar) * n)
-        .Bytes(series.m_Flags.data(), sizeof(uint32_t) * n)
-        .Bytes(series.m_Value1.data(), sizeof(float) * n)
-        .Bytes(series.m_Value2.data(), sizeof(float) * n);
+    writer.Bytes(series.bars_.data(), sizeof(KLineBar) * n)
+        .Bytes(series.flags_.data(), sizeof(uint32_t) * n)
+        .Bytes(series.value1_.data(), sizeof(float) * n)
+        .Bytes(series.value2_.data(), sizeof(float) * n);
     return out;
   }
   for (int i = 0; i < count; ++i) {
-    const KLineBar& bar = series.m_Bars[i];
+    const KLineBar& bar = series.bars_[i];
     writer.Le64(static_cast<uint64_t>(bar.time))
         .LeFloat(bar.open)
         .LeFloat(bar.high)
@@ -87,9 +87,9 @@ std::string KLineCacheCodec::Encode(const CKLineSeries& series) {
         .LeFloat(bar.amount)
         .Le32(bar.extra);
   }
-  for (int i = 0; i < count; ++i) writer.Le32(series.m_Flags[i]);
-  for (int i = 0; i < count; ++i) writer.LeFloat(series.m_Value1[i]);
-  for (int i = 0; i < count; ++i) writer.LeFloat(series.m_Value2[i]);
+  for (int i = 0; i < count; ++i) writer.Le32(series.flags_[i]);
+  for (int i = 0; i < count; ++i) writer.LeFloat(series.value1_[i]);
+  for (int i = 0; i < count; ++i) writer.LeFloat(series.value2_[i]);
   return out;
 }
 
@@ -113,10 +113,10 @@ KLineCacheResult KLineCacheCodec::ReadHeader(const unsigned char* bytes, size_t 
   if (!reader.Ok()) return KLineCacheResult::kTruncated;
 
   // From here on the series bears the file's identity.
-  series->m_Stock = stock;
-  std::memcpy(series->m_Reserved, reserved, sizeof reserved);
-  series->m_nDataType = dataType;
-  series->m_nVariant = variant;
+  series->stock_ = stock;
+  std::memcpy(series->reserved_, reserved, sizeof reserved);
+  series->dataType_ = dataType;
+  series->variant_ = variant;
   if (variant >= CKLineSeries::kVariantLimit) return KLineCacheResult::kBadVariant;
   if (bars < 0 || bars > kKLineCacheMaxBars ||
       fileSize != kKLineCacheHeaderSize + kKLineCacheBytesPerBar * static_cast<uint64_t>(bars)) {
@@ -129,7 +129,7 @@ KLineCacheResult KLineCacheCodec::ReadHeader(const unsigned char* bytes, size_t 
 void KLineCacheCodec::ToHostOrder(CKLineSeries* series, int32_t count) {
   if constexpr (!kiv::kHostIsLittleEndian) {
     for (int32_t i = 0; i < count; ++i) {
-      KLineBar& bar = series->m_Bars[i];
+      KLineBar& bar = series->bars_[i];
       unsigned char bytes[sizeof(KLineBar)];
       std::memcpy(bytes, &bar, sizeof bytes);
       bar.time = static_cast<int64_t>(kiv::LoadLe64(bytes + 0));
@@ -140,9 +140,9 @@ void KLineCacheCodec::ToHostOrder(CKLineSeries* series, int32_t count) {
       bar.volume = kiv::LoadLeFloat(bytes + 24);
       bar.amount = kiv::LoadLeFloat(bytes + 28);
       bar.extra = kiv::LoadLe32(bytes + 32);
-      series->m_Flags[i] = kiv::LoadLe32(&series->m_Flags[i]);
-      series->m_Value1[i] = kiv::LoadLeFloat(&series->m_Value1[i]);
-      series->m_Value2[i] = kiv::LoadLeFloat(&series->m_Value2[i]);
+      series->flags_[i] = kiv::LoadLe32(&series->flags_[i]);
+      series->value1_[i] = kiv::LoadLeFloat(&series->value1_[i]);
+      series->value2_[i] = kiv::LoadLeFloat(&series->value2_[i]);
     }
   }
 }
@@ -156,17 +156,17 @@ KLineCacheResult KLineCacheCodec::Load(const unsigned char* header, size_t avail
   series->ReserveForLoad(count);
   const size_t n = static_cast<size_t>(count);
   Section sections[kSections] = {
-      {series->m_Bars.data(), sizeof(KLineBar) * n},
-      {series->m_Flags.data(), sizeof(uint32_t) * n},
-      {series->m_Value1.data(), sizeof(float) * n},
-      {series->m_Value2.data(), sizeof(float) * n},
+      {series->bars_.data(), sizeof(KLineBar) * n},
+      {series->flags_.data(), sizeof(uint32_t) * n},
+      {series->value1_.data(), sizeof(float) * n},
+      {series->value2_.data(), sizeof(float) * n},
   };
   if (!fill(sections)) {
     series->Clear();  // no partial series
     return KLineCacheResult::kTruncated;
   }
   ToHostOrder(series, count);
-  series->m_nCount = count;
+  series->count_ = count;
   return KLineCacheResult::kLoaded;
 }
 

@@ -86,107 +86,107 @@ CKLineSeries::CKLineSeries() { Init(); }
 CKLineSeries::~CKLineSeries() { Clear(); }
 
 void CKLineSeries::Init() {
-  m_nDataType = 0;
-  m_Stock = 0;
-  std::memset(m_Reserved, 0, sizeof m_Reserved);
-  m_nVariant = 0;
-  m_nCount = 0;
+  dataType_ = 0;
+  stock_ = 0;
+  std::memset(reserved_, 0, sizeof reserved_);
+  variant_ = 0;
+  count_ = 0;
 }
 
 void CKLineSeries::Clear() {
-  FreeArray(m_Bars);
-  FreeArray(m_HolderTexts);  // the holder texts and marks go with their bars
-  FreeArray(m_HolderMarks);
-  FreeArray(m_Flags);
-  FreeArray(m_Value1);
-  FreeArray(m_Value2);
-  FreeArray(m_Spare);
-  for (std::vector<float>& cache : m_Indicators) FreeArray(cache);
+  FreeArray(bars_);
+  FreeArray(holderTexts_);  // the holder texts and marks go with their bars
+  FreeArray(holderMarks_);
+  FreeArray(flags_);
+  FreeArray(value1_);
+  FreeArray(value2_);
+  FreeArray(spare_);
+  for (std::vector<float>& cache : indicatorCaches_) FreeArray(cache);
   Init();
 }
 
 void CKLineSeries::Reserve(int capacity) {
   const size_t entries = static_cast<size_t>(capacity);
-  m_Bars.resize(entries, KLineBar{});
-  m_Flags.resize(entries, 0);
-  m_Value1.resize(entries, 0.0f);
-  m_Value2.resize(entries, 0.0f);
+  bars_.resize(entries, KLineBar{});
+  flags_.resize(entries, 0);
+  value1_.resize(entries, 0.0f);
+  value2_.resize(entries, 0.0f);
   if (HasExtras()) {
-    m_HolderTexts.resize(entries);
-    m_HolderMarks.resize(entries);
-    m_Spare.resize(entries, 0);
+    holderTexts_.resize(entries);
+    holderMarks_.resize(entries);
+    spare_.resize(entries, 0);
   }
   // The chart computes its caches for a capacity; they are stale now.
-  for (std::vector<float>& cache : m_Indicators) FreeArray(cache);
+  for (std::vector<float>& cache : indicatorCaches_) FreeArray(cache);
 }
 
 void CKLineSeries::ReserveForLoad(int count) {
   const size_t used = static_cast<size_t>(count);
   const size_t entries = static_cast<size_t>((count / kGrowth + 1) * kGrowth);
-  m_Bars.resize(entries);
-  m_Flags.resize(entries);
-  m_Value1.resize(entries);
-  m_Value2.resize(entries);
+  bars_.resize(entries);
+  flags_.resize(entries);
+  value1_.resize(entries);
+  value2_.resize(entries);
   // The load fills entries 0 .. count - 1; the rest are zeroed as Reserve does.
-  std::fill(m_Bars.begin() + used, m_Bars.end(), KLineBar{});
-  std::fill(m_Flags.begin() + used, m_Flags.end(), 0u);
-  std::fill(m_Value1.begin() + used, m_Value1.end(), 0.0f);
-  std::fill(m_Value2.begin() + used, m_Value2.end(), 0.0f);
+  std::fill(bars_.begin() + used, bars_.end(), KLineBar{});
+  std::fill(flags_.begin() + used, flags_.end(), 0u);
+  std::fill(value1_.begin() + used, value1_.end(), 0.0f);
+  std::fill(value2_.begin() + used, value2_.end(), 0.0f);
 }
 
 void CKLineSeries::AllocateExtras() {
-  if (HasExtras() || m_Bars.empty()) return;
-  m_HolderTexts.resize(m_Bars.size());
-  m_HolderMarks.resize(m_Bars.size());
-  m_Spare.resize(m_Bars.size(), 0);
+  if (HasExtras() || bars_.empty()) return;
+  holderTexts_.resize(bars_.size());
+  holderMarks_.resize(bars_.size());
+  spare_.resize(bars_.size(), 0);
 }
 
 void CKLineSeries::ResetEntry(int i) {
   if (HasExtras()) {
-    m_HolderTexts[i].reset();
-    m_HolderMarks[i].reset();
-    m_Spare[i] = 0;
+    holderTexts_[i].reset();
+    holderMarks_[i].reset();
+    spare_[i] = 0;
   }
-  m_Flags[i] = 0;
+  flags_[i] = 0;
 }
 
 void CKLineSeries::WriteEntry(int i, const KLineBar& bar, uint32_t flags, float value1,
                               float value2) {
-  m_Bars[i] = bar;
-  m_Flags[i] = (m_Flags[i] & 0xFFFF0000u) | (flags & 0xFFFFu);
-  m_Value1[i] = value1;
-  m_Value2[i] = value2;
+  bars_[i] = bar;
+  flags_[i] = (flags_[i] & 0xFFFF0000u) | (flags & 0xFFFFu);
+  value1_[i] = value1;
+  value2_[i] = value2;
 }
 
 void CKLineSeries::InsertEntry(int at) {
   // Entries at .. count - 1 move up by one with everything they own; the
   // capacity is known to exceed the count.
   const bool extras = HasExtras();
-  for (int i = m_nCount; i > at; --i) {
-    m_Bars[i] = m_Bars[i - 1];
-    m_Flags[i] = m_Flags[i - 1];
-    m_Value1[i] = m_Value1[i - 1];
-    m_Value2[i] = m_Value2[i - 1];
+  for (int i = count_; i > at; --i) {
+    bars_[i] = bars_[i - 1];
+    flags_[i] = flags_[i - 1];
+    value1_[i] = value1_[i - 1];
+    value2_[i] = value2_[i - 1];
     if (extras) {
-      m_HolderTexts[i] = std::move(m_HolderTexts[i - 1]);
-      m_HolderMarks[i] = std::move(m_HolderMarks[i - 1]);
-      m_Spare[i] = m_Spare[i - 1];
+      holderTexts_[i] = std::move(holderTexts_[i - 1]);
+      holderMarks_[i] = std::move(holderMarks_[i - 1]);
+      spare_[i] = spare_[i - 1];
     }
   }
   ResetEntry(at);
-  ++m_nCount;
+  ++count_;
 }
 
 int CKLineSeries::AddBar(const KLineBar& bar, uint32_t flags, float value1, float value2,
                          int dayMerge) {
-  if (m_nCount < 0) m_nCount = 0;
-  if (m_nCount % kGrowth == 0 || m_nCount >= GetCapacity()) {
-    Reserve((m_nCount / kGrowth + 1) * kGrowth);
+  if (count_ < 0) count_ = 0;
+  if (count_ % kGrowth == 0 || count_ >= GetCapacity()) {
+    Reserve((count_ / kGrowth + 1) * kGrowth);
   }
-  if (m_nCount == 0) {
+  if (count_ == 0) {
     ResetEntry(0);
     WriteEntry(0, bar, flags, value1, value2);
-    m_nCount = 1;
+    count_ = 1;
     return 0;
   }
   return dayMerge ? MergeDay(bar, flags, value1, value2) : MergeSlot(bar, flags, value1, value2);
@@ -194,14 +194,14 @@ int CKLineSeries::AddBar(const KLineBar& bar, uint32_t flags, float value1, floa
 
 int CKLineSeries::MergeDay(const KLineBar& bar, uint32_t flags, float value1, float value2) {
   const int64_t day = LocalDay(bar.time);
-  int i = m_nCount - 1;
+  int i = count_ - 1;
   int match = -1;
   for (; i >= 0; --i) {
-    if (LocalDay(m_Bars[i].time) == day) {
+    if (LocalDay(bars_[i].time) == day) {
       match = i;
       break;
     }
-    if (m_Bars[i].time < bar.time) break;
+    if (bars_[i].time < bar.time) break;
   }
 
   int written = -1;  // the entry the auction rule looks at
@@ -210,12 +210,12 @@ int CKLineSeries::MergeDay(const KLineBar& bar, uint32_t flags, float value1, fl
     written = match;
   } else {
     const int k = i < 0 ? 0 : i;
-    if (bar.time <= m_Bars[k].time) return m_nCount - 1;  // older than what is kept: dropped
-    if (k == m_nCount - 1) {
-      written = m_nCount;
+    if (bar.time <= bars_[k].time) return count_ - 1;  // older than what is kept: dropped
+    if (k == count_ - 1) {
+      written = count_;
       ResetEntry(written);
       WriteEntry(written, bar, flags, value1, value2);
-      ++m_nCount;
+      ++count_;
     } else {
       InsertEntry(k + 1);
       WriteEntry(k + 1, bar, flags, value1, value2);
@@ -227,33 +227,33 @@ int CKLineSeries::MergeDay(const KLineBar& bar, uint32_t flags, float value1, fl
   if (written >= 0) {
     const int clock = ClockNumber(bar.time);
     if (clock >= 921 && clock <= 929 && bar.open < 0.01f && bar.close > 0.0f) {
-      m_Bars[written].open = m_Bars[written].close;
+      bars_[written].open = bars_[written].close;
     }
   }
-  return m_nCount - 1;
+  return count_ - 1;
 }
 
 int CKLineSeries::MergeSlot(const KLineBar& bar, uint32_t flags, float value1, float value2) {
-  const int perSlot = MinutesPerSlot(m_nDataType);
+  const int perSlot = MinutesPerSlot(dataType_);
   const int64_t day = LocalDay(bar.time);
-  for (int i = m_nCount - 1; i >= 0; --i) {
-    if (LocalDay(m_Bars[i].time) != day) continue;
-    if (SlotOf(m_Bars[i].time, perSlot) == SlotOf(bar.time, perSlot)) {
+  for (int i = count_ - 1; i >= 0; --i) {
+    if (LocalDay(bars_[i].time) != day) continue;
+    if (SlotOf(bars_[i].time, perSlot) == SlotOf(bar.time, perSlot)) {
       WriteEntry(i, bar, flags, value1, value2);
-      return m_nCount - 1;
+      return count_ - 1;
     }
     break;  // the latest bar of that day lies in another slot
   }
-  if (bar.time > m_Bars[m_nCount - 1].time) {
-    ResetEntry(m_nCount);
-    WriteEntry(m_nCount, bar, flags, value1, value2);
-    ++m_nCount;
+  if (bar.time > bars_[count_ - 1].time) {
+    ResetEntry(count_);
+    WriteEntry(count_, bar, flags, value1, value2);
+    ++count_;
   }
-  return m_nCount - 1;
+  return count_ - 1;
 }
 
 int CKLineSeries::SaveToFile() {
-  const std::string path = kiv::CachePathOf(&m_Stock, m_nDataType);
+  const std::string path = kiv::CachePathOf(&stock_, dataType_);
   if (path.empty()) return 0;
   const std::string bytes = KLineCacheCodec::Encode(*this);
   FileLockHold hold(CKivRWLock::kWrite);
@@ -262,7 +262,7 @@ int CKLineSeries::SaveToFile() {
 }
 
 int CKLineSeries::LoadFromFile() {
-  const std::string path = kiv::CachePathOf(&m_Stock, m_nDataType);
+  const std::string path = kiv::CachePathOf(&stock_, dataType_);
   if (path.empty()) return 0;
   const std::string native = kiv::NativePath(path);
   FileLockHold hold(CKivRWLock::kWrite);
@@ -298,6 +298,6 @@ int CKLineSeries::LoadFromFile() {
 
 int64_t CKLineSeries::GetLastBarTime() const {
   FileLockHold hold(CKivRWLock::kRead);
-  if (m_Bars.empty() || m_nCount < 1) return 0;
-  return m_Bars[m_nCount - 1].time;
+  if (bars_.empty() || count_ < 1) return 0;
+  return bars_[count_ - 1].time;
 }

@@ -65,46 +65,46 @@ class CKLineSeries {
   int64_t GetLastBarTime() const;
 
   // Identity, set by the owner before loading or saving.
-  uint32_t GetDataType() const { return m_nDataType; }
-  void SetDataType(uint32_t type) { m_nDataType = type; }
-  StockId GetStock() const { return m_Stock; }
-  void SetStock(StockId id) { m_Stock = id; }
-  uint16_t GetVariant() const { return m_nVariant; }
-  void SetVariant(uint16_t variant) { m_nVariant = variant; }
-  unsigned char* Reserved() { return m_Reserved; }
-  const unsigned char* Reserved() const { return m_Reserved; }
+  uint32_t GetDataType() const { return dataType_; }
+  void SetDataType(uint32_t type) { dataType_ = type; }
+  StockId GetStock() const { return stock_; }
+  void SetStock(StockId id) { stock_ = id; }
+  uint16_t GetVariant() const { return variant_; }
+  void SetVariant(uint16_t variant) { variant_ = variant; }
+  unsigned char* Reserved() { return reserved_; }
+  const unsigned char* Reserved() const { return reserved_; }
 
-  int GetCount() const { return m_nCount; }
-  int GetCapacity() const { return static_cast<int>(m_Bars.size()); }
+  int GetCount() const { return count_; }
+  int GetCapacity() const { return static_cast<int>(bars_.size()); }
 
   // Per-bar access, for i in 0 .. capacity - 1.
-  const KLineBar* Bars() const { return m_Bars.data(); }
-  KLineBar& Bar(int i) { return m_Bars[i]; }
-  const KLineBar& Bar(int i) const { return m_Bars[i]; }
-  uint32_t& Flags(int i) { return m_Flags[i]; }
-  uint32_t Flags(int i) const { return m_Flags[i]; }
-  float& Value1(int i) { return m_Value1[i]; }
-  float Value1(int i) const { return m_Value1[i]; }
-  float& Value2(int i) { return m_Value2[i]; }
-  float Value2(int i) const { return m_Value2[i]; }
+  const KLineBar* Bars() const { return bars_.data(); }
+  KLineBar& Bar(int i) { return bars_[i]; }
+  const KLineBar& Bar(int i) const { return bars_[i]; }
+  uint32_t& Flags(int i) { return flags_[i]; }
+  uint32_t Flags(int i) const { return flags_[i]; }
+  float& Value1(int i) { return value1_[i]; }
+  float Value1(int i) const { return value1_[i]; }
+  float& Value2(int i) { return value2_[i]; }
+  float Value2(int i) const { return value2_[i]; }
   uint32_t& SpareWord(int i) {
     AllocateExtras();
-    return m_Spare[i];
+    return spare_[i];
   }
-  char* HolderText(int i) const { return m_HolderTexts.empty() ? nullptr : m_HolderTexts[i].get(); }
+  char* HolderText(int i) const { return holderTexts_.empty() ? nullptr : holderTexts_[i].get(); }
   void SetHolderText(int i, std::unique_ptr<char[]> text) {
     AllocateExtras();
-    m_HolderTexts[i] = std::move(text);
+    holderTexts_[i] = std::move(text);
   }
   KLineBarMarks* HolderMarks(int i) const {
-    return m_HolderMarks.empty() ? nullptr : m_HolderMarks[i].get();
+    return holderMarks_.empty() ? nullptr : holderMarks_[i].get();
   }
   void SetHolderMarks(int i, std::unique_ptr<KLineBarMarks> marks) {
     AllocateExtras();
-    m_HolderMarks[i] = std::move(marks);
+    holderMarks_[i] = std::move(marks);
   }
   // The chart's indicator caches: freed whenever the capacity grows.
-  std::vector<float>& IndicatorCache(int k) { return m_Indicators[k]; }
+  std::vector<float>& IndicatorCache(int k) { return indicatorCaches_[k]; }
 
  private:
   friend class KLineCacheCodec;
@@ -114,28 +114,28 @@ class CKLineSeries {
   // series, without zeroing the entries the load overwrites.
   void ReserveForLoad(int count);
   void AllocateExtras();       // holder texts, marks and spare words, zeroed
-  bool HasExtras() const { return !m_Spare.empty(); }
+  bool HasExtras() const { return !spare_.empty(); }
   void WriteEntry(int i, const KLineBar& bar, uint32_t flags, float value1, float value2);
   void ResetEntry(int i);      // a new entry: nothing attached, flags and spare word 0
   void InsertEntry(int at);    // moves entries at .. count - 1 up by one; count + 1
   int MergeDay(const KLineBar& bar, uint32_t flags, float value1, float value2);
   int MergeSlot(const KLineBar& bar, uint32_t flags, float value1, float value2);
 
-  uint32_t m_nDataType = 0;
-  StockId m_Stock = 0;
-  unsigned char m_Reserved[kReservedBytes] = {};
-  uint16_t m_nVariant = 0;
-  int32_t m_nCount = 0;
+  uint32_t dataType_ = 0;
+  StockId stock_ = 0;
+  unsigned char reserved_[kReservedBytes] = {};
+  uint16_t variant_ = 0;
+  int32_t count_ = 0;
   // The arrays a cache file fills: sized without zeroing (see ReserveForLoad).
   template <class T>
   using LoadedArray = std::vector<T, DefaultInitAllocator<T>>;
 
-  LoadedArray<KLineBar> m_Bars;
-  std::vector<std::unique_ptr<char[]>> m_HolderTexts;      // empty until used
-  std::vector<std::unique_ptr<KLineBarMarks>> m_HolderMarks;  // empty until used
-  LoadedArray<uint32_t> m_Flags;
-  LoadedArray<float> m_Value1;
-  LoadedArray<float> m_Value2;
-  std::vector<uint32_t> m_Spare;  // empty until used
-  std::vector<float> m_Indicators[kIndicatorCaches];
+  LoadedArray<KLineBar> bars_;
+  std::vector<std::unique_ptr<char[]>> holderTexts_;      // empty until used
+  std::vector<std::unique_ptr<KLineBarMarks>> holderMarks_;  // empty until used
+  LoadedArray<uint32_t> flags_;
+  LoadedArray<float> value1_;
+  LoadedArray<float> value2_;
+  std::vector<uint32_t> spare_;  // empty until used
+  std::vector<float> indicatorCaches_[kIndicatorCaches];
 };

@@ -29,15 +29,15 @@ std::string MapTablePath(const char* fileName) {
 }
 
 MapTable::MapTable(size_t recordSize, size_t firstRecordOffset, size_t keyOffset)
-    : m_nRecordSize(recordSize), m_nFirstRecordOffset(firstRecordOffset), m_nKeyOffset(keyOffset) {}
+    : recordSize_(recordSize), firstRecordOffset_(firstRecordOffset), keyOffset_(keyOffset) {}
 
 MapTable::~MapTable() { Close(); }
 
 int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   CloseLocked();
-  m_strPath = gbkPath;
-  m_strName = mappingName;
+  path_ = gbkPath;
+  name_ = mappingName;
 
   const std::string native = kiv::NativePath(gbkPath);
   int fd = ::open(native.c_str(), O_RDWR | O_CLOEXEC);
@@ -80,13 +80,13 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
     DeleteDamaged(gbkPath, "capacity");
     return 0;
   }
-  const uint64_t expected = static_cast<uint64_t>(capacity) * m_nRecordSize + sizeof bytes;
+  const uint64_t expected = static_cast<uint64_t>(capacity) * recordSize_ + sizeof bytes;
   if (static_cast<uint64_t>(info.st_size) != expected) {
     DeleteDamaged(gbkPath, "size");
     return 0;
   }
   // A count beyond what the file holds would index past the view.
-  const uint64_t fits = (expected - m_nFirstRecordOffset) / m_nRecordSize;
+  const uint64_t fits = (expected - firstRecordOffset_) / recordSize_;
   if (count > capacity || count > fits) {
     DeleteDamaged(gbkPath, "count");
     return 0;
@@ -97,7 +97,7 @@ int MapTable::Load(const std::string& gbkPath, const std::string& mappingName) {
 
 int MapTable::LoadFresh(const std::string& gbkPath, const std::string& mappingName) {
   {
-    std::lock_guard<std::mutex> hold(m_Lock);
+    std::lock_guard<std::mutex> hold(lock_);
     CloseLocked();
     ::unlink(kiv::NativePath(gbkPath).c_str());
   }
@@ -105,86 +105,86 @@ int MapTable::LoadFresh(const std::string& gbkPath, const std::string& mappingNa
 }
 
 int MapTable::Open(bool create, uint32_t capacity) {
-  const size_t size = static_cast<size_t>(capacity) * m_nRecordSize + sizeof(MapFileHeader);
-  if (!m_Mapping.Open(m_strPath, m_strName, size, create)) {
-    KivTrace("Could not create file mapping object (%d).\n", m_Mapping.LastError());
+  const size_t size = static_cast<size_t>(capacity) * recordSize_ + sizeof(MapFileHeader);
+  if (!mapping_.Open(path_, name_, size, create)) {
+    KivTrace("Could not create file mapping object (%d).\n", mapping_.LastError());
     return 0;
   }
-  const uint64_t fits = (size - m_nFirstRecordOffset) / m_nRecordSize;
-  m_nLimit = static_cast<uint32_t>(fits < capacity ? fits : capacity);
+  const uint64_t fits = (size - firstRecordOffset_) / recordSize_;
+  limit_ = static_cast<uint32_t>(fits < capacity ? fits : capacity);
   if (create) {
     // The file is new and sparse: its records read as zeros already.
-    unsigned char* header = m_Mapping.Data();
+    unsigned char* header = mapping_.Data();
     kiv::StoreLe32(header, kMapFileVersion);
     kiv::StoreLe32(header + 4, 0);
     kiv::StoreLe32(header + 8, capacity);
-    m_Mapping.Flush(0, sizeof(MapFileHeader));
+    mapping_.Flush(0, sizeof(MapFileHeader));
   }
   uint32_t count = ReadHeaderLocked().count;
-  if (count > m_nLimit) count = m_nLimit;
+  if (count > limit_) count = limit_;
   for (uint32_t i = 0; i < count; ++i) {
     int32_t key;
-    std::memcpy(&key, RecordAt(i) + m_nKeyOffset, sizeof key);
-    m_Index.emplace(key, i);  // a repeated key keeps its first record
+    std::memcpy(&key, RecordAt(i) + keyOffset_, sizeof key);
+    index_.emplace(key, i);  // a repeated key keeps its first record
   }
   return 1;
 }
 
 void MapTable::Close() {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   CloseLocked();
 }
 
 void MapTable::CloseLocked() {
-  if (m_Mapping.IsOpen()) m_Mapping.Flush();
-  m_Mapping.Close();
-  m_Index.clear();
-  m_nLimit = 0;
+  if (mapping_.IsOpen()) mapping_.Flush();
+  mapping_.Close();
+  index_.clear();
+  limit_ = 0;
 }
 
 bool MapTable::IsOpen() const {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  return m_Mapping.IsOpen();
+  std::lock_guard<std::mutex> hold(lock_);
+  return mapping_.IsOpen();
 }
 
 uint32_t MapTable::GetCount() const {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  if (!m_Mapping.IsOpen()) return 0;
+  std::lock_guard<std::mutex> hold(lock_);
+  if (!mapping_.IsOpen()) return 0;
   const uint32_t count = ReadHeaderLocked().count;
-  return count < m_nLimit ? count : m_nLimit;
+  return count < limit_ ? count : limit_;
 }
 
 uint32_t MapTable::GetLimit() const {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  return m_nLimit;
+  std::lock_guard<std::mutex> hold(lock_);
+  return limit_;
 }
 
 unsigned char* MapTable::RecordAt(uint32_t number) const {
-  return m_Mapping.Data() + m_nFirstRecordOffset + static_cast<size_t>(number) * m_nRecordSize;
+  return mapping_.Data() + firstRecordOffset_ + static_cast<size_t>(number) * recordSize_;
 }
 
 MapFileHeader MapTable::ReadHeaderLocked() const {
-  const unsigned char* p = m_Mapping.Data();
+  const unsigned char* p = mapping_.Data();
   return MapFileHeader{kiv::LoadLe32(p), kiv::LoadLe32(p + 4), kiv::LoadLe32(p + 8)};
 }
 
-void MapTable::WriteCountLocked(uint32_t count) { kiv::StoreLe32(m_Mapping.Data() + 4, count); }
+void MapTable::WriteCountLocked(uint32_t count) { kiv::StoreLe32(mapping_.Data() + 4, count); }
 
 unsigned char* MapTable::FindLocked(int32_t key) {
-  if (!m_Mapping.IsOpen()) return nullptr;
-  auto found = m_Index.find(key);
-  return found == m_Index.end() ? nullptr : RecordAt(found->second);
+  if (!mapping_.IsOpen()) return nullptr;
+  auto found = index_.find(key);
+  return found == index_.end() ? nullptr : RecordAt(found->second);
 }
 
 unsigned char* MapTable::FindOrAddLocked(int32_t key) {
-  if (!m_Mapping.IsOpen()) return nullptr;
-  auto found = m_Index.find(key);
-  if (found != m_Index.end()) return RecordAt(found->second);
+  if (!mapping_.IsOpen()) return nullptr;
+  auto found = index_.find(key);
+  if (found != index_.end()) return RecordAt(found->second);
   const uint32_t count = ReadHeaderLocked().count;
-  if (count >= m_nLimit) return nullptr;  // full: a new key would write past the view
+  if (count >= limit_) return nullptr;  // full: a new key would write past the view
   unsigned char* record = RecordAt(count);
-  std::memcpy(record + m_nKeyOffset, &key, sizeof key);
-  m_Index.emplace(key, count);
+  std::memcpy(record + keyOffset_, &key, sizeof key);
+  index_.emplace(key, count);
   WriteCountLocked(count + 1);
   return record;
 }

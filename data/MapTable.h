@@ -75,13 +75,13 @@ class MapTable {
   // hold only what the current run put.
   int LoadFresh(const std::string& gbkPath, const std::string& mappingName);
 
-  // For the derived tables' operations, with m_Lock held.
+  // For the derived tables' operations, with lock_ held.
   unsigned char* FindLocked(int32_t key);
   // The record of key, appended and indexed when absent; null when the table
   // is full or closed.
   unsigned char* FindOrAddLocked(int32_t key);
 
-  mutable std::mutex m_Lock;
+  mutable std::mutex lock_;
 
  private:
   int Open(bool create, uint32_t capacity);
@@ -90,12 +90,12 @@ class MapTable {
   void WriteCountLocked(uint32_t count);
   void CloseLocked();
 
-  const size_t m_nRecordSize;
-  const size_t m_nFirstRecordOffset;
-  const size_t m_nKeyOffset;
-  std::string m_strPath;
-  std::string m_strName;
-  kiv::FileMapping m_Mapping;
-  uint32_t m_nLimit = 0;
-  std::map<int32_t, uint32_t> m_Index;  // key -> record number
+  const size_t recordSize_;
+  const size_t firstRecordOffset_;
+  const size_t keyOffset_;
+  std::string path_;
+  std::string name_;
+  kiv::FileMapping mapping_;
+  uint32_t limit_ = 0;
+  std::map<int32_t, uint32_t> index_;  // key -> record number
 };

@@ -56,7 +56,7 @@ template <class Record, class Head, class Entry, int MaxEntries>
 int EntryListTable<Record, Head, Entry, MaxEntries>::PutBlock(const void* block, size_t blockBytes) {
   Head head;
   if (!ReadBlockHead<Head, Entry>(block, blockBytes, &head)) return 0;
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   auto* stored = reinterpret_cast<Record*>(FindOrAddLocked(static_cast<int32_t>(head.stock)));
   if (!stored) return 0;
   StoreBlock<Record, Head, Entry>(stored, head, static_cast<const unsigned char*>(block) + sizeof head,
@@ -66,7 +66,7 @@ int EntryListTable<Record, Head, Entry, MaxEntries>::PutBlock(const void* block,
 
 template <class Record, class Head, class Entry, int MaxEntries>
 EntryListCopy EntryListTable<Record, Head, Entry, MaxEntries>::GetCopy(StockId id) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   auto* stored = reinterpret_cast<const Record*>(FindLocked(static_cast<int32_t>(id)));
   if (!stored) return EntryListCopy();
   return CopyBlock<Record, Head, Entry>(stored, kMaxEntries);

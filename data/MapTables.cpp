@@ -10,7 +10,7 @@ Record* As(unsigned char* bytes) {
 }  // namespace
 
 int KivMapMarket::Put(const MarketRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   MarketRecord* stored = As<MarketRecord>(FindOrAddLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   stored->key = record.key;
@@ -19,7 +19,7 @@ int KivMapMarket::Put(const MarketRecord& record) {
 }
 
 int KivMapMarket::Get(MarketRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   MarketRecord* stored = As<MarketRecord>(FindLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   record.Assign(*stored);
@@ -28,7 +28,7 @@ int KivMapMarket::Get(MarketRecord& record) {
 }
 
 int KivNefFlow::Put(const NetFlowRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   NetFlowRecord* stored = As<NetFlowRecord>(FindOrAddLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   stored->key = record.key;
@@ -37,7 +37,7 @@ int KivNefFlow::Put(const NetFlowRecord& record) {
 }
 
 int KivNefFlow::Get(NetFlowRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   NetFlowRecord* stored = As<NetFlowRecord>(FindLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   record.Assign(*stored);
@@ -51,17 +51,17 @@ int KivMapShortFairy::Load(const std::string& gbkPath, const std::string& mappin
 
 void KivMapShortFairy::SetStock(const StockId* id) {
   if (!id || StockCode(*id) == 0) return;
-  std::lock_guard<std::mutex> hold(m_Lock);
-  m_Current = *id;
+  std::lock_guard<std::mutex> hold(lock_);
+  current_ = *id;
 }
 
 StockId KivMapShortFairy::GetCurrentStock() const {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  return m_Current;
+  std::lock_guard<std::mutex> hold(lock_);
+  return current_;
 }
 
 int KivMapShortFairy::Find(BS5TableRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   BS5TableRecord* stored = As<BS5TableRecord>(FindLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   record.key = stored->key;
@@ -70,8 +70,8 @@ int KivMapShortFairy::Find(BS5TableRecord& record) {
 }
 
 int KivMapShortFairy::GetCurrent(BS5TableRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
-  BS5TableRecord* stored = As<BS5TableRecord>(FindLocked(static_cast<int32_t>(m_Current)));
+  std::lock_guard<std::mutex> hold(lock_);
+  BS5TableRecord* stored = As<BS5TableRecord>(FindLocked(static_cast<int32_t>(current_)));
   if (!stored) return 0;
   record.key = stored->key;
   record.record.Assign(stored->record);
@@ -79,7 +79,7 @@ int KivMapShortFairy::GetCurrent(BS5TableRecord& record) {
 }
 
 int KivMapShortFairy::Put(const BS5TableRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   BS5TableRecord* stored = As<BS5TableRecord>(FindOrAddLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   stored->key = record.key;
@@ -88,7 +88,7 @@ int KivMapShortFairy::Put(const BS5TableRecord& record) {
 }
 
 int KivMapTG::Put(const TGTableRecord& record) {
-  std::lock_guard<std::mutex> hold(m_Lock);
+  std::lock_guard<std::mutex> hold(lock_);
   TGTableRecord* stored = As<TGTableRecord>(FindOrAddLocked(static_cast<int32_t>(record.key)));
   if (!stored) return 0;
   stored->key = record.key;

@@ -79,7 +79,7 @@ class KivMapShortFairy : public MapTable {
   int Put(const BS5TableRecord& record);
 
  private:
-  StockId m_Current = 0;  // guarded by m_Lock
+  StockId current_ = 0;  // guarded by lock_
 };
 
 // Advice records: key word plus TGRecord.

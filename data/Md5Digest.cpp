@@ -114,20 +114,20 @@ void Md5Final(unsigned char digest[16], Md5Context* context) {
   std::memset(context, 0, sizeof *context);  // no trace of the hashed text stays behind
 }
 
-CMd5Digest::CMd5Digest() { std::memset(m_digest, 0, sizeof m_digest); }
+CMd5Digest::CMd5Digest() { std::memset(digest_, 0, sizeof digest_); }
 
 void CMd5Digest::Compute(const void* bytes, size_t length) {
   Md5Context context;
   Md5Init(&context);
   Md5Update(&context, static_cast<const unsigned char*>(bytes), length);
-  Md5Final(m_digest, &context);
+  Md5Final(digest_, &context);
 }
 
 std::string CMd5Digest::ToHex() const {
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(32);
-  for (unsigned char byte : m_digest) {
+  for (unsigned char byte : digest_) {
     hex += kDigits[byte >> 4];
     hex += kDigits[byte & 15];
   }

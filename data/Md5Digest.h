@@ -35,8 +35,8 @@ class CMd5Digest {
   // 32 characters: each byte as "%02x", in byte order.
   std::string ToHex() const;
 
-  const unsigned char* Bytes() const { return m_digest; }
+  const unsigned char* Bytes() const { return digest_; }
 
  private:
-  unsigned char m_digest[16];
+  unsigned char digest_[16];
 };

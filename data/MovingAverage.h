@@ -17,24 +17,24 @@ class CMovingAverageLine {
   void ComputeClose(const CKLineSeries* series, int32_t period);
   void ComputeVolume(const CKLineSeries* series, int32_t period);
 
-  void SetColor(uint32_t color) { m_Color = color; }
+  void SetColor(uint32_t color) { color_ = color; }
   // Frees the values; count 0.
   void FreeValues();
 
-  const float* Values() const { return m_Values.data(); }
-  int32_t GetCount() const { return m_nCount; }
-  int32_t GetPeriod() const { return m_nPeriod; }
-  uint32_t GetColor() const { return m_Color; }
+  const float* Values() const { return values_.data(); }
+  int32_t GetCount() const { return count_; }
+  int32_t GetPeriod() const { return period_; }
+  uint32_t GetColor() const { return color_; }
 
   // Texts of the line, set and read by the chart.
-  std::string m_strName;
-  std::string m_strText;
+  std::string name_;
+  std::string text_;
 
  private:
   void Compute(const CKLineSeries* series, int32_t period, bool volume);
 
-  std::vector<float> m_Values;
-  int32_t m_nCount = 0;
-  int32_t m_nPeriod = 0;
-  uint32_t m_Color = 0;  // COLORREF, 0x00BBGGRR
+  std::vector<float> values_;
+  int32_t count_ = 0;
+  int32_t period_ = 0;
+  uint32_t color_ = 0;  // COLORREF, 0x00BBGGRR
 };

@@ -16,13 +16,13 @@ namespace {
 // Scoped hold of a CKivRWLock; waits without time-out.
 class Hold {
  public:
-  Hold(CKivRWLock& lock, int mode) : m_Lock(lock) { m_Lock.Lock(mode, -1); }
-  ~Hold() { m_Lock.Unlock(); }
+  Hold(CKivRWLock& lock, int mode) : lock_(lock) { lock_.Lock(mode, -1); }
+  ~Hold() { lock_.Unlock(); }
   Hold(const Hold&) = delete;
   Hold& operator=(const Hold&) = delete;
 
  private:
-  CKivRWLock& m_Lock;
+  CKivRWLock& lock_;
 };
 
 bool IsListedMarket(uint32_t market) {
@@ -76,18 +76,18 @@ std::vector<StockRecord> CKivStockTable::ReadRows(KivNetPack& group) {
 }
 
 bool CKivStockTable::IsEmpty() {
-  Hold hold(m_Lock, CKivRWLock::kRead);
-  return m_Records.empty();
+  Hold hold(lock_, CKivRWLock::kRead);
+  return records_.empty();
 }
 
 int CKivStockTable::GetCount() {
-  Hold hold(m_Lock, CKivRWLock::kRead);
-  return static_cast<int>(m_Records.size());
+  Hold hold(lock_, CKivRWLock::kRead);
+  return static_cast<int>(records_.size());
 }
 
 bool CKivStockTable::Find(StockId key, StockRecord& out) {
-  Hold hold(m_Lock, CKivRWLock::kRead);
-  for (const StockRecord& record : m_Records) {
+  Hold hold(lock_, CKivRWLock::kRead);
+  for (const StockRecord& record : records_) {
     if (record.id == key) {
       out = record;
       return true;
@@ -97,21 +97,21 @@ bool CKivStockTable::Find(StockId key, StockRecord& out) {
 }
 
 void CKivStockTable::CopyTo(std::vector<StockRecord>& out) {
-  Hold hold(m_Lock, CKivRWLock::kRead);
-  out = m_Records;
+  Hold hold(lock_, CKivRWLock::kRead);
+  out = records_;
 }
 
 void CKivStockTable::Clear() {
-  Hold hold(m_Lock, CKivRWLock::kWrite);
-  m_Records.clear();
+  Hold hold(lock_, CKivRWLock::kWrite);
+  records_.clear();
 }
 
 bool CKivStockTable::FillFromPack(KivNetPack& group) {
   // Built aside, swapped in under the lock: readers wait only for the swap.
   std::vector<StockRecord> rows = ReadRows(group);
   if (rows.empty()) return false;  // an empty reply never clears the list
-  Hold hold(m_Lock, CKivRWLock::kWrite);
-  m_Records.swap(rows);
+  Hold hold(lock_, CKivRWLock::kWrite);
+  records_.swap(rows);
   return true;
 }
 

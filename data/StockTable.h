@@ -66,6 +66,6 @@ class CKivStockTable {
  private:
   static std::vector<StockRecord> ReadRows(KivNetPack& group);
 
-  CKivRWLock m_Lock;
-  std::vector<StockRecord> m_Records;  // guarded by m_Lock
+  CKivRWLock lock_;
+  std::vector<StockRecord> records_;  // guarded by lock_
 };

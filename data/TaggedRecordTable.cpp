@@ -30,10 +30,10 @@ int64_t ReadSigned(const char* bytes, size_t width) {
 }  // namespace
 
 bool CTaggedRecordTable::Load(std::string_view blob) {
-  m_schema.clear();
-  m_data.clear();
-  m_records.clear();
-  m_current = Span{0, 0};
+  schema_.clear();
+  data_.clear();
+  records_.clear();
+  current_ = Span{0, 0};
 
   uint32_t schemaLength = 0;
   if (!ReadWord(blob, 0, &schemaLength) || schemaLength > blob.size() - 4) return false;
@@ -46,7 +46,7 @@ bool CTaggedRecordTable::Load(std::string_view blob) {
   if (dataLength > blob.size() - dataOffset) return false;
 
   ReadSchema(blob.substr(4, schemaLength));
-  m_data.assign(blob.substr(dataOffset, dataLength));
+  data_.assign(blob.substr(dataOffset, dataLength));
   IndexRecords(count);
   return true;
 }
@@ -57,16 +57,16 @@ bool CTaggedRecordTable::LoadBase64(std::string text) {
 }
 
 void CTaggedRecordTable::ReadSchema(std::string_view block) {
-  m_schema.clear();
+  schema_.clear();
   uint32_t pairBytes = 0;
   if (!ReadWord(block, 0, &pairBytes) || pairBytes > block.size() - 4) return;
   const size_t pairs = pairBytes / 8;
-  m_schema.reserve(pairs);
+  schema_.reserve(pairs);
   for (size_t i = 0; i < pairs; ++i) {
     SchemaField field{};
     ReadWord(block, 4 + i * 8, &field.tag);
     ReadWord(block, 8 + i * 8, &field.size);
-    m_schema.push_back(field);
+    schema_.push_back(field);
   }
 }
 
@@ -75,7 +75,7 @@ void CTaggedRecordTable::ReadSchema(std::string_view block) {
 // records really there. Every record takes at least its 4-byte length word,
 // so the walk ends after at most D / 4 records whatever N says.
 void CTaggedRecordTable::IndexRecords(uint32_t count) {
-  const std::string_view data(m_data);
+  const std::string_view data(data_);
   size_t position = 0;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t recordLength = 0;
@@ -88,16 +88,16 @@ void CTaggedRecordTable::IndexRecords(uint32_t count) {
         fieldLength <= recordLength - 4) {
       fields = Span{body + 4, fieldLength};
     }
-    m_records.push_back(fields);
+    records_.push_back(fields);
     position = body + recordLength;
   }
 }
 
 CTaggedRecordTable& CTaggedRecordTable::SelectRecord(int index) {
-  if (index >= 0 && static_cast<size_t>(index) < m_records.size())
-    m_current = m_records[static_cast<size_t>(index)];
+  if (index >= 0 && static_cast<size_t>(index) < records_.size())
+    current_ = records_[static_cast<size_t>(index)];
   else
-    m_current = Span{0, 0};
+    current_ = Span{0, 0};
   return *this;
 }
 
@@ -106,9 +106,9 @@ CTaggedRecordTable& CTaggedRecordTable::SelectRecord(int index) {
 // their stored length when variable; a field that does not fit in the data
 // ends the walk, since nothing after it can be placed.
 bool CTaggedRecordTable::FindField(uint32_t tag, Span* field) const {
-  const std::string_view data(m_data.data() + m_current.offset, m_current.length);
+  const std::string_view data(data_.data() + current_.offset, current_.length);
   size_t position = 0;
-  for (const SchemaField& entry : m_schema) {
+  for (const SchemaField& entry : schema_) {
     size_t offset = position;
     size_t length = entry.size;
     if (entry.size == kVariableFieldSize) {
@@ -119,7 +119,7 @@ bool CTaggedRecordTable::FindField(uint32_t tag, Span* field) const {
     }
     if (length > data.size() - offset) return false;
     if (entry.tag == tag) {
-      *field = Span{m_current.offset + offset, length};
+      *field = Span{current_.offset + offset, length};
       return true;
     }
     position = offset + length;
@@ -134,14 +134,14 @@ int32_t CTaggedRecordTable::GetInt32(uint32_t tag) const {
 int64_t CTaggedRecordTable::GetInt64(uint32_t tag) const {
   Span field{0, 0};
   if (!FindField(tag, &field) || field.length == 0) return 0;
-  return ReadSigned(m_data.data() + field.offset, field.length < 8 ? field.length : 8);
+  return ReadSigned(data_.data() + field.offset, field.length < 8 ? field.length : 8);
 }
 
 double CTaggedRecordTable::GetFloat(uint32_t tag) const {
   Span field{0, 0};
   uint32_t bits = 0;
   if (!FindField(tag, &field) ||
-      !ReadWord(std::string_view(m_data.data() + field.offset, field.length), 0, &bits))
+      !ReadWord(std::string_view(data_.data() + field.offset, field.length), 0, &bits))
     return 0.0;
   float value = 0.0f;
   static_assert(sizeof value == sizeof bits, "a float is 32 bits");
@@ -150,7 +150,7 @@ double CTaggedRecordTable::GetFloat(uint32_t tag) const {
 }
 
 void CTaggedRecordTable::Reset() {
-  m_current = Span{0, 0};
-  m_schema.clear();
-  m_schema.shrink_to_fit();
+  current_ = Span{0, 0};
+  schema_.clear();
+  schema_.shrink_to_fit();
 }

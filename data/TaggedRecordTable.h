@@ -51,7 +51,7 @@ class CTaggedRecordTable {
   bool LoadBase64(std::string text);
 
   // Records present: N, or fewer when the record data cannot hold N records.
-  int GetRecordCount() const { return static_cast<int>(m_records.size()); }
+  int GetRecordCount() const { return static_cast<int>(records_.size()); }
 
   // Makes record `index` current; an index outside 0..count-1 makes the
   // current record empty, so that every getter reads 0. Returns the table,
@@ -75,7 +75,7 @@ class CTaggedRecordTable {
     uint32_t tag;
     uint32_t size;
   };
-  // Where one record's field data lies in m_data.
+  // Where one record's field data lies in data_.
   struct Span {
     size_t offset;
     size_t length;
@@ -85,8 +85,8 @@ class CTaggedRecordTable {
   void IndexRecords(uint32_t count);
   bool FindField(uint32_t tag, Span* field) const;
 
-  std::vector<SchemaField> m_schema;
-  std::string m_data;             // the D bytes of record data
-  std::vector<Span> m_records;    // field data of each record present
-  Span m_current{0, 0};           // field data of the selected record
+  std::vector<SchemaField> schema_;
+  std::string data_;             // the D bytes of record data
+  std::vector<Span> records_;    // field data of each record present
+  Span current_{0, 0};           // field data of the selected record
 };

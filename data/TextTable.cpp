@@ -32,7 +32,7 @@ void EraseFirst(std::string& line, char c) {
 }  // namespace
 
 CTextTable::CTextTable(const std::string& fileName, const std::string& delimiter)
-    : m_fileName(fileName), m_delimiter(delimiter) {
+    : fileName_(fileName), delimiter_(delimiter) {
   Load();
 }
 
@@ -43,10 +43,10 @@ CTextTable CTextTable::FromText(std::string_view text, const std::string& delimi
 }
 
 bool CTextTable::Load() {
-  m_lines.clear();
-  std::FILE* file = kiv::OpenFile(m_fileName, "rb");
+  lines_.clear();
+  std::FILE* file = kiv::OpenFile(fileName_, "rb");
   if (file == nullptr) {
-    std::printf("open file error %s\n", m_fileName.c_str());
+    std::printf("open file error %s\n", fileName_.c_str());
     std::fflush(stdout);
     return false;
   }
@@ -60,7 +60,7 @@ bool CTextTable::Load() {
   }
   std::fclose(file);
   if (tooLarge) {
-    std::printf("open file error %s\n", m_fileName.c_str());
+    std::printf("open file error %s\n", fileName_.c_str());
     std::fflush(stdout);
     return false;
   }
@@ -69,7 +69,7 @@ bool CTextTable::Load() {
 }
 
 void CTextTable::LoadText(std::string_view text) {
-  m_lines.clear();
+  lines_.clear();
   size_t start = 0;
   while (start < text.size()) {
     const size_t newline = text.find('\n', start);
@@ -77,26 +77,26 @@ void CTextTable::LoadText(std::string_view text) {
     std::string line(text.substr(start, end - start));
     EraseFirst(line, '\n');
     EraseFirst(line, '\r');
-    m_lines.push_back(std::move(line));
+    lines_.push_back(std::move(line));
     start = end;
   }
 }
 
 bool CTextTable::GetFields(std::vector<std::string>& fields, int line) const {
   fields.clear();
-  if (line < 1 || static_cast<size_t>(line) > m_lines.size()) return false;
-  const std::string& text = m_lines[static_cast<size_t>(line) - 1];
+  if (line < 1 || static_cast<size_t>(line) > lines_.size()) return false;
+  const std::string& text = lines_[static_cast<size_t>(line) - 1];
 
-  if (!m_delimiter.empty()) {
-    const std::string quoted = "\"" + m_delimiter + "\"";
+  if (!delimiter_.empty()) {
+    const std::string quoted = "\"" + delimiter_ + "\"";
     if (text.find(quoted) != std::string::npos) {
       SplitAll(text, quoted, fields);
       if (!fields.front().empty()) fields.front().erase(0, 1);
       if (!fields.back().empty()) fields.back().pop_back();
       return true;
     }
-    if (text.find(m_delimiter) != std::string::npos) {
-      SplitAll(text, m_delimiter, fields);
+    if (text.find(delimiter_) != std::string::npos) {
+      SplitAll(text, delimiter_, fields);
       return true;
     }
   }

@@ -39,13 +39,13 @@ class CTextTable {
   // An empty delimiter never splits.
   bool GetFields(std::vector<std::string>& fields, int line) const;
 
-  void Clear() { m_lines.clear(); }
-  int GetLineCount() const { return static_cast<int>(m_lines.size()); }
+  void Clear() { lines_.clear(); }
+  int GetLineCount() const { return static_cast<int>(lines_.size()); }
 
  private:
-  explicit CTextTable(const std::string& delimiter) : m_delimiter(delimiter) {}
+  explicit CTextTable(const std::string& delimiter) : delimiter_(delimiter) {}
 
-  std::string m_fileName;
-  std::string m_delimiter;
-  std::vector<std::string> m_lines;  // without their line ends
+  std::string fileName_;
+  std::string delimiter_;
+  std::vector<std::string> lines_;  // without their line ends
 };

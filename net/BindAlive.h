@@ -6,7 +6,7 @@
 //   service.RequestBS20(BindAlive(this, &CKivDesk_BS20::OnPacket), ...);
 //
 //   // any other object: bound to its Lifeline
-//   service.RequestKLine(BindAlive(m_life.Ref(), this, &KLineModel::OnPacket), ...);
+//   service.RequestKLine(BindAlive(life_.Ref(), this, &KLineModel::OnPacket), ...);
 //
 // The handler runs on the network service's I/O thread under the token's
 // lock: it may read the object and post to windows, but must not

@@ -12,24 +12,24 @@ namespace asio = boost::asio;
 CClientNet::CClientNet(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint,
                        DataCallback onData, ConnectedCallback onConnected, CloseCallback onClose,
                        const NetTimings& timings)
-    : m_socket(io),
-      m_timer(io),
-      m_endpoint(endpoint),
-      m_timings(timings),
-      m_onData(std::move(onData)),
-      m_onConnected(std::move(onConnected)),
-      m_onClose(std::move(onClose)),
-      m_strAddress(endpoint.address().to_string()),
-      m_nPort(endpoint.port()) {}
+    : socket_(io),
+      timer_(io),
+      endpoint_(endpoint),
+      timings_(timings),
+      onData_(std::move(onData)),
+      onConnected_(std::move(onConnected)),
+      onClose_(std::move(onClose)),
+      address_(endpoint.address().to_string()),
+      port_(endpoint.port()) {}
 
 void CClientNet::Connect() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_bclosed) return;  // a closed connection is never reopened
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return;  // a closed connection is never reopened
   m_bwrite = false;
   auto self = shared_from_this();
-  m_socket.async_connect(m_endpoint,
+  socket_.async_connect(endpoint_,
                          [self](const boost::system::error_code& error) { self->handle_connect(error); });
-  ArmTimerLocked(m_timings.connectTimeout);
+  ArmTimerLocked(timings_.connectTimeout);
 }
 
 void CClientNet::handle_connect(const boost::system::error_code& error) {
@@ -40,119 +40,119 @@ void CClientNet::handle_connect(const boost::system::error_code& error) {
   }
   KivTrace("CClientNet::handle_connect\r\n");
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     // The time-out may have closed the socket just as the connect completed.
-    if (m_bclosed) return;
+    if (closed_) return;
     m_bconnect = true;
     StartReadHeaderLocked();
-    ArmTimerLocked(m_timings.inactivityTimeout);
+    ArmTimerLocked(timings_.inactivityTimeout);
   }
-  if (m_onConnected) m_onConnected(true);
+  if (onConnected_) onConnected_(true);
 }
 
 bool CClientNet::Send(const char* data, const uint32_t& length) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!m_bconnect) {
-    KivTrace("m_bconnect buflenth=%d,port=%d\r\n", static_cast<int>(length), m_nPort);
+    KivTrace("m_bconnect buflenth=%d,port=%d\r\n", static_cast<int>(length), port_);
     return false;
   }
   if (m_bwrite) {
-    KivTrace("m_bwrite  buflenth=%d,port=%d\r\n", static_cast<int>(length), m_nPort);
+    KivTrace("m_bwrite  buflenth=%d,port=%d\r\n", static_cast<int>(length), port_);
     return false;
   }
-  if (data == nullptr || length < 1 || !m_socket.is_open()) {
+  if (data == nullptr || length < 1 || !socket_.is_open()) {
     KivTrace("isRun \r\n");
     return false;
   }
   FrameHeader header;
-  if (!EncodeFrame(data, length, header, m_sendBody)) {
-    KivTrace("frame refused buflenth=%u,port=%d\r\n", length, m_nPort);
+  if (!EncodeFrame(data, length, header, sendBody_)) {
+    KivTrace("frame refused buflenth=%u,port=%d\r\n", length, port_);
     return false;
   }
-  header.Encode(m_sendHeader.data());
+  header.Encode(sendHeader_.data());
   m_bwrite = true;
-  std::array<asio::const_buffer, 2> buffers = {asio::buffer(m_sendHeader), asio::buffer(m_sendBody)};
+  std::array<asio::const_buffer, 2> buffers = {asio::buffer(sendHeader_), asio::buffer(sendBody_)};
   auto self = shared_from_this();
-  asio::async_write(m_socket, buffers,
+  asio::async_write(socket_, buffers,
                     [self](const boost::system::error_code& error, size_t bytes) {
-                      self->handle_write(error, bytes);
+                      self->HandleWrite(error, bytes);
                     });
   return true;
 }
 
-void CClientNet::handle_write(const boost::system::error_code& error, size_t /*bytes*/) {
+void CClientNet::HandleWrite(const boost::system::error_code& error, size_t /*bytes*/) {
   if (error) {
     close();
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     m_bwrite = false;
-    if (m_bclosed) return;
+    if (closed_) return;
   }
-  if (m_onConnected) m_onConnected(false);
+  if (onConnected_) onConnected_(false);
 }
 
 void CClientNet::StartReadHeaderLocked() {
   auto self = shared_from_this();
-  asio::async_read(m_socket, asio::buffer(m_recvHeader),
+  asio::async_read(socket_, asio::buffer(recvHeader_),
                    [self](const boost::system::error_code& error, size_t bytes) {
-                     self->handle_read_header(error, bytes);
+                     self->HandleReadHeader(error, bytes);
                    });
 }
 
-void CClientNet::handle_read_header(const boost::system::error_code& error, size_t bytes) {
+void CClientNet::HandleReadHeader(const boost::system::error_code& error, size_t bytes) {
   if (error || bytes < FrameHeader::kSize) {
     close();
     return;
   }
-  m_recvFrame = FrameHeader::Decode(m_recvHeader.data());
-  const FrameHeaderCheck check = CheckFrameHeader(m_recvFrame);
+  recvFrame_ = FrameHeader::Decode(recvHeader_.data());
+  const FrameHeaderCheck check = CheckFrameHeader(recvFrame_);
   if (check != FrameHeaderCheck::kOk) {
-    KivTrace("CClientNet bad frame header: %s, port=%d\r\n", FrameHeaderCheckText(check), m_nPort);
+    KivTrace("CClientNet bad frame header: %s, port=%d\r\n", FrameHeaderCheckText(check), port_);
     close();
     return;
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_bclosed) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return;
   // Bounded by the header check: at most kMaxFrameLength bytes.
-  m_recvBody.resize(m_recvFrame.bodyLength);
+  recvBody_.resize(recvFrame_.bodyLength);
   auto self = shared_from_this();
-  asio::async_read(m_socket, asio::buffer(&m_recvBody[0], m_recvBody.size()),
+  asio::async_read(socket_, asio::buffer(&recvBody_[0], recvBody_.size()),
                    [self](const boost::system::error_code& error, size_t bytes) {
-                     self->handle_read_body(error, bytes);
+                     self->HandleReadBody(error, bytes);
                    });
-  ArmTimerLocked(m_timings.inactivityTimeout);
+  ArmTimerLocked(timings_.inactivityTimeout);
 }
 
-void CClientNet::handle_read_body(const boost::system::error_code& error, size_t bytes) {
-  if (error || bytes != m_recvFrame.bodyLength) {
+void CClientNet::HandleReadBody(const boost::system::error_code& error, size_t bytes) {
+  if (error || bytes != recvFrame_.bodyLength) {
     close();
     return;
   }
-  if (m_onData) {
+  if (onData_) {
     std::string message;
-    const FrameBodyResult result = DecodeFrameBody(m_recvFrame, m_recvBody.data(), m_recvBody.size(), message);
+    const FrameBodyResult result = DecodeFrameBody(recvFrame_, recvBody_.data(), recvBody_.size(), message);
     if (result == FrameBodyResult::kOk) {
-      if (!m_onData(message.data(), static_cast<uint32_t>(message.size()))) {
+      if (!onData_(message.data(), static_cast<uint32_t>(message.size()))) {
         close();
         return;
       }
     } else {
       // Skipped: the next frame still lines up, so the link goes on.
-      KivTrace("CClientNet skipped frame method=%u,port=%d\r\n", m_recvFrame.Method(), m_nPort);
+      KivTrace("CClientNet skipped frame method=%u,port=%d\r\n", recvFrame_.Method(), port_);
     }
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_bclosed) return;  // the data callback may have stopped the link
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closed_) return;  // the data callback may have stopped the link
   StartReadHeaderLocked();
-  ArmTimerLocked(m_timings.inactivityTimeout);
+  ArmTimerLocked(timings_.inactivityTimeout);
 }
 
 void CClientNet::ArmTimerLocked(std::chrono::milliseconds after) {
-  m_timer.expires_after(after);
+  timer_.expires_after(after);
   auto self = shared_from_this();
-  m_timer.async_wait([self](const boost::system::error_code& error) { self->OnTimeout(error); });
+  timer_.async_wait([self](const boost::system::error_code& error) { self->OnTimeout(error); });
 }
 
 void CClientNet::OnTimeout(const boost::system::error_code& error) {
@@ -162,11 +162,11 @@ void CClientNet::OnTimeout(const boost::system::error_code& error) {
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     // A wait that expired while the timer was being re-armed reports success
     // although the new deadline lies ahead: only a deadline that has really
     // passed closes the link.
-    if (m_bclosed || m_timer.expiry() > asio::steady_timer::clock_type::now()) return;
+    if (closed_ || timer_.expiry() > asio::steady_timer::clock_type::now()) return;
   }
   KivTrace("CClientNet::TimeOut(boost::system::error_code const &error) \r\n");
   close();
@@ -174,17 +174,17 @@ void CClientNet::OnTimeout(const boost::system::error_code& error) {
 
 bool CClientNet::CloseLocked() {
   m_bwrite = false;
-  if (m_bclosed) {
-    m_timer.cancel();
+  if (closed_) {
+    timer_.cancel();
     return false;
   }
-  m_timer.cancel();
+  timer_.cancel();
   m_bconnect = false;
-  m_bclosed = true;
-  KivTrace("CClientNet::close() ip=%s,port=%d\r\n", m_strAddress.c_str(), m_nPort);
+  closed_ = true;
+  KivTrace("CClientNet::close() ip=%s,port=%d\r\n", address_.c_str(), port_);
   boost::system::error_code ignored;
-  m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-  m_socket.close(ignored);
+  socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+  socket_.close(ignored);
   return true;
 }
 
@@ -192,23 +192,23 @@ void CClientNet::close() {
   KivTrace("hand CClientNet::close()\r\n");
   bool report = false;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(mutex_);
     report = CloseLocked();
   }
-  if (report && m_onClose) m_onClose();
+  if (report && onClose_) onClose_();
 }
 
 void CClientNet::CloseSilently() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
 }
 
 bool CClientNet::IsConnected() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   return m_bconnect;
 }
 
 bool CClientNet::IsClosed() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_bclosed;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return closed_;
 }

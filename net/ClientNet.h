@@ -66,43 +66,43 @@ class CClientNet : public std::enable_shared_from_this<CClientNet> {
   // Closes without calling the close callback (the owner replaces the link).
   void CloseSilently();
 
-  const std::string& Address() const { return m_strAddress; }
-  uint16_t Port() const { return m_nPort; }
+  const std::string& Address() const { return address_; }
+  uint16_t Port() const { return port_; }
 
  private:
   void handle_connect(const boost::system::error_code& error);
-  void handle_read_header(const boost::system::error_code& error, size_t bytes);
-  void handle_read_body(const boost::system::error_code& error, size_t bytes);
-  void handle_write(const boost::system::error_code& error, size_t bytes);
+  void HandleReadHeader(const boost::system::error_code& error, size_t bytes);
+  void HandleReadBody(const boost::system::error_code& error, size_t bytes);
+  void HandleWrite(const boost::system::error_code& error, size_t bytes);
   void OnTimeout(const boost::system::error_code& error);
 
-  // Callers hold m_mutex.
+  // Callers hold mutex_.
   void StartReadHeaderLocked();
   void ArmTimerLocked(std::chrono::milliseconds after);
   // Marks closed and shuts the socket; false when it was closed already.
   bool CloseLocked();
 
-  boost::asio::ip::tcp::socket m_socket;
-  boost::asio::steady_timer m_timer;  // connect time-out, then inactivity time-out
-  boost::asio::ip::tcp::endpoint m_endpoint;
-  NetTimings m_timings;
+  boost::asio::ip::tcp::socket socket_;
+  boost::asio::steady_timer timer_;  // connect time-out, then inactivity time-out
+  boost::asio::ip::tcp::endpoint endpoint_;
+  NetTimings timings_;
 
-  std::array<unsigned char, FrameHeader::kSize> m_recvHeader{};
-  std::array<unsigned char, FrameHeader::kSize> m_sendHeader{};
-  FrameHeader m_recvFrame;
-  std::string m_recvBody;
-  std::string m_sendBody;
+  std::array<unsigned char, FrameHeader::kSize> recvHeader_{};
+  std::array<unsigned char, FrameHeader::kSize> sendHeader_{};
+  FrameHeader recvFrame_;
+  std::string recvBody_;
+  std::string sendBody_;
 
-  DataCallback m_onData;
-  ConnectedCallback m_onConnected;
-  CloseCallback m_onClose;
+  DataCallback onData_;
+  ConnectedCallback onConnected_;
+  CloseCallback onClose_;
 
   bool m_bwrite = false;    // a write is in flight
   bool m_bconnect = false;  // connected
-  bool m_bclosed = false;   // closed for good
+  bool closed_ = false;     // closed for good
 
-  std::string m_strAddress;
-  uint16_t m_nPort = 0;
+  std::string address_;
+  uint16_t port_ = 0;
 
-  mutable std::mutex m_mutex;
+  mutable std::mutex mutex_;
 };

@@ -14,19 +14,19 @@
 namespace asio = boost::asio;
 
 CConnectionManager::CConnectionManager(asio::io_context& io, const NetTimings& timings)
-    : m_io(io), m_HeartbeatTimer(io), m_ReconnectTimer(io), m_timings(timings) {
+    : io_(io), heartbeatTimer_(io), reconnectTimer_(io), timings_(timings) {
   const uint32_t heartbeatType = MSG_HEARTBEAT;
   // Built once: it takes id 1000, and every heartbeat is sent with it.
   std::unique_ptr<RequestRecord> heartbeat = BuildRequest(PacketHandler(), nullptr, &heartbeatType, 0, false);
-  m_strHeartbeat = heartbeat->wire;
+  heartbeat_ = heartbeat->wire;
 }
 
 CConnectionManager::~CConnectionManager() { Close(); }
 
 uint64_t CConnectionManager::NextRequestId(bool lock) {
-  if (!lock) return m_nNextRequestId++;
-  ScopedSpinWriteLock guard(&m_Lock);
-  return m_nNextRequestId++;
+  if (!lock) return nextRequestId_++;
+  ScopedSpinWriteLock guard(&lock_);
+  return nextRequestId_++;
 }
 
 std::unique_ptr<RequestRecord> CConnectionManager::BuildRequest(PacketHandler handler, const KivNetPack* payload,
@@ -50,8 +50,8 @@ std::unique_ptr<RequestRecord> CConnectionManager::BuildRequest(PacketHandler ha
 }
 
 bool CConnectionManager::IsRunning() {
-  ScopedSpinReadLock guard(&m_Lock);
-  return m_bRunning;
+  ScopedSpinReadLock guard(&lock_);
+  return running_;
 }
 
 bool CConnectionManager::SendRequest(PacketHandler handler, const KivNetPack* payload, const uint32_t* type,
@@ -63,25 +63,25 @@ bool CConnectionManager::SendRequest(PacketHandler handler, const KivNetPack* pa
 
   std::unique_ptr<RequestRecord> refused;  // destroyed after the lock is released
   {
-    ScopedSpinWriteLock guard(&m_Lock);
-    if (!m_bRunning) {
+    ScopedSpinWriteLock guard(&lock_);
+    if (!running_) {
       refused = std::move(record);
     } else if (record->noResend) {
       auto same = [&](const std::unique_ptr<RequestRecord>& other) {
         return other->noResend && other->dedupKey == record->dedupKey;
       };
-      const bool duplicate = std::any_of(m_SentList.begin(), m_SentList.end(), same) ||
-                             std::any_of(m_PendingList.begin(), m_PendingList.end(), same);
+      const bool duplicate = std::any_of(sentList_.begin(), sentList_.end(), same) ||
+                             std::any_of(pendingList_.begin(), pendingList_.end(), same);
       if (duplicate) refused = std::move(record);
     }
     if (!refused) {
       // Behind a non-empty queue a request waits its turn: the next
       // connect or write completion sends the queue's front, in order.
-      if (m_pClient && m_PendingList.empty() &&
-          m_pClient->Send(record->wire.data(), static_cast<uint32_t>(record->wire.size())))
-        m_SentList.push_back(std::move(record));
+      if (client_ && pendingList_.empty() &&
+          client_->Send(record->wire.data(), static_cast<uint32_t>(record->wire.size())))
+        sentList_.push_back(std::move(record));
       else
-        m_PendingList.push_back(std::move(record));
+        pendingList_.push_back(std::move(record));
       return true;
     }
   }
@@ -91,17 +91,17 @@ bool CConnectionManager::SendRequest(PacketHandler handler, const KivNetPack* pa
 bool CConnectionManager::SetPushCallback(PacketHandler handler) {
   PacketHandler old;
   {
-    ScopedSpinWriteLock guard(&m_Lock);
-    old.swap(m_PushHandler);
-    m_PushHandler = std::move(handler);
+    ScopedSpinWriteLock guard(&lock_);
+    old.swap(pushHandler_);
+    pushHandler_ = std::move(handler);
   }
   return true;
 }
 
 ServerEntry CConnectionManager::GetCurrentServer() {
-  ScopedSpinReadLock guard(&m_Lock);
-  if (m_Servers.empty()) return ServerEntry();
-  return m_Servers.front();
+  ScopedSpinReadLock guard(&lock_);
+  if (servers_.empty()) return ServerEntry();
+  return servers_.front();
 }
 
 bool CConnectionManager::AddServer(const std::string& host, uint16_t port, const std::string& label) {
@@ -112,24 +112,24 @@ bool CConnectionManager::AddServer(const std::string& host, uint16_t port, const
     return false;
   }
   ServerEntry entry{host, port, label};
-  ScopedSpinWriteLock guard(&m_Lock);
-  if (m_Servers.empty()) {
-    m_nGeneration = 1;
+  ScopedSpinWriteLock guard(&lock_);
+  if (servers_.empty()) {
+    generation_ = 1;
     ConnectCurrentLocked(entry);
-    ArmHeartbeatLocked(m_timings.firstHeartbeat);
+    ArmHeartbeatLocked(timings_.firstHeartbeat);
   }
-  m_Servers.push_back(entry);
+  servers_.push_back(entry);
   return true;
 }
 
 void CConnectionManager::ConnectCurrentLocked(const ServerEntry& server) {
   const asio::ip::tcp::endpoint endpoint(asio::ip::make_address_v4(server.host), server.port);
-  const uint32_t generation = m_nGeneration;
-  m_pClient = std::make_shared<CClientNet>(
-      m_io, endpoint, [this](const char* data, uint32_t length) { return OnData(data, length); },
+  const uint32_t generation = generation_;
+  client_ = std::make_shared<CClientNet>(
+      io_, endpoint, [this](const char* data, uint32_t length) { return OnData(data, length); },
       [this](bool connectedNow) { OnConnected(connectedNow); },
-      [this, generation]() { OnClosed(generation); }, m_timings);
-  m_pClient->Connect();
+      [this, generation]() { OnClosed(generation); }, timings_);
+  client_->Connect();
 }
 
 bool CConnectionManager::OnData(const char* data, uint32_t length) {
@@ -151,8 +151,8 @@ void CConnectionManager::Dispatch(NetMessage& message) {
     case MSG_PUSH_OTHER: {
       PacketHandler push;
       {
-        ScopedSpinReadLock guard(&m_Lock);
-        push = m_PushHandler;
+        ScopedSpinReadLock guard(&lock_);
+        push = pushHandler_;
       }
       CallHandler(push, message.payload, type, extra);
       return;
@@ -172,11 +172,11 @@ void CConnectionManager::Dispatch(NetMessage& message) {
 }
 
 std::unique_ptr<RequestRecord> CConnectionManager::TakeRequest(uint64_t requestId) {
-  ScopedSpinWriteLock guard(&m_Lock);
-  for (auto it = m_SentList.begin(); it != m_SentList.end(); ++it) {
+  ScopedSpinWriteLock guard(&lock_);
+  for (auto it = sentList_.begin(); it != sentList_.end(); ++it) {
     if ((*it)->requestId == requestId) {
       std::unique_ptr<RequestRecord> record = std::move(*it);
-      m_SentList.erase(it);
+      sentList_.erase(it);
       return record;
     }
   }
@@ -186,26 +186,26 @@ std::unique_ptr<RequestRecord> CConnectionManager::TakeRequest(uint64_t requestI
 void CConnectionManager::CallHandler(const PacketHandler& handler, KivNetPack& payload, uint32_t type,
                                      uint32_t extra) {
   if (!handler) return;
-  std::lock_guard<std::mutex> running(m_HandlerMutex);
+  std::lock_guard<std::mutex> running(handlerMutex_);
   if (!IsRunning()) return;  // nothing reaches a window after Stop
   handler(payload, type, extra);
 }
 
 void CConnectionManager::OnOrphanReply(KivNetPack& payload) {
   if (payload.GetInt32(FIELD_STATUS, 0) == 1) {
-    m_nStatusRetries = 0;
+    statusRetries_ = 0;
     return;
   }
-  if (m_nStatusRetries < kStatusRetries) {
+  if (statusRetries_ < kStatusRetries) {
     // Stalls the whole link on purpose: the server asks the client to wait.
-    std::this_thread::sleep_for(m_timings.statusPause);
-    ++m_nStatusRetries;
+    std::this_thread::sleep_for(timings_.statusPause);
+    ++statusRetries_;
     return;
   }
   PacketHandler push;
   {
-    ScopedSpinReadLock guard(&m_Lock);
-    push = m_PushHandler;
+    ScopedSpinReadLock guard(&lock_);
+    push = pushHandler_;
   }
   KivNetPack notice;
   notice.SetInt32(2, FIELD_STATUS, 0);
@@ -213,45 +213,45 @@ void CConnectionManager::OnOrphanReply(KivNetPack& payload) {
 }
 
 void CConnectionManager::OnConnected(bool connectedNow) {
-  ScopedSpinWriteLock guard(&m_Lock);
-  if (!m_bRunning || !m_pClient) return;
-  if (!m_PendingList.empty()) {
+  ScopedSpinWriteLock guard(&lock_);
+  if (!running_ || !client_) return;
+  if (!pendingList_.empty()) {
     // One record per event: each write completion sends the next.
-    RequestRecord& front = *m_PendingList.front();
-    if (m_pClient->Send(front.wire.data(), static_cast<uint32_t>(front.wire.size()))) {
-      m_SentList.push_back(std::move(m_PendingList.front()));
-      m_PendingList.pop_front();
+    RequestRecord& front = *pendingList_.front();
+    if (client_->Send(front.wire.data(), static_cast<uint32_t>(front.wire.size()))) {
+      sentList_.push_back(std::move(pendingList_.front()));
+      pendingList_.pop_front();
     }
     return;
   }
   if (connectedNow) {
-    if (m_pClient->IsConnected())
-      m_pClient->Send(m_strHeartbeat.data(), static_cast<uint32_t>(m_strHeartbeat.size()));
-    ArmHeartbeatLocked(m_timings.heartbeatInterval);
+    if (client_->IsConnected())
+      client_->Send(heartbeat_.data(), static_cast<uint32_t>(heartbeat_.size()));
+    ArmHeartbeatLocked(timings_.heartbeatInterval);
   }
 }
 
 void CConnectionManager::ArmHeartbeatLocked(std::chrono::milliseconds after) {
-  m_HeartbeatTimer.expires_after(after);
-  m_HeartbeatTimer.async_wait([this](const boost::system::error_code& error) { OnHeartbeatTimer(error); });
+  heartbeatTimer_.expires_after(after);
+  heartbeatTimer_.async_wait([this](const boost::system::error_code& error) { OnHeartbeatTimer(error); });
 }
 
 void CConnectionManager::OnHeartbeatTimer(const boost::system::error_code& error) {
   if (error) return;
-  ScopedSpinReadLock guard(&m_Lock);
-  if (!m_bRunning) return;
-  if (m_PendingList.empty() && m_SentList.size() < kBusySentCount && m_pClient && m_pClient->IsConnected())
-    m_pClient->Send(m_strHeartbeat.data(), static_cast<uint32_t>(m_strHeartbeat.size()));
-  ArmHeartbeatLocked(m_timings.heartbeatInterval);
+  ScopedSpinReadLock guard(&lock_);
+  if (!running_) return;
+  if (pendingList_.empty() && sentList_.size() < kBusySentCount && client_ && client_->IsConnected())
+    client_->Send(heartbeat_.data(), static_cast<uint32_t>(heartbeat_.size()));
+  ArmHeartbeatLocked(timings_.heartbeatInterval);
 }
 
 void CConnectionManager::OnClosed(uint32_t generation) {
   KivTrace("NetClose srver\r\n");
-  ScopedSpinReadLock guard(&m_Lock);
-  if (!m_bRunning || m_Servers.empty() || generation != m_nGeneration) return;
+  ScopedSpinReadLock guard(&lock_);
+  if (!running_ || servers_.empty() || generation != generation_) return;
   KivTrace("restart srver\r\n");
-  m_ReconnectTimer.expires_after(m_timings.reconnectDelay);
-  m_ReconnectTimer.async_wait([this](const boost::system::error_code& error) { Reconnect(error); });
+  reconnectTimer_.expires_after(timings_.reconnectDelay);
+  reconnectTimer_.async_wait([this](const boost::system::error_code& error) { Reconnect(error); });
 }
 
 void CConnectionManager::Reconnect(const boost::system::error_code& error) {
@@ -260,21 +260,21 @@ void CConnectionManager::Reconnect(const boost::system::error_code& error) {
   std::shared_ptr<CClientNet> old;
   std::vector<std::unique_ptr<RequestRecord>> dropped;  // destroyed after the lock
   {
-    ScopedSpinWriteLock guard(&m_Lock);
-    if (!m_bRunning || m_Servers.empty()) return;
-    old = m_pClient;
+    ScopedSpinWriteLock guard(&lock_);
+    if (!running_ || servers_.empty()) return;
+    old = client_;
     if (old) old->CloseSilently();
-    ArmHeartbeatLocked(m_timings.heartbeatInterval);
-    ++m_nGeneration;
-    m_ReconnectTimer.cancel();
+    ArmHeartbeatLocked(timings_.heartbeatInterval);
+    ++generation_;
+    reconnectTimer_.cancel();
 
     // Rotation: the last entry moves to the front and is used. Entries
     // without a host are passed over, a few at most.
     ServerEntry next;
     for (int tries = 0; tries < 5; ++tries) {
-      next = m_Servers.back();
-      m_Servers.pop_back();
-      m_Servers.push_front(next);
+      next = servers_.back();
+      servers_.pop_back();
+      servers_.push_front(next);
       if (!next.host.empty()) break;
     }
     ConnectCurrentLocked(next);
@@ -282,29 +282,29 @@ void CConnectionManager::Reconnect(const boost::system::error_code& error) {
     // Requests in flight on the lost link: those that may be sent again go
     // first in the queue (in reverse order of sending, keeping their ids);
     // the others are dropped and their handlers never run.
-    for (auto& record : m_SentList) {
+    for (auto& record : sentList_) {
       if (record->noResend)
         dropped.push_back(std::move(record));
       else
-        m_PendingList.push_front(std::move(record));
+        pendingList_.push_front(std::move(record));
     }
-    m_SentList.clear();
+    sentList_.clear();
   }
 }
 
 void CConnectionManager::Stop() {
   std::shared_ptr<CClientNet> client;
   {
-    ScopedSpinWriteLock guard(&m_Lock);
-    m_bRunning = false;
-    client = m_pClient;
+    ScopedSpinWriteLock guard(&lock_);
+    running_ = false;
+    client = client_;
   }
   if (client) client->close();
   // A handler already started on the I/O thread finishes before Stop
   // returns; on the I/O thread itself (a handler stopping the link) there is
   // nothing to wait for.
   if (!OnIoThread()) {
-    std::lock_guard<std::mutex> wait(m_HandlerMutex);
+    std::lock_guard<std::mutex> wait(handlerMutex_);
   }
 }
 
@@ -314,36 +314,36 @@ void CConnectionManager::Close() {
   std::deque<std::unique_ptr<RequestRecord>> pending;
   std::shared_ptr<CClientNet> client;
   {
-    ScopedSpinWriteLock guard(&m_Lock);
-    push.swap(m_PushHandler);
-    if (m_pClient) m_pClient->CloseSilently();
-    client.swap(m_pClient);
-    sent.swap(m_SentList);
-    pending.swap(m_PendingList);
-    m_HeartbeatTimer.cancel();
-    m_ReconnectTimer.cancel();
-    m_Servers.clear();
+    ScopedSpinWriteLock guard(&lock_);
+    push.swap(pushHandler_);
+    if (client_) client_->CloseSilently();
+    client.swap(client_);
+    sent.swap(sentList_);
+    pending.swap(pendingList_);
+    heartbeatTimer_.cancel();
+    reconnectTimer_.cancel();
+    servers_.clear();
   }
 }
 
-bool CConnectionManager::OnIoThread() const { return m_io.get_executor().running_in_this_thread(); }
+bool CConnectionManager::OnIoThread() const { return io_.get_executor().running_in_this_thread(); }
 
 size_t CConnectionManager::SentCount() {
-  ScopedSpinReadLock guard(&m_Lock);
-  return m_SentList.size();
+  ScopedSpinReadLock guard(&lock_);
+  return sentList_.size();
 }
 
 size_t CConnectionManager::PendingCount() {
-  ScopedSpinReadLock guard(&m_Lock);
-  return m_PendingList.size();
+  ScopedSpinReadLock guard(&lock_);
+  return pendingList_.size();
 }
 
 uint32_t CConnectionManager::Generation() {
-  ScopedSpinReadLock guard(&m_Lock);
-  return m_nGeneration;
+  ScopedSpinReadLock guard(&lock_);
+  return generation_;
 }
 
 bool CConnectionManager::IsConnected() {
-  ScopedSpinReadLock guard(&m_Lock);
-  return m_pClient && m_pClient->IsConnected();
+  ScopedSpinReadLock guard(&lock_);
+  return client_ && client_->IsConnected();
 }

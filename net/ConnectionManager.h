@@ -126,21 +126,21 @@ class CConnectionManager {
   void Reconnect(const boost::system::error_code& error);
   bool OnIoThread() const;
 
-  std::shared_ptr<CClientNet> m_pClient;
-  std::deque<ServerEntry> m_Servers;  // front: the server in use
-  boost::asio::io_context& m_io;
-  boost::asio::steady_timer m_HeartbeatTimer;
-  boost::asio::steady_timer m_ReconnectTimer;
-  std::string m_strHeartbeat;
-  CRWSpinLock m_Lock;
-  PacketHandler m_PushHandler;
-  uint32_t m_nGeneration = 0;
-  uint64_t m_nNextRequestId = kHeartbeatRequestId;
-  std::deque<std::unique_ptr<RequestRecord>> m_SentList;
-  std::deque<std::unique_ptr<RequestRecord>> m_PendingList;
-  bool m_bRunning = true;
-  unsigned m_nStatusRetries = 0;
-  NetTimings m_timings;
+  std::shared_ptr<CClientNet> client_;
+  std::deque<ServerEntry> servers_;  // front: the server in use
+  boost::asio::io_context& io_;
+  boost::asio::steady_timer heartbeatTimer_;
+  boost::asio::steady_timer reconnectTimer_;
+  std::string heartbeat_;
+  CRWSpinLock lock_;
+  PacketHandler pushHandler_;
+  uint32_t generation_ = 0;
+  uint64_t nextRequestId_ = kHeartbeatRequestId;
+  std::deque<std::unique_ptr<RequestRecord>> sentList_;
+  std::deque<std::unique_ptr<RequestRecord>> pendingList_;
+  bool running_ = true;
+  unsigned statusRetries_ = 0;
+  NetTimings timings_;
   // Held while a handler runs, so that Stop from another thread can wait for it.
-  std::mutex m_HandlerMutex;
+  std::mutex handlerMutex_;
 };

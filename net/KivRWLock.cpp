@@ -4,7 +4,7 @@
 
 namespace {
 
-// Values of m_nState.
+// Values of state_.
 constexpr LONG kFree = 0;
 constexpr LONG kWriter = 1;
 constexpr LONG kReaders = 2;
@@ -15,70 +15,70 @@ DWORD ToWaitTime(int timeoutMs) {
 
 }  // namespace
 
-CKivRWLock::CKivRWLock() : m_nState(kFree), m_nReaders(0) {
-  m_hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  m_hMutex = CreateMutexA(nullptr, FALSE, nullptr);
-  InitializeCriticalSection(&m_cs);
+CKivRWLock::CKivRWLock() : state_(kFree), readers_(0) {
+  event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  mutex_ = CreateMutexA(nullptr, FALSE, nullptr);
+  InitializeCriticalSection(&criticalSection_);
 }
 
 CKivRWLock::~CKivRWLock() {
-  DeleteCriticalSection(&m_cs);
-  if (m_hMutex) CloseHandle(m_hMutex);
-  if (m_hEvent) CloseHandle(m_hEvent);
+  DeleteCriticalSection(&criticalSection_);
+  if (mutex_) CloseHandle(mutex_);
+  if (event_) CloseHandle(event_);
 }
 
 bool CKivRWLock::Lock(int mode, int timeoutMs) {
   const DWORD waitMs = ToWaitTime(timeoutMs);
-  if (WaitForSingleObject(m_hMutex, waitMs) != WAIT_OBJECT_0) return false;
+  if (WaitForSingleObject(mutex_, waitMs) != WAIT_OBJECT_0) return false;
 
   bool held = true;
   if (mode == kWrite || mode == kRead) {
     // Only the mutex holder acquires, and releases only ever free the lock,
     // so what is seen here can change only towards free until we take it.
-    EnterCriticalSection(&m_cs);
-    bool busy = mode == kWrite ? m_nState != kFree : m_nState == kWriter;
-    LeaveCriticalSection(&m_cs);
+    EnterCriticalSection(&criticalSection_);
+    bool busy = mode == kWrite ? state_ != kFree : state_ == kWriter;
+    LeaveCriticalSection(&criticalSection_);
     if (busy) {
       OutputDebugStringA(mode == kWrite ? "write wait!\n" : "read wait!\n");
-      held = WaitForSingleObject(m_hEvent, waitMs) == WAIT_OBJECT_0;
+      held = WaitForSingleObject(event_, waitMs) == WAIT_OBJECT_0;
     }
     if (held) {
-      EnterCriticalSection(&m_cs);
+      EnterCriticalSection(&criticalSection_);
       if (mode == kWrite) {
-        m_nState = kWriter;
+        state_ = kWriter;
       } else {
-        ++m_nReaders;
-        m_nState = kReaders;
+        ++readers_;
+        state_ = kReaders;
       }
-      ResetEvent(m_hEvent);
-      LeaveCriticalSection(&m_cs);
+      ResetEvent(event_);
+      LeaveCriticalSection(&criticalSection_);
     }
   }
-  ReleaseMutex(m_hMutex);
+  ReleaseMutex(mutex_);
   return held;
 }
 
 bool CKivRWLock::Unlock() {
-  EnterCriticalSection(&m_cs);
-  if (m_nState == kReaders) {
-    if (--m_nReaders == 0) {
-      m_nState = kFree;
-      SetEvent(m_hEvent);
+  EnterCriticalSection(&criticalSection_);
+  if (state_ == kReaders) {
+    if (--readers_ == 0) {
+      state_ = kFree;
+      SetEvent(event_);
     }
-  } else if (m_nState == kWriter) {
-    m_nState = kFree;
-    SetEvent(m_hEvent);
+  } else if (state_ == kWriter) {
+    state_ = kFree;
+    SetEvent(event_);
   }
-  LeaveCriticalSection(&m_cs);
+  LeaveCriticalSection(&criticalSection_);
   return true;
 }
 
-OldReadLock::OldReadLock(CKivRWLock* lock) : m_pLock(lock) {
-  if (m_pLock) m_pLock->Lock(CKivRWLock::kRead, -1);
+OldReadLock::OldReadLock(CKivRWLock* lock) : lock_(lock) {
+  if (lock_) lock_->Lock(CKivRWLock::kRead, -1);
 }
 
 OldReadLock::~OldReadLock() {
-  if (m_pLock) m_pLock->Unlock();
+  if (lock_) lock_->Unlock();
 }
 
 ScopedWriteLock::ScopedWriteLock(CKivRWLock* lock) : lock_(lock) {

@@ -39,11 +39,11 @@ class CKivRWLock {
   bool Unlock();
 
  private:
-  LONG m_nState;    // guarded by m_cs: 0 free, 1 a writer, 2 readers
-  LONG m_nReaders;  // guarded by m_cs: holders while m_nState is 2
-  HANDLE m_hEvent;
-  HANDLE m_hMutex;
-  CRITICAL_SECTION m_cs;
+  LONG state_;    // guarded by criticalSection_: 0 free, 1 a writer, 2 readers
+  LONG readers_;  // guarded by criticalSection_: holders while state_ is 2
+  HANDLE event_;
+  HANDLE mutex_;
+  CRITICAL_SECTION criticalSection_;
 };
 
 // Holds a CKivRWLock for reading for its own lifetime; a null lock makes it
@@ -56,7 +56,7 @@ class OldReadLock {
   OldReadLock& operator=(const OldReadLock&) = delete;
 
  private:
-  CKivRWLock* m_pLock;
+  CKivRWLock* lock_;
 };
 
 // Holds a CKivRWLock for writing for its own lifetime, waiting without

@@ -50,8 +50,8 @@ class CNetService {
   // Stops the io_context and joins the I/O thread; safe to call twice.
   void Shutdown();
 
-  CConnectionManager& Manager() { return m_Manager; }
-  boost::asio::io_context& IoContext() { return m_io; }
+  CConnectionManager& Manager() { return manager_; }
+  boost::asio::io_context& IoContext() { return io_; }
 
   // ---- request senders (payloads fixed here; see RequestSenders.cpp) ----
   bool RequestIndexQuotes(PacketHandler handler, std::list<StockId> ids);
@@ -100,8 +100,8 @@ class CNetService {
   // Every sender ends here: no-resend, argument 0.
   bool Submit(PacketHandler handler, const KivNetPack& payload, uint32_t dataType);
 
-  boost::asio::io_context m_io;
-  std::vector<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> m_WorkGuards;
-  std::thread m_IoThread;
-  CConnectionManager m_Manager;
+  boost::asio::io_context io_;
+  std::vector<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> workGuards_;
+  std::thread ioThread_;
+  CConnectionManager manager_;
 };

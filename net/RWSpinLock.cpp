@@ -22,15 +22,15 @@ void CRWSpinLock::LockRead() {
   for (;;) {
     if ((Value() & (kWriterBit | kWaitingBit)) == 0) {
       // A writer may come in between the look and the add: the add tells.
-      LONG before = InterlockedExchangeAdd(&m_nValue, kReaderStep);
+      LONG before = InterlockedExchangeAdd(&value_, kReaderStep);
       if ((before & kWriterBit) == 0) return;
-      InterlockedExchangeAdd(&m_nValue, -kReaderStep);
+      InterlockedExchangeAdd(&value_, -kReaderStep);
     }
     BackOff(pauses);
   }
 }
 
-void CRWSpinLock::UnlockRead() { InterlockedExchangeAdd(&m_nValue, -kReaderStep); }
+void CRWSpinLock::UnlockRead() { InterlockedExchangeAdd(&value_, -kReaderStep); }
 
 void CRWSpinLock::LockWrite() {
   int pauses = 1;
@@ -39,13 +39,13 @@ void CRWSpinLock::LockWrite() {
     if (seen == 0 || seen == kWaitingBit) {
       // Taking the lock also clears the waiting mark; other waiting writers
       // set it again on their next attempt.
-      if (InterlockedCompareExchange(&m_nValue, kWriterBit, seen) == seen) return;
+      if (InterlockedCompareExchange(&value_, kWriterBit, seen) == seen) return;
       pauses = 1;
     } else if ((seen & kWaitingBit) == 0) {
-      InterlockedOr(&m_nValue, kWaitingBit);
+      InterlockedOr(&value_, kWaitingBit);
     }
     BackOff(pauses);
   }
 }
 
-void CRWSpinLock::UnlockWrite() { InterlockedAnd(&m_nValue, ~(kWriterBit | kWaitingBit)); }
+void CRWSpinLock::UnlockWrite() { InterlockedAnd(&value_, ~(kWriterBit | kWaitingBit)); }

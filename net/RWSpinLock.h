@@ -22,7 +22,7 @@ class CRWSpinLock {
   static constexpr LONG kWaitingBit = 2;
   static constexpr LONG kReaderStep = 4;
 
-  CRWSpinLock() : m_nValue(0) {}
+  CRWSpinLock() : value_(0) {}
   CRWSpinLock(const CRWSpinLock&) = delete;
   CRWSpinLock& operator=(const CRWSpinLock&) = delete;
 
@@ -32,32 +32,32 @@ class CRWSpinLock {
   void UnlockWrite();
 
   // The word as it is now.
-  LONG Value() const { return __atomic_load_n(&m_nValue, __ATOMIC_SEQ_CST); }
+  LONG Value() const { return __atomic_load_n(&value_, __ATOMIC_SEQ_CST); }
 
  private:
-  volatile LONG m_nValue;
+  volatile LONG value_;
 };
 
 // Holds a CRWSpinLock for reading for its own lifetime.
 class ScopedSpinReadLock {
  public:
-  explicit ScopedSpinReadLock(CRWSpinLock* lock) : m_pLock(lock) { m_pLock->LockRead(); }
-  ~ScopedSpinReadLock() { m_pLock->UnlockRead(); }
+  explicit ScopedSpinReadLock(CRWSpinLock* lock) : lock_(lock) { lock_->LockRead(); }
+  ~ScopedSpinReadLock() { lock_->UnlockRead(); }
   ScopedSpinReadLock(const ScopedSpinReadLock&) = delete;
   ScopedSpinReadLock& operator=(const ScopedSpinReadLock&) = delete;
 
  private:
-  CRWSpinLock* m_pLock;
+  CRWSpinLock* lock_;
 };
 
 // Holds a CRWSpinLock for writing for its own lifetime.
 class ScopedSpinWriteLock {
  public:
-  explicit ScopedSpinWriteLock(CRWSpinLock* lock) : m_pLock(lock) { m_pLock->LockWrite(); }
-  ~ScopedSpinWriteLock() { m_pLock->UnlockWrite(); }
+  explicit ScopedSpinWriteLock(CRWSpinLock* lock) : lock_(lock) { lock_->LockWrite(); }
+  ~ScopedSpinWriteLock() { lock_->UnlockWrite(); }
   ScopedSpinWriteLock(const ScopedSpinWriteLock&) = delete;
   ScopedSpinWriteLock& operator=(const ScopedSpinWriteLock&) = delete;
 
  private:
-  CRWSpinLock* m_pLock;
+  CRWSpinLock* lock_;
 };

@@ -15,24 +15,24 @@ class Payload {
  public:
   Payload& Int16(int32_t id, int32_t value) {
     const int16_t low = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
-    m_pack.SetInt16(low, id, 0);
+    pack_.SetInt16(low, id, 0);
     return *this;
   }
   Payload& Int32(int32_t id, int32_t value) {
-    m_pack.SetInt32(value, id, 0);
+    pack_.SetInt32(value, id, 0);
     return *this;
   }
   Payload& Stock(StockId stock) { return Int32(FIELD_STOCK_ID, static_cast<int32_t>(stock)); }
   Payload& Range(int32_t first, int32_t count) { return Int16(FIELD_FIRST_ROW, first).Int16(FIELD_ROW_COUNT, count); }
   Payload& Selector(int32_t selector) { return Int16(FIELD_SELECTOR, selector); }
   Payload& Pack(int32_t id, const KivNetPack& sub) {
-    m_pack.SetPack(sub, id, 0);
+    pack_.SetPack(sub, id, 0);
     return *this;
   }
-  const KivNetPack& Get() const { return m_pack; }
+  const KivNetPack& Get() const { return pack_; }
 
  private:
-  KivNetPack m_pack;
+  KivNetPack pack_;
 };
 
 // One row per security: the list of a quote or records request.
@@ -53,7 +53,7 @@ bool CNetService::Submit(PacketHandler handler, const KivNetPack& payload, uint3
   // Every request of the terminal is no-resend with argument 0: an identical
   // request already waiting is refused, and one lost with its link is not
   // sent again (the window asks anew on its next refresh).
-  return m_Manager.SendRequest(std::move(handler), &payload, &dataType, 0, true);
+  return manager_.SendRequest(std::move(handler), &payload, &dataType, 0, true);
 }
 
 bool CNetService::RequestIndexQuotes(PacketHandler handler, std::list<StockId> ids) {
@@ -218,9 +218,9 @@ bool CNetService::RequestFinance(PacketHandler handler, int32_t first, int32_t c
                 DT_FINANCE);
 }
 
-void CNetService::SetPushHandler(PacketHandler handler) { m_Manager.SetPushCallback(std::move(handler)); }
+void CNetService::SetPushHandler(PacketHandler handler) { manager_.SetPushCallback(std::move(handler)); }
 
 std::string CNetService::GetServerAddress() {
-  const ServerEntry server = m_Manager.GetCurrentServer();
+  const ServerEntry server = manager_.GetCurrentServer();
   return server.label;
 }

@@ -23,11 +23,11 @@ std::unique_ptr<SOCKETIO_ITEM> MakeSocketItem(void* window, uint32_t message, ui
 void CIocpSocket::PostItem(std::unique_ptr<SOCKETIO_ITEM> item) {
   if (!item) return;
   if (!item->hWnd) {
-    m_UnaddressedQueue.PushBack(std::move(item));
+    unaddressedQueue_.PushBack(std::move(item));
     return;
   }
   std::unique_ptr<SOCKETIO_ITEM> replaced =
-      m_RequestQueue.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
+      requestQueue_.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
         for (auto& queued : list) {
           if (queued->SameKey(*item)) {
             // The newer request takes the older one's place in line.
@@ -45,7 +45,7 @@ void CIocpSocket::PostItem(std::unique_ptr<SOCKETIO_ITEM> item) {
 
 void CIocpSocket::RecycleItem(std::unique_ptr<SOCKETIO_ITEM> item) {
   if (!item) return;
-  m_Pool.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
+  pool_.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
     if (list.size() < kPoolLimit) list.push_back(std::move(item));
     return 0;
   });

@@ -43,23 +43,23 @@ class CQueue {
   virtual ~CQueue() = default;
 
   void PushBack(std::unique_ptr<T> item) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_list.push_back(std::move(item));
+    std::lock_guard<std::mutex> lock(mutex_);
+    list_.push_back(std::move(item));
   }
   size_t Size() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_list.size();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return list_.size();
   }
   // Runs f(list) under the queue's lock.
   template <typename F>
   auto WithList(F f) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return f(m_list);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return f(list_);
   }
 
  private:
-  std::list<std::unique_ptr<T>> m_list;
-  mutable std::mutex m_mutex;
+  std::list<std::unique_ptr<T>> list_;
+  mutable std::mutex mutex_;
 };
 
 class CIocpSocket {
@@ -78,22 +78,22 @@ class CIocpSocket {
   // Pools the item while the pool has room, else frees it with its payload.
   void RecycleItem(std::unique_ptr<SOCKETIO_ITEM> item);
 
-  size_t RequestCount() const { return m_RequestQueue.Size(); }
-  size_t UnaddressedCount() const { return m_UnaddressedQueue.Size(); }
-  size_t PoolCount() const { return m_Pool.Size(); }
+  size_t RequestCount() const { return requestQueue_.Size(); }
+  size_t UnaddressedCount() const { return unaddressedQueue_.Size(); }
+  size_t PoolCount() const { return pool_.Size(); }
   // Runs f on each queued request item in order, under the queue's lock.
   template <typename F>
   void ForEachRequest(F f) {
-    m_RequestQueue.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
+    requestQueue_.WithList([&](std::list<std::unique_ptr<SOCKETIO_ITEM>>& list) {
       for (auto& item : list) f(*item);
       return 0;
     });
   }
 
  private:
-  CQueue<SOCKETIO_ITEM> m_RequestQueue;
-  CQueue<SOCKETIO_ITEM> m_UnaddressedQueue;
-  CQueue<SOCKETIO_ITEM> m_Pool;
+  CQueue<SOCKETIO_ITEM> requestQueue_;
+  CQueue<SOCKETIO_ITEM> unaddressedQueue_;
+  CQueue<SOCKETIO_ITEM> pool_;
 };
 
 // Makes a posted item: window and message, and a 12-byte payload of the

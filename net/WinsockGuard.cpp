@@ -22,12 +22,12 @@ CKivPing::CKivPing(const StartupFunction& startup) {
     OutputDebugStringA("/nWinSock version not supported/n");
     return;
   }
-  m_bStarted = true;
+  started_ = true;
   ++g_started;
 }
 
 CKivPing::~CKivPing() {
-  if (m_bStarted) --g_started;
+  if (started_) --g_started;
 }
 
 int CKivPing::StartedCount() { return g_started.load(); }

@@ -25,11 +25,11 @@ class CKivPing {
 
   // Set only when start-up succeeded with exactly the version asked for;
   // only then is the start-up released at destruction.
-  bool IsStarted() const { return m_bStarted; }
+  bool IsStarted() const { return started_; }
 
   // Holders that started successfully and are not yet destroyed.
   static int StartedCount();
 
  private:
-  bool m_bStarted = false;
+  bool started_ = false;
 };

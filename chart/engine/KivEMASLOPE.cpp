@@ -48,7 +48,7 @@ void CKivEMASLOPE::PassFast() {
   if (n < 2) return;
   r[0].fast = r[0].close;
   for (int i = 1; i < n; ++i) {
-    r[i].fast = static_cast<float>((2.0 * r[i].close + (m_N - 1) * double(r[i - 1].fast)) / (m_N + 1));
+    r[i].fast = static_cast<float>((2.0 * r[i].close + (fastPeriod_ - 1) * double(r[i - 1].fast)) / (fastPeriod_ + 1));
   }
   input_->fastDone = n;
 }
@@ -60,7 +60,7 @@ void CKivEMASLOPE::PassSlow() {
   r[20].slow = static_cast<float>(double(r[20].close) + 38.0 * r[20].slope);
   for (int i = 21; i < n; ++i) {
     r[i].slow = static_cast<float>((2.0 * (double(r[i].close) + 19.0 * r[i].slope) +
-                                    (m_M - 1) * double(r[i - 1].slow)) / (m_M + 1));
+                                    (slowPeriod_ - 1) * double(r[i - 1].slow)) / (slowPeriod_ + 1));
   }
   input_->slowDone = n;
 }
@@ -70,7 +70,7 @@ void CKivEMASLOPE::PassBoost() {
   const int n = static_cast<int>(r.size());
   for (int i = 0; i < std::min(20, n); ++i) r[i].boosted = r[i].close;
   const auto fast = [&](int i) {
-    r[i].fast = static_cast<float>((2.0 * r[i].boosted + (m_N - 1) * double(r[i - 1].fast)) / (m_N + 1));
+    r[i].fast = static_cast<float>((2.0 * r[i].boosted + (fastPeriod_ - 1) * double(r[i - 1].fast)) / (fastPeriod_ + 1));
   };
   if (n > 20) {
     // Sweep A: a strong rise closing near its high while below the slow line

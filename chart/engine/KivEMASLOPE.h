@@ -75,8 +75,8 @@ class CKivEMASLOPE {
   void PassStates();
 
   std::unique_ptr<EmaSlopeInput> input_;
-  int m_M = kSlowPeriod;
-  int m_N = kFastPeriod;
+  int slowPeriod_ = kSlowPeriod;
+  int fastPeriod_ = kFastPeriod;
 };
 
 }  // namespace kiv

@@ -8,9 +8,9 @@
 //
 //   class KLineModel {
 //     ...
-//     Lifeline m_life;  // last: revoked before the members above
+//     Lifeline life_;  // last: revoked before the members above
 //   };
-//   service.RequestKLine(BindAlive(m_life.Ref(), this, &KLineModel::OnPacket), ...);
+//   service.RequestKLine(BindAlive(life_.Ref(), this, &KLineModel::OnPacket), ...);
 #pragma once
 
 #include <memory>

@@ -40,20 +40,20 @@ class FileMapping {
   // Unmaps the view and closes the file; nothing happens when closed.
   void Close();
 
-  bool IsOpen() const { return m_pView != nullptr; }
-  unsigned char* Data() const { return m_pView; }
-  size_t Size() const { return m_nSize; }
-  const std::string& Path() const { return m_strPath; }
-  const std::string& Name() const { return m_strName; }
-  int LastError() const { return m_nLastError; }
+  bool IsOpen() const { return view_ != nullptr; }
+  unsigned char* Data() const { return view_; }
+  size_t Size() const { return size_; }
+  const std::string& Path() const { return path_; }
+  const std::string& Name() const { return name_; }
+  int LastError() const { return lastError_; }
 
  private:
-  std::string m_strPath;
-  std::string m_strName;
-  int m_nFile = -1;
-  unsigned char* m_pView = nullptr;
-  size_t m_nSize = 0;
-  int m_nLastError = 0;
+  std::string path_;
+  std::string name_;
+  int fd_ = -1;
+  unsigned char* view_ = nullptr;
+  size_t size_ = 0;
+  int lastError_ = 0;
 };
 
 }  // namespace kiv

@@ -39,7 +39,7 @@ ProfileText::ProfileText(std::string_view content) {
     }
     line.text = std::string(content.substr(start, textEnd - start));
     Classify(&line);
-    m_lines.push_back(std::move(line));
+    lines_.push_back(std::move(line));
     start = newline == std::string_view::npos ? content.size() : newline + 1;
   }
 }
@@ -63,7 +63,7 @@ void ProfileText::Classify(Line* line) {
 
 std::string ProfileText::Serialise() const {
   std::string out;
-  for (const Line& line : m_lines) {
+  for (const Line& line : lines_) {
     out += line.text;
     out += line.eol;
   }
@@ -75,10 +75,10 @@ std::string ProfileText::Serialise() const {
 template <typename Visit>
 void ProfileText::ForEachEntryOf(std::string_view section, Visit visit) const {
   bool inSection = false;
-  for (size_t i = 0; i < m_lines.size(); ++i) {
-    if (m_lines[i].kind == Line::kSection) {
-      inSection = EqualsNoCaseGbk(m_lines[i].name, section);
-    } else if (inSection && m_lines[i].kind == Line::kEntry) {
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind == Line::kSection) {
+      inSection = EqualsNoCaseGbk(lines_[i].name, section);
+    } else if (inSection && lines_[i].kind == Line::kEntry) {
       if (visit(i)) return;
     }
   }
@@ -87,8 +87,8 @@ void ProfileText::ForEachEntryOf(std::string_view section, Visit visit) const {
 const std::string* ProfileText::Find(std::string_view section, std::string_view key) const {
   const std::string* found = nullptr;
   ForEachEntryOf(TrimProfileBlanks(section), [&](size_t i) {
-    if (!EqualsNoCaseGbk(m_lines[i].name, TrimProfileBlanks(key))) return false;
-    found = &m_lines[i].value;
+    if (!EqualsNoCaseGbk(lines_[i].name, TrimProfileBlanks(key))) return false;
+    found = &lines_[i].value;
     return true;
   });
   return found;
@@ -96,7 +96,7 @@ const std::string* ProfileText::Find(std::string_view section, std::string_view 
 
 std::vector<std::string> ProfileText::SectionNames() const {
   std::vector<std::string> names;
-  for (const Line& line : m_lines) {
+  for (const Line& line : lines_) {
     if (line.kind == Line::kSection) AddDistinct(&names, line.name);
   }
   return names;
@@ -105,26 +105,26 @@ std::vector<std::string> ProfileText::SectionNames() const {
 std::vector<std::string> ProfileText::KeyNames(std::string_view section) const {
   std::vector<std::string> names;
   ForEachEntryOf(TrimProfileBlanks(section), [&](size_t i) {
-    AddDistinct(&names, m_lines[i].name);
+    AddDistinct(&names, lines_[i].name);
     return false;
   });
   return names;
 }
 
 std::string ProfileText::LineEnding() const {
-  for (const Line& line : m_lines) {
+  for (const Line& line : lines_) {
     if (!line.eol.empty()) return line.eol;
   }
   return "\r\n";
 }
 
 void ProfileText::InsertLine(size_t at, std::string text, const std::string& eol) {
-  if (at > 0 && m_lines[at - 1].eol.empty()) m_lines[at - 1].eol = eol;
+  if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = eol;
   Line line;
   line.text = std::move(text);
   line.eol = eol;
   Classify(&line);
-  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 bool ProfileText::Apply(std::string_view section, const char* key, const char* value) {
@@ -133,7 +133,7 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
     std::vector<Line> kept;
     bool inSection = false;
     bool changed = false;
-    for (Line& line : m_lines) {
+    for (Line& line : lines_) {
       if (line.kind == Line::kSection) inSection = EqualsNoCaseGbk(line.name, section);
       if (inSection) {
         changed = true;
@@ -141,7 +141,7 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
         kept.push_back(std::move(line));
       }
     }
-    m_lines = std::move(kept);
+    lines_ = std::move(kept);
     return changed;
   }
 
@@ -149,11 +149,11 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
   if (!value) {  // delete every entry of that key in those sections
     std::vector<size_t> doomed;
     ForEachEntryOf(section, [&](size_t i) {
-      if (EqualsNoCaseGbk(m_lines[i].name, keyName)) doomed.push_back(i);
+      if (EqualsNoCaseGbk(lines_[i].name, keyName)) doomed.push_back(i);
       return false;
     });
     for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-      m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*it));
+      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*it));
     }
     return !doomed.empty();
   }
@@ -162,7 +162,7 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
   bool changed = false;
   bool replaced = false;
   ForEachEntryOf(section, [&](size_t i) {
-    Line& line = m_lines[i];
+    Line& line = lines_[i];
     if (!EqualsNoCaseGbk(line.name, keyName)) return false;
     std::string text = line.name + "=" + value;
     if (text != line.text) {
@@ -178,10 +178,10 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
   // A new entry goes after the last entry of the first section of that name
   // (or right below its header), so comments that precede the next section
   // stay with it.
-  size_t insertAt = m_lines.size();
+  size_t insertAt = lines_.size();
   bool found = false;
-  for (size_t i = 0; i < m_lines.size(); ++i) {
-    const Line& line = m_lines[i];
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
     if (line.kind == Line::kSection) {
       if (found) break;
       if (EqualsNoCaseGbk(line.name, section)) {
@@ -193,8 +193,8 @@ bool ProfileText::Apply(std::string_view section, const char* key, const char* v
     }
   }
   if (!found) {
-    InsertLine(m_lines.size(), "[" + std::string(section) + "]", eol);
-    insertAt = m_lines.size();
+    InsertLine(lines_.size(), "[" + std::string(section) + "]", eol);
+    insertAt = lines_.size();
   }
   InsertLine(insertAt, std::string(keyName) + "=" + value, eol);
   return true;

@@ -53,7 +53,7 @@ class ProfileText {
   std::string LineEnding() const;
   void InsertLine(size_t at, std::string text, const std::string& eol);
 
-  std::vector<Line> m_lines;
+  std::vector<Line> lines_;
 };
 
 // The blanks that names and values lose at both ends.

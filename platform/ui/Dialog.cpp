@@ -57,12 +57,12 @@ LRESULT DlgCode(HWND hwnd, MSG* msg) {
 // --- Data exchange ----------------------------------------------------------
 
 void CDataExchange::Fail(int controlId) {
-  m_bFailed = true;
+  failed_ = true;
   if (HWND control = ::GetDlgItem(m_pDlgWnd->m_hWnd, controlId)) ::SetFocus(control);
 }
 
 void DDX_Text(CDataExchange* dx, int id, std::string& value) {
-  if (dx->m_bFailed) return;
+  if (dx->failed_) return;
   HWND control = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
   if (!control) return;
   if (dx->m_bSaveAndValidate) {
@@ -96,7 +96,7 @@ bool ParseWhole(const std::string& text, long long lo, long long hi, long long* 
 
 template <typename T>
 void ExchangeWhole(CDataExchange* dx, int id, T& value, long long lo, long long hi) {
-  if (dx->m_bFailed) return;
+  if (dx->failed_) return;
   if (dx->m_bSaveAndValidate) {
     std::string text;
     DDX_Text(dx, id, text);
@@ -118,7 +118,7 @@ void DDX_Text(CDataExchange* dx, int id, int& value) { ExchangeWhole(dx, id, val
 void DDX_Text(CDataExchange* dx, int id, UINT& value) { ExchangeWhole(dx, id, value, 0, UINT32_MAX); }
 
 void DDX_Check(CDataExchange* dx, int id, int& value) {
-  if (dx->m_bFailed) return;
+  if (dx->failed_) return;
   HWND control = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
   if (!control) return;
   if (dx->m_bSaveAndValidate) {
@@ -282,7 +282,7 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
   CDataExchange dx(this, saveAndValidate);
   DoDataExchange(&dx);
-  return dx.m_bFailed ? FALSE : TRUE;
+  return dx.failed_ ? FALSE : TRUE;
 }
 
 void CDialog::DoDataExchange(CDataExchange*) {}

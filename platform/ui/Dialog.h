@@ -31,7 +31,7 @@ class CDataExchange {
   BOOL m_bSaveAndValidate;
   // Set by an exchange whose control holds what the member cannot take; the
   // focus goes to that control and UpdateData returns FALSE.
-  bool m_bFailed = false;
+  bool failed_ = false;
   void Fail(int controlId);
 };
 

@@ -26,24 +26,24 @@ const char kTwoServers[] =
 class CongfigListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    values = kiv::standin::DefaultServerListValues(18080);
-    service = std::make_unique<kiv::standin::ServerListService>(values);
-    ASSERT_TRUE(service->Start(0)) << service->LastError();
+    values_ = kiv::standin::DefaultServerListValues(18080);
+    service_ = std::make_unique<kiv::standin::ServerListService>(values_);
+    ASSERT_TRUE(service_->Start(0)) << service_->LastError();
   }
   CongfigOptions ThreadOptions() {
     CongfigOptions o;
-    o.programFolder = folder.path().string();
-    o.table = &table;
-    o.serverListUrl = "http://127.0.0.1:" + std::to_string(service->Port()) + kiv::standin::kServerListPath;
+    o.programFolder = folder_.path().string();
+    o.table = &table_;
+    o.serverListUrl = "http://127.0.0.1:" + std::to_string(service_->Port()) + kiv::standin::kServerListPath;
     return o;
   }
-  std::string ConfigFile() const { return folder.File("user.dat"); }
-  std::string Csv() const { return ReadFileBytes(folder.File("IPConfig.CSV")); }
+  std::string ConfigFile() const { return folder_.File("user.dat"); }
+  std::string Csv() const { return ReadFileBytes(folder_.File("IPConfig.CSV")); }
 
-  kiv::test::ScratchFolder folder;
-  CIpConfigTable table;
-  kiv::standin::ServerListValues values;
-  std::unique_ptr<kiv::standin::ServerListService> service;
+  kiv::test::ScratchFolder folder_;
+  CIpConfigTable table_;
+  kiv::standin::ServerListValues values_;
+  std::unique_ptr<kiv::standin::ServerListService> service_;
 };
 
 TEST_F(CongfigListTest, LoadWaitsForTheThreadAndUsesTheFreshList) {
@@ -59,26 +59,26 @@ TEST_F(CongfigListTest, LoadWaitsForTheThreadAndUsesTheFreshList) {
   EXPECT_STREQ(r.address, "127.0.0.1:18080");
   // Only the file itself: the temporary file was renamed into place.
   int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(folder.path())) files += e.path().filename() != "user.dat";
+  for (const auto& e : std::filesystem::directory_iterator(folder_.path())) files += e.path().filename() != "user.dat";
   EXPECT_EQ(files, 1);
 }
 
 TEST_F(CongfigListTest, ABadOrSlowListLeavesTheOldFile) {
-  WriteFileBytes(folder.File("IPConfig.CSV"), kTwoServers);
+  WriteFileBytes(folder_.File("IPConfig.CSV"), kTwoServers);
   {
-    service->Server().FailEndpoint(kiv::standin::kServerListPath, 500);
+    service_->Server().FailEndpoint(kiv::standin::kServerListPath, 500);
     CCongfig store(ThreadOptions());
     EXPECT_TRUE(store.WaitForServerList(20000));
-    service->Server().FailEndpoint(kiv::standin::kServerListPath, 0);
+    service_->Server().FailEndpoint(kiv::standin::kServerListPath, 0);
   }
   EXPECT_EQ(Csv(), kTwoServers);
   {
-    kiv::standin::ServerListValues partial = values;
+    kiv::standin::ServerListValues partial = values_;
     partial.erase("OptionIp");
-    service->SetValues(partial);
+    service_->SetValues(partial);
     CCongfig store(ThreadOptions());
     EXPECT_TRUE(store.WaitForServerList(20000));
-    service->SetValues(values);
+    service_->SetValues(values_);
   }
   EXPECT_EQ(Csv(), kTwoServers);
   {
@@ -86,7 +86,7 @@ TEST_F(CongfigListTest, ABadOrSlowListLeavesTheOldFile) {
     // file there is, and the thread is still joined at the end.
     const kiv::HttpTimeouts saved = kiv::GetHttpTimeouts();
     kiv::SetHttpTimeouts({5000, 1000});
-    service->Server().StallEndpoint(kiv::standin::kServerListPath, true);
+    service_->Server().StallEndpoint(kiv::standin::kServerListPath, true);
     CongfigOptions o = ThreadOptions();
     o.loadWaitMs = 50;
     CCongfig store(o);
@@ -95,7 +95,7 @@ TEST_F(CongfigListTest, ABadOrSlowListLeavesTheOldFile) {
     ASSERT_EQ(store.GetCurrentServer(r), 1);
     EXPECT_STREQ(r.address, "10.0.0.1");
     EXPECT_TRUE(store.WaitForServerList(20000));
-    service->Server().StallEndpoint(kiv::standin::kServerListPath, false);
+    service_->Server().StallEndpoint(kiv::standin::kServerListPath, false);
     kiv::SetHttpTimeouts(saved);
   }
   EXPECT_EQ(Csv(), kTwoServers);

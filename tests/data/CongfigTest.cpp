@@ -68,20 +68,20 @@ class CongfigTest : public ::testing::Test {
  protected:
   CongfigOptions Options() {
     CongfigOptions o;
-    o.programFolder = folder.path().string();
+    o.programFolder = folder_.path().string();
     o.serverListUrl = "http://127.0.0.1:1/unused";
     o.startServerListThread = false;
-    o.table = &table;
+    o.table = &table_;
     return o;
   }
-  std::string ConfigFile() const { return folder.File("user.dat"); }
+  std::string ConfigFile() const { return folder_.File("user.dat"); }
   void WriteList(const std::string& csv) {
-    WriteFileBytes(folder.File("IPConfig.CSV"), csv);
-    table.Clear();
+    WriteFileBytes(folder_.File("IPConfig.CSV"), csv);
+    table_.Clear();
   }
 
-  kiv::test::ScratchFolder folder;
-  CIpConfigTable table;
+  kiv::test::ScratchFolder folder_;
+  CIpConfigTable table_;
 };
 
 TEST_F(CongfigTest, CreatesASparseFileWithTheDefaults) {
@@ -298,7 +298,7 @@ TEST_F(CongfigTest, AFileThatCannotBeReadIsKeptAndTheLoadFails) {
   }
 
   // A folder where the file should be opens but cannot be read: it stays.
-  const std::string folderPath = folder.File("folder.dat");
+  const std::string folderPath = folder_.File("folder.dat");
   std::filesystem::create_directory(folderPath);
   WriteFileBytes(folderPath + "/inside", "kept");
   CCongfig store(Options());

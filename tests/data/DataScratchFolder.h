@@ -17,11 +17,11 @@ class DataScratchFolder {
   DataScratchFolder(const DataScratchFolder&) = delete;
   DataScratchFolder& operator=(const DataScratchFolder&) = delete;
 
-  std::string Path() const { return m_Folder.path().string(); }
+  std::string Path() const { return folder_.path().string(); }
   std::string Data() const { return Path() + "/Data"; }
 
  private:
-  kiv::test::ScratchFolder m_Folder{"data"};
+  kiv::test::ScratchFolder folder_{"data"};
 };
 
 inline bool FileExists(const std::string& path) {

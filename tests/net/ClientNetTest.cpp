@@ -26,36 +26,36 @@ using nettest::WaitUntil;
 class ClientFixture : public ::testing::Test {
  protected:
   void Connect(NetTimings timings = NetTimings::Fast()) {
-    const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), server.port());
-    client = std::make_shared<CClientNet>(
-        io.io(), endpoint,
+    const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), server_.port());
+    client_ = std::make_shared<CClientNet>(
+        io_.io(), endpoint,
         [this](const char* data, uint32_t length) {
-          std::lock_guard<std::mutex> lock(mutex);
-          received.emplace_back(data, length);
-          return acceptData.load();
+          std::lock_guard<std::mutex> lock(mutex_);
+          received_.emplace_back(data, length);
+          return acceptData_.load();
         },
-        [this](bool now) { (now ? connects : writes)++; }, [this]() { closes++; }, timings);
-    client->Connect();
+        [this](bool now) { (now ? connects_ : writes_)++; }, [this]() { closes_++; }, timings);
+    client_->Connect();
   }
   void ConnectAndAccept() {
     Connect();
-    ASSERT_TRUE(server.Accept());
-    ASSERT_TRUE(WaitUntil([&] { return connects.load() == 1; }));
+    ASSERT_TRUE(server_.Accept());
+    ASSERT_TRUE(WaitUntil([&] { return connects_.load() == 1; }));
   }
   std::vector<std::string> Received() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return received;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
   }
 
-  nettest::RawServer server;
-  nettest::IoThread io;
-  std::shared_ptr<CClientNet> client;
-  std::mutex mutex;
-  std::vector<std::string> received;
-  std::atomic<bool> acceptData{true};
-  std::atomic<int> connects{0};
-  std::atomic<int> writes{0};
-  std::atomic<int> closes{0};
+  nettest::RawServer server_;
+  nettest::IoThread io_;
+  std::shared_ptr<CClientNet> client_;
+  std::mutex mutex_;
+  std::vector<std::string> received_;
+  std::atomic<bool> acceptData_{true};
+  std::atomic<int> connects_{0};
+  std::atomic<int> writes_{0};
+  std::atomic<int> closes_{0};
 };
 
 std::string Random(size_t n) {
@@ -78,11 +78,11 @@ TEST_F(ClientFixture, FramesBodiesBelow200PlainAndLargerOnesCompressedUnlessZlib
       {Random(200), 0, 0},  // sent as it is rather than refused
   };
   for (const Case& c : cases) {
-    const int before = writes.load();
-    ASSERT_TRUE(client->Send(c.data.data(), static_cast<uint32_t>(c.data.size())));
+    const int before = writes_.load();
+    ASSERT_TRUE(client_->Send(c.data.data(), static_cast<uint32_t>(c.data.size())));
     FrameHeader header;
     std::string body;
-    ASSERT_TRUE(server.ReadFrame(header, body));
+    ASSERT_TRUE(server_.ReadFrame(header, body));
     EXPECT_EQ(c.method, header.Method());
     EXPECT_EQ(c.uncompressed, header.uncompressedLength);
     EXPECT_EQ(0u, header.reserved1);
@@ -91,7 +91,7 @@ TEST_F(ClientFixture, FramesBodiesBelow200PlainAndLargerOnesCompressedUnlessZlib
     std::string back;
     ASSERT_EQ(FrameBodyResult::kOk, DecodeFrameBody(header, body.data(), body.size(), back));
     EXPECT_EQ(c.data, back);
-    ASSERT_TRUE(WaitUntil([&] { return writes.load() == before + 1; }));  // completion reported
+    ASSERT_TRUE(WaitUntil([&] { return writes_.load() == before + 1; }));  // completion reported
   }
 }
 
@@ -107,38 +107,38 @@ TEST_F(ClientFixture, RefusesASecondSendWhileAWriteIsInFlight) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<bool> holding{false};
-  boost::asio::post(io.io(), [&, released]() {
+  boost::asio::post(io_.io(), [&, released]() {
     holding = true;
     released.wait();
   });
   ASSERT_TRUE(WaitUntil([&] { return holding.load(); }));
-  EXPECT_TRUE(client->Send("one", 3));
-  EXPECT_FALSE(client->Send("two", 3));
+  EXPECT_TRUE(client_->Send("one", 3));
+  EXPECT_FALSE(client_->Send("two", 3));
   release.set_value();
   kiv::SetTraceSinkForTesting(nullptr);
   {
     std::lock_guard<std::mutex> lock(linesMutex);
     EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "m_bwrite  buflenth=3,port=" +
-                                                                     std::to_string(server.port()) + "\r\n"));
+                                                                     std::to_string(server_.port()) + "\r\n"));
   }
-  ASSERT_TRUE(WaitUntil([&] { return writes.load() == 1; }));
-  EXPECT_TRUE(client->Send("two", 3));
+  ASSERT_TRUE(WaitUntil([&] { return writes_.load() == 1; }));
+  EXPECT_TRUE(client_->Send("two", 3));
   FrameHeader header;
   std::string body;
-  ASSERT_TRUE(server.ReadFrame(header, body));
+  ASSERT_TRUE(server_.ReadFrame(header, body));
   EXPECT_EQ("one", body);
-  ASSERT_TRUE(server.ReadFrame(header, body));
+  ASSERT_TRUE(server_.ReadFrame(header, body));
   EXPECT_EQ("two", body);
 }
 
 TEST_F(ClientFixture, RefusesEmptySendsAndSendsAfterClose) {
   ConnectAndAccept();
-  EXPECT_FALSE(client->Send(nullptr, 3));
-  EXPECT_FALSE(client->Send("x", 0));
-  client->close();
-  EXPECT_FALSE(client->Send("x", 1));
-  EXPECT_FALSE(client->IsConnected());
-  EXPECT_TRUE(server.NothingArrives(50ms) || server.PeerClosed());
+  EXPECT_FALSE(client_->Send(nullptr, 3));
+  EXPECT_FALSE(client_->Send("x", 0));
+  client_->close();
+  EXPECT_FALSE(client_->Send("x", 1));
+  EXPECT_FALSE(client_->IsConnected());
+  EXPECT_TRUE(server_.NothingArrives(50ms) || server_.PeerClosed());
 }
 
 TEST_F(ClientFixture, DeliversEachBodyAndSkipsFramesItCannotDecode) {
@@ -147,15 +147,15 @@ TEST_F(ClientFixture, DeliversEachBodyAndSkipsFramesItCannotDecode) {
   const std::string good2(5000, 'q');  // compressed on the wire
   FrameHeader unknown = FrameHeader::Make(2, 5, 5);
   FrameHeader broken = FrameHeader::Make(kFrameMethodZlib, 5, 100);
-  ASSERT_TRUE(server.Write(nettest::FrameOf(good1)));
-  ASSERT_TRUE(server.Write(FrameBytes(unknown, "abcde")));
-  ASSERT_TRUE(server.Write(FrameBytes(broken, "abcde")));
-  ASSERT_TRUE(server.Write(nettest::FrameOf(good2)));
+  ASSERT_TRUE(server_.Write(nettest::FrameOf(good1)));
+  ASSERT_TRUE(server_.Write(FrameBytes(unknown, "abcde")));
+  ASSERT_TRUE(server_.Write(FrameBytes(broken, "abcde")));
+  ASSERT_TRUE(server_.Write(nettest::FrameOf(good2)));
   ASSERT_TRUE(WaitUntil([&] { return Received().size() == 2; }));
   EXPECT_EQ(good1, Received()[0]);
   EXPECT_EQ(good2, Received()[1]);
-  EXPECT_EQ(0, closes.load());
-  EXPECT_TRUE(client->IsConnected());
+  EXPECT_EQ(0, closes_.load());
+  EXPECT_TRUE(client_->IsConnected());
 }
 
 TEST_F(ClientFixture, ClosesOnceOnEveryFrameThatPutsTheLinkOutOfStep) {
@@ -180,15 +180,15 @@ TEST_F(ClientFixture, ClosesOnceOnEveryFrameThatPutsTheLinkOutOfStep) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    closes = 0;
-    connects = 0;
+    closes_ = 0;
+    connects_ = 0;
     ConnectAndAccept();
-    ASSERT_TRUE(server.Write(c.bytes));
-    if (c.serverCloses) server.CloseConnection();
-    ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
-    EXPECT_FALSE(client->IsConnected());
+    ASSERT_TRUE(server_.Write(c.bytes));
+    if (c.serverCloses) server_.CloseConnection();
+    ASSERT_TRUE(WaitUntil([&] { return closes_.load() == 1; }));
+    EXPECT_FALSE(client_->IsConnected());
     if (!c.serverCloses) {
-      EXPECT_TRUE(server.PeerClosed());
+      EXPECT_TRUE(server_.PeerClosed());
     }
     EXPECT_TRUE(Received().empty());
   }
@@ -196,45 +196,45 @@ TEST_F(ClientFixture, ClosesOnceOnEveryFrameThatPutsTheLinkOutOfStep) {
 
 TEST_F(ClientFixture, ClosesWhenTheDataCallbackRefusesABody) {
   ConnectAndAccept();
-  acceptData = false;
-  ASSERT_TRUE(server.Write(nettest::FrameOf("refused")));
-  ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
-  EXPECT_TRUE(server.PeerClosed());
+  acceptData_ = false;
+  ASSERT_TRUE(server_.Write(nettest::FrameOf("refused")));
+  ASSERT_TRUE(WaitUntil([&] { return closes_.load() == 1; }));
+  EXPECT_TRUE(server_.PeerClosed());
 }
 
 TEST_F(ClientFixture, ClosesASilentLinkAfterTheInactivityTimeButNotABusyOne) {
   NetTimings timings = NetTimings::Fast();
   timings.inactivityTimeout = 1000ms;
   Connect(timings);
-  ASSERT_TRUE(server.Accept());
-  ASSERT_TRUE(WaitUntil([&] { return connects.load() == 1; }));
+  ASSERT_TRUE(server_.Accept());
+  ASSERT_TRUE(WaitUntil([&] { return connects_.load() == 1; }));
   // Frames every 100 ms for longer than the time-out keep the link up.
   for (int i = 0; i < 15; ++i) {
-    ASSERT_TRUE(server.Write(nettest::FrameOf("tick")));
+    ASSERT_TRUE(server_.Write(nettest::FrameOf("tick")));
     std::this_thread::sleep_for(100ms);
   }
-  EXPECT_EQ(0, closes.load());
-  EXPECT_TRUE(client->IsConnected());
-  ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
-  EXPECT_TRUE(server.PeerClosed());
+  EXPECT_EQ(0, closes_.load());
+  EXPECT_TRUE(client_->IsConnected());
+  ASSERT_TRUE(WaitUntil([&] { return closes_.load() == 1; }));
+  EXPECT_TRUE(server_.PeerClosed());
 }
 
 TEST_F(ClientFixture, ClosingTwiceReportsOnce) {
   ConnectAndAccept();
-  client->close();
-  client->close();
-  client->CloseSilently();
-  EXPECT_EQ(1, closes.load());
-  EXPECT_TRUE(client->IsClosed());
-  EXPECT_TRUE(server.PeerClosed());
+  client_->close();
+  client_->close();
+  client_->CloseSilently();
+  EXPECT_EQ(1, closes_.load());
+  EXPECT_TRUE(client_->IsClosed());
+  EXPECT_TRUE(server_.PeerClosed());
 }
 
 TEST_F(ClientFixture, SilentCloseNeverReports) {
   ConnectAndAccept();
-  client->CloseSilently();
-  client->close();
-  EXPECT_TRUE(server.PeerClosed());
-  EXPECT_EQ(0, closes.load());
+  client_->CloseSilently();
+  client_->close();
+  EXPECT_TRUE(server_.PeerClosed());
+  EXPECT_EQ(0, closes_.load());
 }
 
 TEST_F(ClientFixture, AFailedConnectClosesAndReports) {
@@ -244,13 +244,13 @@ TEST_F(ClientFixture, AFailedConnectClosesAndReports) {
     port = gone.port();
   }
   const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), port);
-  client = std::make_shared<CClientNet>(
-      io.io(), endpoint, [](const char*, uint32_t) { return true; }, [this](bool) { connects++; },
-      [this]() { closes++; }, NetTimings::Fast());
-  client->Connect();
-  ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
-  EXPECT_EQ(0, connects.load());
-  EXPECT_FALSE(client->Send("x", 1));
+  client_ = std::make_shared<CClientNet>(
+      io_.io(), endpoint, [](const char*, uint32_t) { return true; }, [this](bool) { connects_++; },
+      [this]() { closes_++; }, NetTimings::Fast());
+  client_->Connect();
+  ASSERT_TRUE(WaitUntil([&] { return closes_.load() == 1; }));
+  EXPECT_EQ(0, connects_.load());
+  EXPECT_FALSE(client_->Send("x", 1));
 }
 
 TEST_F(ClientFixture, AConnectThatIsNeverAnsweredIsAbandonedAfterTheConnectTimeOut) {
@@ -259,15 +259,15 @@ TEST_F(ClientFixture, AConnectThatIsNeverAnsweredIsAbandonedAfterTheConnectTimeO
   NetTimings timings = NetTimings::Fast();
   timings.connectTimeout = 200ms;
   const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), full.port());
-  client = std::make_shared<CClientNet>(
-      io.io(), endpoint, [](const char*, uint32_t) { return true; }, [this](bool) { connects++; },
-      [this]() { closes++; }, timings);
+  client_ = std::make_shared<CClientNet>(
+      io_.io(), endpoint, [](const char*, uint32_t) { return true; }, [this](bool) { connects_++; },
+      [this]() { closes_++; }, timings);
   const auto start = std::chrono::steady_clock::now();
-  client->Connect();
-  ASSERT_TRUE(WaitUntil([&] { return closes.load() == 1; }));
+  client_->Connect();
+  ASSERT_TRUE(WaitUntil([&] { return closes_.load() == 1; }));
   EXPECT_GE(std::chrono::steady_clock::now() - start, timings.connectTimeout);
-  EXPECT_EQ(0, connects.load());
-  EXPECT_TRUE(client->IsClosed());
+  EXPECT_EQ(0, connects_.load());
+  EXPECT_TRUE(client_->IsClosed());
 }
 
 }  // namespace

@@ -69,141 +69,141 @@ StandinOptions FastStandin() {
 
 class ManagerFixture : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(server.Start()) << server.LastError(); }
+  void SetUp() override { ASSERT_TRUE(server_.Start()) << server_.LastError(); }
   void Connect() {
-    ASSERT_TRUE(service->AddServer("127.0.0.1", server.MarketPort(), "A"));
-    ASSERT_TRUE(WaitUntil([&] { return service->Manager().IsConnected(); }));
+    ASSERT_TRUE(service_->AddServer("127.0.0.1", server_.MarketPort(), "A"));
+    ASSERT_TRUE(WaitUntil([&] { return service_->Manager().IsConnected(); }));
     // The session is serving once the heartbeat sent on connect is counted:
     // switches and pushes from now on reach it.
-    ASSERT_TRUE(server.WaitForHeartbeats(1));
+    ASSERT_TRUE(server_.WaitForHeartbeats(1));
   }
   // A request with a distinct payload, so that it is never a duplicate.
   bool Send(int tag, bool noResend = true, uint32_t type = DT_TICKS) {
     KivNetPack payload;
     payload.SetInt32(tag, FIELD_STOCK_ID, 0);
-    return service->Manager().SendRequest(calls.Handler(tag), &payload, &type, 0, noResend);
+    return service_->Manager().SendRequest(calls_.Handler(tag), &payload, &type, 0, noResend);
   }
-  std::vector<LoggedRequest> Logged(uint32_t type = DT_TICKS) { return server.RequestsOfType(type); }
+  std::vector<LoggedRequest> Logged(uint32_t type = DT_TICKS) { return server_.RequestsOfType(type); }
 
-  StandinServer server{FastStandin()};
-  Calls calls;
-  std::unique_ptr<CNetService> service = std::make_unique<CNetService>(NetTimings::Fast());
+  StandinServer server_{FastStandin()};
+  Calls calls_;
+  std::unique_ptr<CNetService> service_ = std::make_unique<CNetService>(NetTimings::Fast());
 };
 
 TEST_F(ManagerFixture, NumbersRequestsFrom1001AndHeartbeatsWith1000) {
   Connect();
-  ASSERT_TRUE(server.WaitForHeartbeats(1));  // sent right after the connect
+  ASSERT_TRUE(server_.WaitForHeartbeats(1));  // sent right after the connect
   ASSERT_TRUE(Send(1));
   ASSERT_TRUE(Send(2));
-  ASSERT_TRUE(server.WaitForRequests(2));
+  ASSERT_TRUE(server_.WaitForRequests(2));
   const auto log = Logged();
   ASSERT_EQ(2u, log.size());
   EXPECT_EQ(1001u, log[0].header.requestId);
   EXPECT_EQ(1002u, log[1].header.requestId);
   EXPECT_EQ(RequestHeader::kNoResendFlag, log[0].header.flags);
   EXPECT_EQ(0u, log[0].header.extra);
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 2; }));
 }
 
 TEST_F(ManagerFixture, RoutesEachReplyToItsHandlerOnTheIoThreadWithTypeAndExtra) {
   Connect();
   ASSERT_TRUE(Send(1, true, DT_QUOTE));
   ASSERT_TRUE(Send(2, true, DT_TICKS));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 2; }));
-  for (const auto& call : calls.Get()) {
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 2; }));
+  for (const auto& call : calls_.Get()) {
     EXPECT_EQ(call.tag == 1 ? DT_QUOTE : DT_TICKS, call.type);
     EXPECT_EQ(0u, call.extra);
     EXPECT_NE(std::this_thread::get_id(), call.thread);
   }
-  EXPECT_EQ(0u, service->Manager().SentCount());
+  EXPECT_EQ(0u, service_->Manager().SentCount());
 }
 
 TEST_F(ManagerFixture, QueuesRequestsWhileOfflineAndWritesThemInOrderOnceConnected) {
   for (int tag = 1; tag <= 5; ++tag) ASSERT_TRUE(Send(tag));
-  EXPECT_EQ(5u, service->Manager().PendingCount());
+  EXPECT_EQ(5u, service_->Manager().PendingCount());
   Connect();
-  ASSERT_TRUE(server.WaitForRequests(5));
+  ASSERT_TRUE(server_.WaitForRequests(5));
   const auto log = Logged();
   ASSERT_EQ(5u, log.size());
   for (size_t i = 0; i < log.size(); ++i) {
     EXPECT_EQ(1001u + i, log[i].header.requestId);
     EXPECT_EQ(static_cast<int32_t>(i + 1), KivNetPack(log[i].payload).GetInt32(FIELD_STOCK_ID, 0));
   }
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 5; }));
 }
 
 TEST_F(ManagerFixture, RefusesADuplicateWhileTheFirstWaitsAndAcceptsItAfterTheReply) {
   Connect();
-  server.SetReplyDelay(300ms);
+  server_.SetReplyDelay(300ms);
   ASSERT_TRUE(Send(7));
   EXPECT_FALSE(Send(7));           // in flight
   EXPECT_TRUE(Send(7, false));     // without the flag, no check
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 2; }));
   EXPECT_TRUE(Send(7));            // answered: accepted again
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 3; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 3; }));
   EXPECT_EQ(3u, Logged().size());  // the refused one never went out
 }
 
 TEST_F(ManagerFixture, RefusesADuplicateOfAQueuedRequest) {
   ASSERT_TRUE(Send(9));
   EXPECT_FALSE(Send(9));
-  EXPECT_EQ(1u, service->Manager().PendingCount());
+  EXPECT_EQ(1u, service_->Manager().PendingCount());
 }
 
 TEST_F(ManagerFixture, CallsTheHandlersOfABatchReplyInFieldOrder) {
   Connect();
-  server.SetBatchSize(3);
+  server_.SetBatchSize(3);
   for (int tag = 1; tag <= 3; ++tag) ASSERT_TRUE(Send(tag));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 3; }));
-  EXPECT_EQ((std::vector<int>{1, 2, 3}), calls.Tags());
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 3; }));
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), calls_.Tags());
 }
 
 TEST_F(ManagerFixture, HandsPushesToThePushHandlerAndIgnoresUnknownIdsAndHeartbeats) {
-  service->SetPushHandler(calls.Handler(-1));
+  service_->SetPushHandler(calls_.Handler(-1));
   Connect();
-  server.PushForcedLogout(6, "10.0.0.1");
-  server.Push(MSG_HEARTBEAT, 1000, KivNetPack());
-  server.Push(DT_TICKS, 99999, KivNetPack());  // no such request
-  server.Push(MSG_PUSH_NOTICE, 0, KivNetPack());
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 2; }));
-  const auto got = calls.Get();
+  server_.PushForcedLogout(6, "10.0.0.1");
+  server_.Push(MSG_HEARTBEAT, 1000, KivNetPack());
+  server_.Push(DT_TICKS, 99999, KivNetPack());  // no such request
+  server_.Push(MSG_PUSH_NOTICE, 0, KivNetPack());
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 2; }));
+  const auto got = calls_.Get();
   EXPECT_EQ(MSG_PUSH_LOGOUT, got[0].type);
   EXPECT_EQ(6, got[0].status);
   EXPECT_EQ(MSG_PUSH_NOTICE, got[1].type);
   // The ignored messages arrived before the notice: nothing else came.
   std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(2u, calls.Count());
+  EXPECT_EQ(2u, calls_.Count());
 }
 
 TEST_F(ManagerFixture, PausesOnSixBadStatusMessagesAndPushesTheSeventhAsType101) {
-  service->SetPushHandler(calls.Handler(-1));
+  service_->SetPushHandler(calls_.Handler(-1));
   Connect();
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 6; ++i) server.PushStatus(0);
+  for (int i = 0; i < 6; ++i) server_.PushStatus(0);
   // A request answered after the six: by then all six pauses are over, and
   // none of them reached the push handler.
   ASSERT_TRUE(Send(1));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 1; }));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 6 * NetTimings::Fast().statusPause);
-  EXPECT_EQ(1, calls.Get()[0].tag);
-  server.PushStatus(0);
-  server.PushStatus(0);
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 3; }));
+  EXPECT_EQ(1, calls_.Get()[0].tag);
+  server_.PushStatus(0);
+  server_.PushStatus(0);
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 3; }));
   for (size_t i = 1; i < 3; ++i) {
-    EXPECT_EQ(MSG_PUSH_LOGOUT, calls.Get()[i].type);
-    EXPECT_EQ(2, calls.Get()[i].status);
+    EXPECT_EQ(MSG_PUSH_LOGOUT, calls_.Get()[i].type);
+    EXPECT_EQ(2, calls_.Get()[i].status);
   }
 }
 
 TEST_F(ManagerFixture, AGoodStatusResetsTheCount) {
-  service->SetPushHandler(calls.Handler(-1));
+  service_->SetPushHandler(calls_.Handler(-1));
   Connect();
-  for (int i = 0; i < 5; ++i) server.PushStatus(0);
-  server.PushStatus(1);
-  for (int i = 0; i < 6; ++i) server.PushStatus(0);
+  for (int i = 0; i < 5; ++i) server_.PushStatus(0);
+  server_.PushStatus(1);
+  for (int i = 0; i < 6; ++i) server_.PushStatus(0);
   ASSERT_TRUE(Send(1));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 1; }));
-  EXPECT_EQ(1, calls.Get()[0].tag);  // eleven bad ones in all, none pushed
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 1; }));
+  EXPECT_EQ(1, calls_.Get()[0].tag);  // eleven bad ones in all, none pushed
 }
 
 TEST_F(ManagerFixture, ReconnectsAfterFramesThatBreakTheLinkAndSkipsUndecodableOnes) {
@@ -218,87 +218,87 @@ TEST_F(ManagerFixture, ReconnectsAfterFramesThatBreakTheLinkAndSkipsUndecodableO
       {MalformedFrame::NotAPack, true},
   };
   Connect();
-  uint64_t accepted = server.AcceptedConnectionCount();
+  uint64_t accepted = server_.AcceptedConnectionCount();
   int tag = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.kind));
-    server.SendMalformedFrame(c.kind);
+    server_.SendMalformedFrame(c.kind);
     if (c.breaks) {
       ++accepted;
-      ASSERT_TRUE(server.WaitForConnections(accepted));
-      ASSERT_TRUE(WaitUntil([&] { return service->Manager().IsConnected(); }));
+      ASSERT_TRUE(server_.WaitForConnections(accepted));
+      ASSERT_TRUE(WaitUntil([&] { return service_->Manager().IsConnected(); }));
     }
     // Either way the link (old or new) answers the next request.
-    const size_t before = calls.Count();
+    const size_t before = calls_.Count();
     ASSERT_TRUE(Send(++tag));
-    ASSERT_TRUE(WaitUntil([&] { return calls.Count() == before + 1; }));
-    EXPECT_EQ(accepted, server.AcceptedConnectionCount());
+    ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == before + 1; }));
+    EXPECT_EQ(accepted, server_.AcceptedConnectionCount());
   }
 }
 
 TEST_F(ManagerFixture, ClosesASilentLinkAndConnectsAgain) {
   Connect();
-  server.SetSilent(true);
-  ASSERT_TRUE(server.WaitForConnections(2));  // after the inactivity time-out and the delay
-  server.SetSilent(false);
+  server_.SetSilent(true);
+  ASSERT_TRUE(server_.WaitForConnections(2));  // after the inactivity time-out and the delay
+  server_.SetSilent(false);
   ASSERT_TRUE(Send(1));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 1; }));
 }
 
 TEST_F(ManagerFixture, DropsNoResendRequestsLostWithTheLinkAndResendsTheOthersWithTheirIds) {
   Connect();
-  server.SetSilent(true);
+  server_.SetSilent(true);
   ASSERT_TRUE(Send(1, true));
   ASSERT_TRUE(Send(2, false));
-  ASSERT_TRUE(server.WaitForRequests(2));
-  server.SetSilent(false);
-  server.CloseConnections();
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 1; }));
-  EXPECT_EQ(2, calls.Get()[0].tag);
+  ASSERT_TRUE(server_.WaitForRequests(2));
+  server_.SetSilent(false);
+  server_.CloseConnections();
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 1; }));
+  EXPECT_EQ(2, calls_.Get()[0].tag);
   const auto log = Logged();
   ASSERT_EQ(3u, log.size());
   EXPECT_EQ(1002u, log[2].header.requestId);  // the same id again
   EXPECT_EQ(2u, log[2].connection);
   // The dropped request may be asked again: it is no longer a duplicate.
   ASSERT_TRUE(Send(1, true));
-  ASSERT_TRUE(WaitUntil([&] { return calls.Count() == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return calls_.Count() == 2; }));
   EXPECT_EQ(1003u, Logged().back().header.requestId);
 }
 
 TEST_F(ManagerFixture, SuppressesTheIdleHeartbeatWhileThreeRequestsAreInFlight) {
   Connect();
-  ASSERT_TRUE(server.WaitForHeartbeats(3));  // idle: one every 200 ms
-  server.SetSilent(true);
+  ASSERT_TRUE(server_.WaitForHeartbeats(3));  // idle: one every 200 ms
+  server_.SetSilent(true);
   for (int tag = 1; tag <= 3; ++tag) ASSERT_TRUE(Send(tag));
-  ASSERT_TRUE(server.WaitForRequests(3));
-  const uint64_t before = server.HeartbeatsReceived();
+  ASSERT_TRUE(server_.WaitForRequests(3));
+  const uint64_t before = server_.HeartbeatsReceived();
   std::this_thread::sleep_for(1000ms);  // five intervals, well inside the time-out
-  EXPECT_EQ(before, server.HeartbeatsReceived());
-  EXPECT_EQ(1u, server.AcceptedConnectionCount());
+  EXPECT_EQ(before, server_.HeartbeatsReceived());
+  EXPECT_EQ(1u, server_.AcceptedConnectionCount());
 }
 
 TEST_F(ManagerFixture, NoHandlerRunsAfterStopAndSendsAreRefused) {
-  service->SetPushHandler(calls.Handler(-1));
+  service_->SetPushHandler(calls_.Handler(-1));
   Connect();
-  server.SetReplyDelay(200ms);
+  server_.SetReplyDelay(200ms);
   ASSERT_TRUE(Send(1));
-  ASSERT_TRUE(server.WaitForRequests(1));
-  service->StopConnection();
+  ASSERT_TRUE(server_.WaitForRequests(1));
+  service_->StopConnection();
   EXPECT_FALSE(Send(2));
-  server.PushForcedLogout();
+  server_.PushForcedLogout();
   std::this_thread::sleep_for(500ms);  // past the reply delay and the reconnect delay
-  EXPECT_EQ(0u, calls.Count());
-  EXPECT_EQ(1u, server.AcceptedConnectionCount());
+  EXPECT_EQ(0u, calls_.Count());
+  EXPECT_EQ(1u, server_.AcceptedConnectionCount());
 }
 
 TEST_F(ManagerFixture, DestroyingTheServiceDropsEveryRequestWithoutCallingItsHandler) {
   Connect();
-  server.SetSilent(true);
+  server_.SetSilent(true);
   ASSERT_TRUE(Send(1));
-  ASSERT_TRUE(server.WaitForRequests(1));
+  ASSERT_TRUE(server_.WaitForRequests(1));
   for (int tag = 2; tag <= 4; ++tag) ASSERT_TRUE(Send(tag));
-  service.reset();
-  EXPECT_EQ(0u, calls.Count());
+  service_.reset();
+  EXPECT_EQ(0u, calls_.Count());
 }
 
 TEST_F(ManagerFixture, AddServerRefusesHostsThatAreNotNumericIpv4AndBadPorts) {
@@ -309,9 +309,9 @@ TEST_F(ManagerFixture, AddServerRefusesHostsThatAreNotNumericIpv4AndBadPorts) {
   const Case cases[] = {{"", 6200},          {"localhost", 6200}, {"::1", 6200},     {"1.2.3", 6200},
                         {"127.0.0.1 ", 6200}, {"256.0.0.1", 6200}, {"127.0.0.1", 0},  {"127.0.0.1", -1},
                         {"127.0.0.1", 65536}};
-  for (const Case& c : cases) EXPECT_FALSE(service->AddServer(c.host, c.port, "x")) << c.host << " " << c.port;
-  EXPECT_EQ("", service->GetServerAddress());
-  EXPECT_EQ(0u, service->Manager().GetCurrentServer().port);
+  for (const Case& c : cases) EXPECT_FALSE(service_->AddServer(c.host, c.port, "x")) << c.host << " " << c.port;
+  EXPECT_EQ("", service_->GetServerAddress());
+  EXPECT_EQ(0u, service_->Manager().GetCurrentServer().port);
 }
 
 // ---- several servers ----
@@ -319,7 +319,7 @@ TEST_F(ManagerFixture, AddServerRefusesHostsThatAreNotNumericIpv4AndBadPorts) {
 class RotationFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (auto& s : servers) {
+    for (auto& s : servers_) {
       s = std::make_unique<StandinServer>(FastStandin());
       ASSERT_TRUE(s->Start()) << s->LastError();
     }
@@ -327,11 +327,11 @@ class RotationFixture : public ::testing::Test {
   // Which server the client is connected to now, by its open connection.
   int Connected() {
     for (int i = 0; i < 3; ++i)
-      if (servers[i]->OpenConnectionCount() > 0) return i;
+      if (servers_[i]->OpenConnectionCount() > 0) return i;
     return -1;
   }
   int NextAfterClosing(int current) {
-    servers[current]->CloseConnections();
+    servers_[current]->CloseConnections();
     int next = -1;
     EXPECT_TRUE(WaitUntil([&] {
       next = Connected();
@@ -340,28 +340,28 @@ class RotationFixture : public ::testing::Test {
     return next;
   }
 
-  std::unique_ptr<StandinServer> servers[3];
-  CNetService service{NetTimings::Fast()};
+  std::unique_ptr<StandinServer> servers_[3];
+  CNetService service_{NetTimings::Fast()};
 };
 
 TEST_F(RotationFixture, TwoServersAlternateAndOnlyTheFirstIsConnectedAtOnce) {
-  ASSERT_TRUE(service.AddServer("127.0.0.1", servers[0]->MarketPort(), "A"));
-  ASSERT_TRUE(service.AddServer("127.0.0.1", servers[1]->MarketPort(), "B"));
-  ASSERT_TRUE(servers[0]->WaitForConnections(1));
-  EXPECT_EQ(0u, servers[1]->AcceptedConnectionCount());
-  EXPECT_EQ("A", service.GetServerAddress());
+  ASSERT_TRUE(service_.AddServer("127.0.0.1", servers_[0]->MarketPort(), "A"));
+  ASSERT_TRUE(service_.AddServer("127.0.0.1", servers_[1]->MarketPort(), "B"));
+  ASSERT_TRUE(servers_[0]->WaitForConnections(1));
+  EXPECT_EQ(0u, servers_[1]->AcceptedConnectionCount());
+  EXPECT_EQ("A", service_.GetServerAddress());
   int current = 0;
   std::vector<int> order{0};
   for (int i = 0; i < 3; ++i) order.push_back(current = NextAfterClosing(current));
   EXPECT_EQ((std::vector<int>{0, 1, 0, 1}), order);
-  EXPECT_EQ("B", service.GetServerAddress());
-  EXPECT_EQ(4u, service.Manager().Generation());
+  EXPECT_EQ("B", service_.GetServerAddress());
+  EXPECT_EQ(4u, service_.Manager().Generation());
 }
 
 TEST_F(RotationFixture, ThreeServersGoFirstThenLastThenMiddle) {
   const char* labels[] = {"A", "B", "C"};
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(service.AddServer("127.0.0.1", servers[i]->MarketPort(), labels[i]));
-  ASSERT_TRUE(servers[0]->WaitForConnections(1));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(service_.AddServer("127.0.0.1", servers_[i]->MarketPort(), labels[i]));
+  ASSERT_TRUE(servers_[0]->WaitForConnections(1));
   int current = 0;
   std::vector<int> order{0};
   for (int i = 0; i < 3; ++i) order.push_back(current = NextAfterClosing(current));

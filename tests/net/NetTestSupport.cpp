@@ -13,17 +13,17 @@
 
 namespace nettest {
 
-IoThread::IoThread() : m_guard(boost::asio::make_work_guard(m_io)), m_thread([this]() { m_io.run(); }) {}
+IoThread::IoThread() : guard_(boost::asio::make_work_guard(io_)), thread_([this]() { io_.run(); }) {}
 
 IoThread::~IoThread() {
-  m_guard.reset();
-  m_io.stop();
-  m_thread.join();
+  guard_.reset();
+  io_.stop();
+  thread_.join();
 }
 
 void IoThread::RunAndWait(const std::function<void()>& f) {
   std::promise<void> done;
-  boost::asio::post(m_io, [&]() {
+  boost::asio::post(io_, [&]() {
     f();
     done.set_value();
   });
@@ -31,22 +31,22 @@ void IoThread::RunAndWait(const std::function<void()>& f) {
 }
 
 RawServer::RawServer(int backlog) {
-  m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = 0;
-  ::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-  ::listen(m_listen, backlog);
+  ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+  ::listen(listenFd_, backlog);
   socklen_t len = sizeof(addr);
-  ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
-  m_port = ntohs(addr.sin_port);
+  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+  port_ = ntohs(addr.sin_port);
 }
 
 RawServer::~RawServer() {
   CloseConnection();
-  for (int fd : m_fillers) ::close(fd);
-  if (m_listen >= 0) ::close(m_listen);
+  for (int fd : fillers_) ::close(fd);
+  if (listenFd_ >= 0) ::close(listenFd_);
 }
 
 namespace {
@@ -62,20 +62,20 @@ void RawServer::FillAcceptQueue() {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = htons(m_port);
+  addr.sin_port = htons(port_);
   for (int i = 0; i < 3; ++i) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-    m_fillers.push_back(fd);
+    fillers_.push_back(fd);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 bool RawServer::Accept(std::chrono::milliseconds bound) {
-  if (!WaitReadable(m_listen, bound)) return false;
+  if (!WaitReadable(listenFd_, bound)) return false;
   CloseConnection();
-  m_conn = ::accept(m_listen, nullptr, nullptr);
-  return m_conn >= 0;
+  connFd_ = ::accept(listenFd_, nullptr, nullptr);
+  return connFd_ >= 0;
 }
 
 bool RawServer::ReadExactly(size_t n, std::string& out, std::chrono::milliseconds bound) {
@@ -83,10 +83,10 @@ bool RawServer::ReadExactly(size_t n, std::string& out, std::chrono::millisecond
   const auto until = std::chrono::steady_clock::now() + bound;
   while (out.size() < n) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || !WaitReadable(m_conn, left)) return false;
+    if (left.count() <= 0 || !WaitReadable(connFd_, left)) return false;
     char buffer[65536];
     const size_t want = std::min(sizeof(buffer), n - out.size());
-    const ssize_t got = ::recv(m_conn, buffer, want, 0);
+    const ssize_t got = ::recv(connFd_, buffer, want, 0);
     if (got <= 0) return false;
     out.append(buffer, static_cast<size_t>(got));
   }
@@ -101,14 +101,14 @@ bool RawServer::ReadFrame(FrameHeader& header, std::string& body, std::chrono::m
   return ReadExactly(header.bodyLength, body, bound);
 }
 
-bool RawServer::NothingArrives(std::chrono::milliseconds wait) { return !WaitReadable(m_conn, wait); }
+bool RawServer::NothingArrives(std::chrono::milliseconds wait) { return !WaitReadable(connFd_, wait); }
 
 bool RawServer::PeerClosed(std::chrono::milliseconds bound) {
   const auto until = std::chrono::steady_clock::now() + bound;
   while (std::chrono::steady_clock::now() < until) {
-    if (!WaitReadable(m_conn, std::chrono::milliseconds(100))) continue;
+    if (!WaitReadable(connFd_, std::chrono::milliseconds(100))) continue;
     char buffer[4096];
-    const ssize_t got = ::recv(m_conn, buffer, sizeof(buffer), 0);
+    const ssize_t got = ::recv(connFd_, buffer, sizeof(buffer), 0);
     if (got <= 0) return true;
   }
   return false;
@@ -117,7 +117,7 @@ bool RawServer::PeerClosed(std::chrono::milliseconds bound) {
 bool RawServer::Write(const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t put = ::send(m_conn, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    const ssize_t put = ::send(connFd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (put <= 0) return false;
     done += static_cast<size_t>(put);
   }
@@ -125,8 +125,8 @@ bool RawServer::Write(const std::string& bytes) {
 }
 
 void RawServer::CloseConnection() {
-  if (m_conn >= 0) ::close(m_conn);
-  m_conn = -1;
+  if (connFd_ >= 0) ::close(connFd_);
+  connFd_ = -1;
 }
 
 std::string FrameOf(const std::string& message) {

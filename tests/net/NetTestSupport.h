@@ -24,14 +24,14 @@ class IoThread {
  public:
   IoThread();
   ~IoThread();
-  boost::asio::io_context& io() { return m_io; }
+  boost::asio::io_context& io() { return io_; }
   // Runs f on the I/O thread and waits for it.
   void RunAndWait(const std::function<void()>& f);
 
  private:
-  boost::asio::io_context m_io;
-  boost::asio::executor_work_guard<boost::asio::io_context::executor_type> m_guard;
-  std::thread m_thread;
+  boost::asio::io_context io_;
+  boost::asio::executor_work_guard<boost::asio::io_context::executor_type> guard_;
+  std::thread thread_;
 };
 
 // A listening loopback socket; every call is blocking with a bound.
@@ -43,7 +43,7 @@ class RawServer {
   // further connect is never answered (the kernel drops its handshake).
   // Meant for a server made with backlog 0.
   void FillAcceptQueue();
-  uint16_t port() const { return m_port; }
+  uint16_t port() const { return port_; }
   // Accepts one connection; false after the bound.
   bool Accept(std::chrono::milliseconds bound = std::chrono::seconds(10));
   // Reads exactly n bytes from the accepted connection.
@@ -59,10 +59,10 @@ class RawServer {
   void CloseConnection();
 
  private:
-  int m_listen = -1;
-  int m_conn = -1;
-  uint16_t m_port = 0;
-  std::vector<int> m_fillers;
+  int listenFd_ = -1;
+  int connFd_ = -1;
+  uint16_t port_ = 0;
+  std::vector<int> fillers_;
 };
 
 // A frame of the given message bytes, framed as the terminal frames.

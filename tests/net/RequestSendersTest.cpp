@@ -149,27 +149,27 @@ class SendersFixture : public ::testing::Test {
   void SetUp() override {
     kiv::standin::StandinOptions options;
     options.fixedNowUtc = kiv::standin::BeijingTime(2026, 3, 16, 10, 30, 0);
-    server = std::make_unique<kiv::standin::StandinServer>(options);
-    ASSERT_TRUE(server->Start()) << server->LastError();
-    ASSERT_TRUE(service.AddServer("127.0.0.1", server->MarketPort(), "上海电信一"));
+    server_ = std::make_unique<kiv::standin::StandinServer>(options);
+    ASSERT_TRUE(server_->Start()) << server_->LastError();
+    ASSERT_TRUE(service_.AddServer("127.0.0.1", server_->MarketPort(), "上海电信一"));
   }
   PacketHandler Counting() {
     return [this](KivNetPack&, const uint32_t&, const uint32_t&) {
-      ++handled;
+      ++handled_;
       return true;
     };
   }
 
-  std::unique_ptr<kiv::standin::StandinServer> server;
-  CNetService service{NetTimings::Fast()};
-  std::atomic<int> handled{0};
+  std::unique_ptr<kiv::standin::StandinServer> server_;
+  CNetService service_{NetTimings::Fast()};
+  std::atomic<int> handled_{0};
 };
 
 TEST_F(SendersFixture, EverySenderWritesItsDataTypeAndFieldsInWireOrder) {
   const auto& cases = Cases();
-  for (const SenderCase& c : cases) EXPECT_TRUE(c.send(service, Counting())) << c.name;
-  ASSERT_TRUE(server->WaitForRequests(cases.size()));
-  auto log = server->Requests();
+  for (const SenderCase& c : cases) EXPECT_TRUE(c.send(service_, Counting())) << c.name;
+  ASSERT_TRUE(server_->WaitForRequests(cases.size()));
+  auto log = server_->Requests();
   ASSERT_EQ(cases.size(), log.size());
   std::sort(log.begin(), log.end(),
             [](const auto& a, const auto& b) { return a.header.requestId < b.header.requestId; });
@@ -182,28 +182,28 @@ TEST_F(SendersFixture, EverySenderWritesItsDataTypeAndFieldsInWireOrder) {
     EXPECT_EQ(cases[i].payload, Render(log[i].payload));
   }
   // Two senders were given no handler: their replies are dropped.
-  ASSERT_TRUE(WaitUntil([&] { return handled.load() == static_cast<int>(cases.size()) - 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return handled_.load() == static_cast<int>(cases.size()) - 2; }));
 }
 
 TEST_F(SendersFixture, TheSameRequestIsRefusedWhileTheFirstWaits) {
-  server->SetReplyDelay(300ms);
-  EXPECT_TRUE(service.RequestTicks(Counting(), kSh600000));
-  EXPECT_FALSE(service.RequestTicks(Counting(), kSh600000));
-  EXPECT_TRUE(service.RequestTicks(Counting(), kSz399001));
-  ASSERT_TRUE(WaitUntil([&] { return handled.load() == 2; }));
-  EXPECT_TRUE(service.RequestTicks(Counting(), kSh600000));
-  ASSERT_TRUE(WaitUntil([&] { return handled.load() == 3; }));
+  server_->SetReplyDelay(300ms);
+  EXPECT_TRUE(service_.RequestTicks(Counting(), kSh600000));
+  EXPECT_FALSE(service_.RequestTicks(Counting(), kSh600000));
+  EXPECT_TRUE(service_.RequestTicks(Counting(), kSz399001));
+  ASSERT_TRUE(WaitUntil([&] { return handled_.load() == 2; }));
+  EXPECT_TRUE(service_.RequestTicks(Counting(), kSh600000));
+  ASSERT_TRUE(WaitUntil([&] { return handled_.load() == 3; }));
 }
 
 TEST_F(SendersFixture, PushHandlerAndServerLabel) {
-  EXPECT_EQ("上海电信一", service.GetServerAddress());
+  EXPECT_EQ("上海电信一", service_.GetServerAddress());
   std::atomic<int> pushed{0};
-  service.SetPushHandler([&](KivNetPack& payload, const uint32_t& type, const uint32_t&) {
+  service_.SetPushHandler([&](KivNetPack& payload, const uint32_t& type, const uint32_t&) {
     if (type == MSG_PUSH_LOGOUT && payload.GetInt32(FIELD_STATUS, 0) == 6) ++pushed;
     return true;
   });
-  ASSERT_TRUE(server->WaitForHeartbeats(1));
-  server->PushForcedLogout(6);
+  ASSERT_TRUE(server_->WaitForHeartbeats(1));
+  server_->PushForcedLogout(6);
   ASSERT_TRUE(WaitUntil([&] { return pushed.load() == 1; }));
 }
 

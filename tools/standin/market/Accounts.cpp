@@ -42,45 +42,45 @@ std::string LoginPasswordHash(const std::string& password, const std::string& sa
   return outer.ToHex();
 }
 
-Accounts::Accounts(int64_t nowEpoch) : m_fixedNow(nowEpoch), m_activeIps{"127.0.0.1", "127.0.0.1", "127.0.0.1"} {
-  m_users = {
+Accounts::Accounts(int64_t nowEpoch) : fixedNow_(nowEpoch), activeIps_{"127.0.0.1", "127.0.0.1", "127.0.0.1"} {
+  users_ = {
       {"ry0001", "123456", 10001, 12, "k3j9", true, false},
       {"ry0002", "123456", 10002, 10, "p7q2", true, false},
       {"ry0003", "123456", 10003, 12, "x5m1", false, false},
       {"ry0004", "123456", 10004, 12, "z0z0", true, true},
   };
   const int64_t now = Now();
-  for (const AccountUser& user : m_users) {
-    m_lists[user.uid] = {{MakeStockId(600000, 1), now}, {MakeStockId(2, 2), now}, {MakeStockId(300750, 2), now}};
+  for (const AccountUser& user : users_) {
+    lists_[user.uid] = {{MakeStockId(600000, 1), now}, {MakeStockId(2, 2), now}, {MakeStockId(300750, 2), now}};
   }
 }
 
-int64_t Accounts::Now() const { return m_fixedNow != 0 ? m_fixedNow : static_cast<int64_t>(std::time(nullptr)); }
+int64_t Accounts::Now() const { return fixedNow_ != 0 ? fixedNow_ : static_cast<int64_t>(std::time(nullptr)); }
 
 AccountUser* Accounts::FindLocked(const std::string& name) {
-  for (AccountUser& user : m_users) {
+  for (AccountUser& user : users_) {
     if (strcasecmp(user.name.c_str(), name.c_str()) == 0) return &user;
   }
   return nullptr;
 }
 
 std::optional<AccountUser> Accounts::FindUser(const std::string& name) const {
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   AccountUser* user = const_cast<Accounts*>(this)->FindLocked(name);
   if (!user) return std::nullopt;
   return *user;
 }
 
 void Accounts::SetActiveIps(const std::vector<std::string>& ips) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  m_activeIps = ips;
+  std::lock_guard<std::mutex> hold(mutex_);
+  activeIps_ = ips;
 }
 
 HttpResponse Accounts::HandleLogin(const HttpRequest& request) {
   HttpResponse response;
   response.contentType = "application/json; charset=utf-8";
   const std::string name = QueryValue(request.rawPath, "username");
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   const AccountUser* user = FindLocked(name);
   if (!user) {
     response.body = "{\"uid\":null}";
@@ -103,12 +103,12 @@ HttpResponse Accounts::HandleLogin(const HttpRequest& request) {
 HttpResponse Accounts::HandleActiveIp(const HttpRequest&) {
   HttpResponse response;
   response.contentType = "application/json; charset=utf-8";
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   std::string body = "[";
-  for (size_t i = 0; i < m_activeIps.size(); ++i) {
+  for (size_t i = 0; i < activeIps_.size(); ++i) {
     if (i > 0) body += ",";
     // "ip" is never the last key: the terminal reads up to the quote-comma.
-    body += "{\"ip\":\"" + m_activeIps[i] + "\",\"n\":" + std::to_string(i + 1) + "}";
+    body += "{\"ip\":\"" + activeIps_[i] + "\",\"n\":" + std::to_string(i + 1) + "}";
   }
   response.body = body + "]";
   return response;
@@ -117,7 +117,7 @@ HttpResponse Accounts::HandleActiveIp(const HttpRequest&) {
 HttpResponse Accounts::HandleUserModify(const HttpRequest& request) {
   HttpResponse response;
   long long pclogged = 0;
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   AccountUser* user = FindLocked(QueryValue(request.rawPath, "username"));
   if (QueryValue(request.rawPath, "ac") == "user_modify" && user &&
       ParseDecimal(QueryValue(request.rawPath, "pclogged"), 0, INT32_MAX, &pclogged)) {
@@ -134,7 +134,7 @@ HttpResponse Accounts::HandlePasswordChange(const HttpRequest& request) {
   response.contentType = "application/json; charset=utf-8";
   // Passwords come escaped with "+" for a blank.
   const auto value = [&](const char* key) { return QueryValue(request.rawPath, key, true); };
-  std::lock_guard<std::mutex> hold(m_mutex);
+  std::lock_guard<std::mutex> hold(mutex_);
   AccountUser* user = FindLocked(QueryValue(request.rawPath, "username"));
   const std::string newPassword = value("newpassword");
   if (QueryValue(request.rawPath, "ac") != "password" || !user || newPassword.empty()) {
@@ -149,15 +149,15 @@ HttpResponse Accounts::HandlePasswordChange(const HttpRequest& request) {
 }
 
 std::vector<WatchItem> Accounts::WatchList(int32_t uid) const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  const auto it = m_lists.find(uid);
-  return it == m_lists.end() ? std::vector<WatchItem>() : it->second;
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto it = lists_.find(uid);
+  return it == lists_.end() ? std::vector<WatchItem>() : it->second;
 }
 
 bool Accounts::AddStock(int32_t uid, uint32_t stockId) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  const auto it = m_lists.find(uid);
-  if (it == m_lists.end() || stockId == 0) return false;
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto it = lists_.find(uid);
+  if (it == lists_.end() || stockId == 0) return false;
   for (const WatchItem& item : it->second) {
     if (item.stockId == stockId) return false;
   }
@@ -166,9 +166,9 @@ bool Accounts::AddStock(int32_t uid, uint32_t stockId) {
 }
 
 bool Accounts::RemoveStock(int32_t uid, uint32_t stockId) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  const auto it = m_lists.find(uid);
-  if (it == m_lists.end()) return false;
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto it = lists_.find(uid);
+  if (it == lists_.end()) return false;
   for (auto item = it->second.begin(); item != it->second.end(); ++item) {
     if (item->stockId == stockId) {
       it->second.erase(item);

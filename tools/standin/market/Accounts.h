@@ -109,11 +109,11 @@ class Accounts {
 
   AccountUser* FindLocked(const std::string& name);
 
-  const int64_t m_fixedNow;
-  mutable std::mutex m_mutex;
-  std::vector<AccountUser> m_users;
-  std::vector<std::string> m_activeIps;
-  std::map<int32_t, std::vector<WatchItem>> m_lists;
+  const int64_t fixedNow_;
+  mutable std::mutex mutex_;
+  std::vector<AccountUser> users_;
+  std::vector<std::string> activeIps_;
+  std::map<int32_t, std::vector<WatchItem>> lists_;
 };
 
 }  // namespace kiv::standin

@@ -76,118 +76,118 @@ std::string QueryValue(const std::string& rawPath, const std::string& key, bool 
 
 class HttpServer::Impl {
  public:
-  explicit Impl(size_t logLimit) : m_paths(logLimit) {}
+  explicit Impl(size_t logLimit) : paths_(logLimit) {}
 
   // One connection: read the head, answer (or stall), close.
   class Session : public std::enable_shared_from_this<Session> {
    public:
-    Session(Impl& owner, tcp::socket socket) : m_owner(owner), m_socket(std::move(socket)) {}
+    Session(Impl& owner, tcp::socket socket) : owner_(owner), socket_(std::move(socket)) {}
 
     void Start() {
       auto self = shared_from_this();
-      asio::async_read_until(m_socket, m_buffer, "\r\n\r\n",
+      asio::async_read_until(socket_, buffer_, "\r\n\r\n",
                              [self](const error_code& ec, size_t) { self->OnHead(ec); });
     }
 
     void Close() {
       error_code ignored;
-      m_socket.shutdown(tcp::socket::shutdown_both, ignored);
-      m_socket.close(ignored);
+      socket_.shutdown(tcp::socket::shutdown_both, ignored);
+      socket_.close(ignored);
     }
 
-    const std::string& Path() const { return m_request.rawPath; }
+    const std::string& Path() const { return request_.rawPath; }
 
    private:
     void OnHead(const error_code& ec) {
       if (ec) return Close();
-      const std::string head(static_cast<const char*>(m_buffer.data().data()), m_buffer.size());
+      const std::string head(static_cast<const char*>(buffer_.data().data()), buffer_.size());
       HttpResponse response;
       if (!ParseRequest(head)) {
         response.status = 400;
         response.body = "bad request";
         return Answer(response, "HTTP/1.1");
       }
-      if (m_owner.IsStalled(m_request.rawPath)) {
-        m_owner.Park(shared_from_this());
+      if (owner_.IsStalled(request_.rawPath)) {
+        owner_.Park(shared_from_this());
         return;
       }
-      Answer(m_owner.Handle(m_request), m_request.version == "HTTP/1.0" ? "HTTP/1.0" : "HTTP/1.1");
+      Answer(owner_.Handle(request_), request_.version == "HTTP/1.0" ? "HTTP/1.0" : "HTTP/1.1");
     }
 
     bool ParseRequest(const std::string& head) {
-      m_request.head = head;
+      request_.head = head;
       const size_t lineEnd = head.find("\r\n");
       const std::string line = head.substr(0, lineEnd);
       const size_t a = line.find(' ');
       const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
       if (b == std::string::npos) return false;
-      m_request.method = line.substr(0, a);
-      m_request.rawPath = line.substr(a + 1, b - a - 1);
-      m_request.version = line.substr(b + 1);
-      return !m_request.rawPath.empty() && StartsWith(m_request.version, "HTTP/");
+      request_.method = line.substr(0, a);
+      request_.rawPath = line.substr(a + 1, b - a - 1);
+      request_.version = line.substr(b + 1);
+      return !request_.rawPath.empty() && StartsWith(request_.version, "HTTP/");
     }
 
     void Answer(const HttpResponse& response, const char* version) {
-      m_reply = std::string(version) + " " + std::to_string(response.status) + " " +
+      reply_ = std::string(version) + " " + std::to_string(response.status) + " " +
                 HttpReason(response.status) + "\r\nContent-Type: " + response.contentType +
                 "\r\nContent-Length: " + std::to_string(response.body.size()) +
                 "\r\nConnection: close\r\n\r\n" + response.body;
       auto self = shared_from_this();
-      asio::async_write(m_socket, asio::buffer(m_reply),
+      asio::async_write(socket_, asio::buffer(reply_),
                         [self](const error_code&, size_t) { self->Close(); });
     }
 
-    Impl& m_owner;
-    tcp::socket m_socket;
-    asio::streambuf m_buffer{kMaxHeadBytes};
-    HttpRequest m_request;
-    std::string m_reply;
+    Impl& owner_;
+    tcp::socket socket_;
+    asio::streambuf buffer_{kMaxHeadBytes};
+    HttpRequest request_;
+    std::string reply_;
   };
 
   bool Start(uint16_t port, uint16_t* bound, std::string& error) {
-    std::lock_guard<std::mutex> hold(m_lifecycle);
-    if (m_io) {
+    std::lock_guard<std::mutex> hold(lifecycleMutex_);
+    if (io_) {
       error = "already running";
       return false;
     }
-    m_io = std::make_unique<asio::io_context>(1);
-    m_acceptor = std::make_unique<tcp::acceptor>(*m_io);
+    io_ = std::make_unique<asio::io_context>(1);
+    acceptor_ = std::make_unique<tcp::acceptor>(*io_);
     error_code ec;
     const tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), port);
-    m_acceptor->open(endpoint.protocol(), ec);
-    if (!ec) m_acceptor->set_option(tcp::acceptor::reuse_address(true), ec);
-    if (!ec) m_acceptor->bind(endpoint, ec);
-    if (!ec) m_acceptor->listen(asio::socket_base::max_listen_connections, ec);
+    acceptor_->open(endpoint.protocol(), ec);
+    if (!ec) acceptor_->set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec) acceptor_->bind(endpoint, ec);
+    if (!ec) acceptor_->listen(asio::socket_base::max_listen_connections, ec);
     if (ec) {
       error = "port " + std::to_string(port) + ": " + ec.message();
-      m_acceptor.reset();
-      m_io.reset();
+      acceptor_.reset();
+      io_.reset();
       return false;
     }
-    *bound = m_acceptor->local_endpoint(ec).port();
+    *bound = acceptor_->local_endpoint(ec).port();
     {
-      std::lock_guard<std::mutex> state(m_mutex);
-      m_paths.Clear();
+      std::lock_guard<std::mutex> state(mutex_);
+      paths_.Clear();
     }
     Accept();
-    asio::io_context* io = m_io.get();
-    m_thread = std::thread([io] { io->run(); });
+    asio::io_context* io = io_.get();
+    thread_ = std::thread([io] { io->run(); });
     return true;
   }
 
   void Stop() {
-    std::lock_guard<std::mutex> hold(m_lifecycle);
-    if (!m_io) return;
-    m_io->stop();
-    if (m_thread.joinable()) m_thread.join();
-    m_parked.clear();
-    m_acceptor.reset();
-    m_io.reset();  // frees the handlers still pending, and their sessions
+    std::lock_guard<std::mutex> hold(lifecycleMutex_);
+    if (!io_) return;
+    io_->stop();
+    if (thread_.joinable()) thread_.join();
+    parked_.clear();
+    acceptor_.reset();
+    io_.reset();  // frees the handlers still pending, and their sessions
   }
 
   void Accept() {
-    m_acceptor->async_accept([this](const error_code& ec, tcp::socket socket) {
-      if (ec == asio::error::operation_aborted || !m_acceptor->is_open()) return;
+    acceptor_->async_accept([this](const error_code& ec, tcp::socket socket) {
+      if (ec == asio::error::operation_aborted || !acceptor_->is_open()) return;
       if (!ec) std::make_shared<Session>(*this, std::move(socket))->Start();
       Accept();
     });
@@ -196,10 +196,10 @@ class HttpServer::Impl {
   HttpResponse Handle(const HttpRequest& request) {
     HttpHandler handler;
     {
-      std::lock_guard<std::mutex> state(m_mutex);
-      m_paths.Add(request.rawPath);
+      std::lock_guard<std::mutex> state(mutex_);
+      paths_.Add(request.rawPath);
       size_t best = 0;
-      for (const auto& failure : m_failures) {
+      for (const auto& failure : failures_) {
         if (StartsWith(request.rawPath, failure.first)) {
           HttpResponse response;
           response.status = failure.second;
@@ -207,7 +207,7 @@ class HttpServer::Impl {
           return response;
         }
       }
-      for (const auto& route : m_routes) {
+      for (const auto& route : routes_) {
         if (StartsWith(request.rawPath, route.first) && route.first.size() >= best) {
           best = route.first.size();
           handler = route.second;
@@ -224,10 +224,10 @@ class HttpServer::Impl {
   }
 
   bool IsStalled(const std::string& path) {
-    std::lock_guard<std::mutex> state(m_mutex);
-    for (const std::string& prefix : m_stalls) {
+    std::lock_guard<std::mutex> state(mutex_);
+    for (const std::string& prefix : stalls_) {
       if (StartsWith(path, prefix)) {
-        m_paths.Add(path);
+        paths_.Add(path);
         return true;
       }
     }
@@ -235,16 +235,16 @@ class HttpServer::Impl {
   }
 
   // Server thread only.
-  void Park(std::shared_ptr<Session> session) { m_parked.insert(std::move(session)); }
+  void Park(std::shared_ptr<Session> session) { parked_.insert(std::move(session)); }
 
   void Unstall(const std::string& prefix) {
-    std::lock_guard<std::mutex> hold(m_lifecycle);
-    if (!m_io) return;
-    asio::post(*m_io, [this, prefix] {
-      for (auto it = m_parked.begin(); it != m_parked.end();) {
+    std::lock_guard<std::mutex> hold(lifecycleMutex_);
+    if (!io_) return;
+    asio::post(*io_, [this, prefix] {
+      for (auto it = parked_.begin(); it != parked_.end();) {
         if (StartsWith((*it)->Path(), prefix)) {
           (*it)->Close();
-          it = m_parked.erase(it);
+          it = parked_.erase(it);
         } else {
           ++it;
         }
@@ -252,80 +252,80 @@ class HttpServer::Impl {
     });
   }
 
-  std::mutex m_lifecycle;  // Start, Stop and the pointers they replace
-  std::unique_ptr<asio::io_context> m_io;
-  std::unique_ptr<tcp::acceptor> m_acceptor;
-  std::thread m_thread;
-  std::set<std::shared_ptr<Session>> m_parked;  // server thread only
+  std::mutex lifecycleMutex_;  // Start, Stop and the pointers they replace
+  std::unique_ptr<asio::io_context> io_;
+  std::unique_ptr<tcp::acceptor> acceptor_;
+  std::thread thread_;
+  std::set<std::shared_ptr<Session>> parked_;  // server thread only
 
-  mutable std::mutex m_mutex;  // routes, switches, log
-  std::map<std::string, HttpHandler> m_routes;
-  std::map<std::string, int> m_failures;
-  std::set<std::string> m_stalls;
-  BoundedLog<std::string> m_paths;
-  std::string m_lastError;
+  mutable std::mutex mutex_;  // routes, switches, log
+  std::map<std::string, HttpHandler> routes_;
+  std::map<std::string, int> failures_;
+  std::set<std::string> stalls_;
+  BoundedLog<std::string> paths_;
+  std::string lastError_;
 };
 
-HttpServer::HttpServer(size_t logLimit) : m_impl(std::make_unique<Impl>(logLimit)) {}
+HttpServer::HttpServer(size_t logLimit) : impl_(std::make_unique<Impl>(logLimit)) {}
 
 HttpServer::~HttpServer() { Stop(); }
 
 void HttpServer::Route(const std::string& prefix, HttpHandler handler) {
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  m_impl->m_routes[prefix] = std::move(handler);
+  std::lock_guard<std::mutex> state(impl_->mutex_);
+  impl_->routes_[prefix] = std::move(handler);
 }
 
 bool HttpServer::Start(uint16_t port) {
   std::string error;
   uint16_t bound = 0;
-  const bool ok = m_impl->Start(port, &bound, error);
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
+  const bool ok = impl_->Start(port, &bound, error);
+  std::lock_guard<std::mutex> state(impl_->mutex_);
   if (ok) {
-    m_port = bound;
+    port_ = bound;
   } else {
-    m_impl->m_lastError = error;
+    impl_->lastError_ = error;
   }
   return ok;
 }
 
 void HttpServer::Stop() {
-  m_impl->Stop();
+  impl_->Stop();
 }
 
 std::string HttpServer::LastError() const {
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  return m_impl->m_lastError;
+  std::lock_guard<std::mutex> state(impl_->mutex_);
+  return impl_->lastError_;
 }
 
 void HttpServer::FailEndpoint(const std::string& prefix, int status) {
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
+  std::lock_guard<std::mutex> state(impl_->mutex_);
   if (status == 0) {
-    m_impl->m_failures.erase(prefix);
+    impl_->failures_.erase(prefix);
   } else {
-    m_impl->m_failures[prefix] = status;
+    impl_->failures_[prefix] = status;
   }
 }
 
 void HttpServer::StallEndpoint(const std::string& prefix, bool stall) {
   {
-    std::lock_guard<std::mutex> state(m_impl->m_mutex);
+    std::lock_guard<std::mutex> state(impl_->mutex_);
     if (stall) {
-      m_impl->m_stalls.insert(prefix);
+      impl_->stalls_.insert(prefix);
     } else {
-      m_impl->m_stalls.erase(prefix);
+      impl_->stalls_.erase(prefix);
     }
   }
-  if (!stall) m_impl->Unstall(prefix);
+  if (!stall) impl_->Unstall(prefix);
 }
 
 std::vector<std::string> HttpServer::RequestedPaths() const {
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  return m_impl->m_paths.Copy();
+  std::lock_guard<std::mutex> state(impl_->mutex_);
+  return impl_->paths_.Copy();
 }
 
 size_t HttpServer::RequestCount() const {
-  std::lock_guard<std::mutex> state(m_impl->m_mutex);
-  return static_cast<size_t>(m_impl->m_paths.Added());
+  std::lock_guard<std::mutex> state(impl_->mutex_);
+  return static_cast<size_t>(impl_->paths_.Added());
 }
 
 }  // namespace kiv::standin

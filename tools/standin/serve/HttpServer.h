@@ -78,7 +78,7 @@ class HttpServer {
   // Closes the listener and every connection (stalled ones included) and
   // joins the thread. Safe to call twice or without Start.
   void Stop();
-  uint16_t Port() const { return m_port; }
+  uint16_t Port() const { return port_; }
   std::string LastError() const;
 
   // Requests to paths beginning with `prefix` get `status` with a short
@@ -97,8 +97,8 @@ class HttpServer {
   class Impl;
 
  private:
-  std::unique_ptr<Impl> m_impl;
-  uint16_t m_port = 0;
+  std::unique_ptr<Impl> impl_;
+  uint16_t port_ = 0;
 };
 
 }  // namespace kiv::standin

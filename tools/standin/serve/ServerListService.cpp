@@ -43,30 +43,30 @@ std::string BuildServerListReply(const ServerListValues& values) {
   return body + "}";
 }
 
-ServerListService::ServerListService(ServerListValues values) : m_values(std::move(values)) {
-  m_server.Route(kServerListPath, [this](const HttpRequest& request) {
+ServerListService::ServerListService(ServerListValues values) : values_(std::move(values)) {
+  server_.Route(kServerListPath, [this](const HttpRequest& request) {
     HttpResponse response;
     if (request.rawPath != kServerListPath) {
       response.status = 404;
       response.body = "not found";
       return response;
     }
-    std::lock_guard<std::mutex> hold(m_mutex);
+    std::lock_guard<std::mutex> hold(mutex_);
     response.contentType = "application/json; charset=utf-8";
-    response.body = BuildServerListReply(m_values);
+    response.body = BuildServerListReply(values_);
     return response;
   });
 }
 
 ServerListService::~ServerListService() { Stop(); }
 
-bool ServerListService::Start(uint16_t port) { return m_server.Start(port); }
+bool ServerListService::Start(uint16_t port) { return server_.Start(port); }
 
-void ServerListService::Stop() { m_server.Stop(); }
+void ServerListService::Stop() { server_.Stop(); }
 
 void ServerListService::SetValues(const ServerListValues& values) {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  m_values = values;
+  std::lock_guard<std::mutex> hold(mutex_);
+  values_ = values;
 }
 
 }  // namespace kiv::standin

@@ -39,18 +39,18 @@ class ServerListService {
 
   bool Start(uint16_t port = 0);
   void Stop();
-  uint16_t Port() const { return m_server.Port(); }
-  std::string LastError() const { return m_server.LastError(); }
+  uint16_t Port() const { return server_.Port(); }
+  std::string LastError() const { return server_.LastError(); }
 
   void SetValues(const ServerListValues& values);
   // The underlying server: switches (FailEndpoint, StallEndpoint) and the
   // request log.
-  HttpServer& Server() { return m_server; }
+  HttpServer& Server() { return server_; }
 
  private:
-  mutable std::mutex m_mutex;
-  ServerListValues m_values;
-  HttpServer m_server;
+  mutable std::mutex mutex_;
+  ServerListValues values_;
+  HttpServer server_;
 };
 
 }  // namespace kiv::standin
