@@ -56,6 +56,9 @@ TEST_F(ReferenceListWindowTest, ShowsTheStoredRowsUntilTheServedOnesArriveAndNev
   EXPECT_EQ(MarkPixel(1), ReferenceListWindow::kShenzhenMark);
   EXPECT_EQ(MarkPixel(2), ReferenceListWindow::kBackground);
 
+  // Flushed only once the request is in: a flush before it would find
+  // nothing held, and the reply would then wait for a second one for ever.
+  ASSERT_TRUE(test::WaitUntil([&] { return !server_.RequestsOfType(DT_MARKET_OVERVIEW).empty(); }));
   server_.FlushBatches();
   ASSERT_TRUE(PumpUntil([&] { return window.RowCount() == ReferenceListWindow::kMaxRows; }));
   Pump();
