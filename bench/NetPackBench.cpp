@@ -81,7 +81,8 @@ std::string SerialisedReply() {
 }
 
 // Reads every field of every row as a reply handler does: each field id is
-// resolved to a column once, then read row by row.
+// resolved to a column once, then read row by row; the level inside each
+// row's nested pack is read where it lies.
 int64_t ReadAll(KivNetPack& pack) {
   const PackColumn stockId = pack.GetColumn(FIELD_STOCK_ID);
   const PackColumn stockName = pack.GetColumn(FIELD_STOCK_NAME);
@@ -94,11 +95,9 @@ int64_t ReadAll(KivNetPack& pack) {
   const PackColumn value64 = pack.GetColumn(kFieldValue64);
   const PackColumn sectorName = pack.GetColumn(kFieldSector);
   const PackColumn selector = pack.GetColumn(FIELD_SELECTOR);
-  const PackColumn levelsPack = pack.GetColumn(kFieldLevels);
+  const PackNestedColumn levelVolume = pack.GetNestedColumn(kFieldLevels, kFieldVolume);
   int64_t sum = 0;
   char text[kNameSize + 1];
-  KivNetPack levels;
-  PackColumn levelVolume;  // taken from the first nested pack; good while the layout holds
   const int32_t rows = static_cast<int32_t>(pack.GetRecordCount());
   for (int32_t row = 0; row < rows; ++row) {
     sum += pack.GetInt32(stockId, row);
@@ -114,10 +113,7 @@ int64_t ReadAll(KivNetPack& pack) {
     pack.GetText(text, sizeof text, sectorName, row);
     sum += text[6];
     sum += pack.GetUInt16(selector, row);
-    if (pack.GetPack(levels, levelsPack, row)) {
-      if (row == 0) levelVolume = levels.GetColumn(kFieldVolume);
-      sum += levels.GetInt32(levelVolume, 1);
-    }
+    sum += pack.GetInt32(levelVolume, row, 1);
   }
   return sum;
 }

@@ -93,42 +93,42 @@ KivNetPack::KivNetPack(const std::string& serialised) { LoadFromString(serialise
 KivNetPack::KivNetPack(std::string&& serialised) { LoadFromString(std::move(serialised)); }
 
 KivNetPack::KivNetPack(const KivNetPack& other)
-    : m_nRecordCount(other.m_nRecordCount),
-      m_nRecordSize(other.m_nRecordSize),
-      m_Fields(other.m_Fields),
-      m_Offsets(other.m_Offsets),
-      m_Shared(other.m_Shared),
-      m_bLayoutLoaded(other.m_bLayoutLoaded),
-      m_nLoadedLength(other.m_nLoadedLength) {
-  if (m_Shared) {
-    SetRows(other.m_pRows);
+    : recordCount_(other.recordCount_),
+      recordSize_(other.recordSize_),
+      fields_(other.fields_),
+      offsets_(other.offsets_),
+      shared_(other.shared_),
+      layoutLoaded_(other.layoutLoaded_),
+      loadedLength_(other.loadedLength_) {
+  if (shared_) {
+    SetRows(other.rows_);
   } else {
-    m_strData = other.m_strData;
+    ownRows_ = other.ownRows_;
     UseOwnRows();
   }
 }
 
 KivNetPack& KivNetPack::operator=(const KivNetPack& other) {
   if (this != &other) {
-    m_nRecordCount = other.m_nRecordCount;
-    m_nRecordSize = other.m_nRecordSize;
-    m_nState = other.m_nState;
-    m_nError = other.m_nError;
-    m_Fields = other.m_Fields;
-    m_Offsets = other.m_Offsets;
-    m_strError = other.m_strError;
-    m_Shared = other.m_Shared;
-    if (m_Shared) {
-      m_strData.clear();
-      SetRows(other.m_pRows);
+    recordCount_ = other.recordCount_;
+    recordSize_ = other.recordSize_;
+    state_ = other.state_;
+    errorFlag_ = other.errorFlag_;
+    fields_ = other.fields_;
+    offsets_ = other.offsets_;
+    errorText_ = other.errorText_;
+    shared_ = other.shared_;
+    if (shared_) {
+      ownRows_.clear();
+      SetRows(other.rows_);
     } else {
-      m_strData = other.m_strData;
+      ownRows_ = other.ownRows_;
       UseOwnRows();
     }
-    m_nView = 0;
-    m_nLayout = 0;
-    m_bLayoutLoaded = other.m_bLayoutLoaded;
-    m_nLoadedLength = other.m_nLoadedLength;
+    view_ = 0;
+    layout_ = 0;
+    layoutLoaded_ = other.layoutLoaded_;
+    loadedLength_ = other.loadedLength_;
   }
   return *this;
 }
@@ -137,29 +137,29 @@ KivNetPack::~KivNetPack() = default;
 
 void KivNetPack::Clear() {
   ResetForLoad();
-  m_Shared.reset();
+  shared_.reset();
 }
 
 void KivNetPack::ResetForLoad() {
-  m_nRecordCount = 0;
-  m_nRecordSize = 0;
-  m_nState = STATE_NEW;
-  m_nError = 0;
-  m_strError.clear();
-  m_strData.clear();
+  recordCount_ = 0;
+  recordSize_ = 0;
+  state_ = STATE_NEW;
+  errorFlag_ = 0;
+  errorText_.clear();
+  ownRows_.clear();
   UseOwnRows();
-  m_Fields.clear();
-  m_Offsets.clear();
-  m_nLayout = 0;
-  m_bLayoutLoaded = false;
+  fields_.clear();
+  offsets_.clear();
+  layout_ = 0;
+  layoutLoaded_ = false;
 }
 
 void KivNetPack::Fail(const char* text) {
-  m_strError = text;
-  m_nError = -1;
+  errorText_ = text;
+  errorFlag_ = -1;
 }
 
-void KivNetPack::SetError(const char* text) { m_strError = text; }
+void KivNetPack::SetError(const char* text) { errorText_ = text; }
 
 bool KivNetPack::IsValidFieldSize(uint32_t type, uint32_t size) {
   switch (type) {
@@ -187,7 +187,7 @@ bool KivNetPack::LoadFromString(const std::string& data) {
   if (data.size() > std::numeric_limits<uint32_t>::max()) {
     // No serialised pack is this long; say so the way a bad length is said.
     Clear();
-    m_nState = STATE_READ;
+    state_ = STATE_READ;
     Fail(kErrLoadLength);
     return false;
   }
@@ -198,7 +198,7 @@ bool KivNetPack::LoadFromString(const std::string& data) {
 bool KivNetPack::LoadFromString(std::string&& data) {
   if (data.size() > std::numeric_limits<uint32_t>::max()) {
     Clear();
-    m_nState = STATE_READ;
+    state_ = STATE_READ;
     Fail(kErrLoadLength);
     std::string().swap(data);
     return false;
@@ -208,7 +208,7 @@ bool KivNetPack::LoadFromString(std::string&& data) {
     owner = std::make_shared<const std::string>(std::move(data));
   } catch (const std::bad_alloc&) {
     Clear();
-    m_nState = STATE_READ;
+    state_ = STATE_READ;
     Fail(kErrMemory);
     return false;
   }
@@ -217,15 +217,15 @@ bool KivNetPack::LoadFromString(std::string&& data) {
 }
 
 bool KivNetPack::LoadFailed(const char* text) {
-  m_bLayoutLoaded = false;
-  m_nLayout = 0;
-  m_Fields.clear();
-  m_Offsets.clear();
-  m_nRecordSize = 0;
-  m_nRecordCount = 0;
-  m_strData.clear();
+  layoutLoaded_ = false;
+  layout_ = 0;
+  fields_.clear();
+  offsets_.clear();
+  recordSize_ = 0;
+  recordCount_ = 0;
+  ownRows_.clear();
   UseOwnRows();
-  m_Shared.reset();
+  shared_.reset();
   Fail(text);
   return false;
 }
@@ -258,8 +258,8 @@ const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t av
   }
 
   try {
-    m_Fields.reserve(fieldCount);  // bounded by the bytes present, checked above
-    m_Offsets.reserve(fieldCount);
+    fields_.reserve(fieldCount);  // bounded by the bytes present, checked above
+    offsets_.reserve(fieldCount);
   } catch (const std::bad_alloc&) {
     LoadFailed(kErrMemory);
     return nullptr;
@@ -277,9 +277,9 @@ const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t av
       LoadFailed(kErrTypeLength);
       return nullptr;
     }
-    m_Fields.push_back(desc);
+    fields_.push_back(desc);
     // A sum beyond 32 bits fails the check below, and the fields with it.
-    m_Offsets.push_back(static_cast<uint32_t>(sizeSum));
+    offsets_.push_back(static_cast<uint32_t>(sizeSum));
     sizeSum += desc.Size();  // at most 2^29 sizes of < 2^26 each: no wrap
   }
   if (sizeSum != recordSize) {
@@ -288,10 +288,10 @@ const unsigned char* KivNetPack::ReadLayout(const unsigned char* in, uint32_t av
   }
   const unsigned char* rows = in + reader.Position();
   reader.Skip(static_cast<size_t>(rowBytes));  // present: checked above
-  m_nRecordSize = recordSize;
-  m_nRecordCount = recordCount;
-  m_bLayoutLoaded = true;
-  m_nLoadedLength = available;
+  recordSize_ = recordSize;
+  recordCount_ = recordCount;
+  layoutLoaded_ = true;
+  loadedLength_ = available;
   return rows;
 }
 
@@ -300,28 +300,28 @@ bool KivNetPack::Load(const void* buffer, const uint32_t& length) {
   if (in != nullptr && HasLoadedLayout(in, length)) {
     const size_t rowBytes = static_cast<size_t>(RowBytes());
     try {
-      m_strData.assign(reinterpret_cast<const char*>(in) + (length - rowBytes), rowBytes);
+      ownRows_.assign(reinterpret_cast<const char*>(in) + (length - rowBytes), rowBytes);
     } catch (const std::bad_alloc&) {
       Clear();
-      m_nState = STATE_READ;
+      state_ = STATE_READ;
       return LoadFailed(kErrMemory);
     }
-    m_Shared.reset();
-    TakeRows(reinterpret_cast<const unsigned char*>(m_strData.data()));
+    shared_.reset();
+    TakeRows(reinterpret_cast<const unsigned char*>(ownRows_.data()));
     return true;
   }
   Clear();
-  m_nState = STATE_READ;  // read-only until the load succeeds
+  state_ = STATE_READ;  // read-only until the load succeeds
   const uint32_t available = buffer != nullptr ? length : 0;
   const unsigned char* rows = ReadLayout(static_cast<const unsigned char*>(buffer), available);
   if (rows == nullptr) return false;
   try {
-    m_strData.assign(reinterpret_cast<const char*>(rows), static_cast<size_t>(RowBytes()));
+    ownRows_.assign(reinterpret_cast<const char*>(rows), static_cast<size_t>(RowBytes()));
   } catch (const std::bad_alloc&) {
     return LoadFailed(kErrMemory);
   }
   UseOwnRows();
-  m_nState = STATE_ROWS_FIXED;
+  state_ = STATE_ROWS_FIXED;
   return true;
 }
 
@@ -330,24 +330,24 @@ bool KivNetPack::LoadShared(const std::shared_ptr<const std::string>& owner,
   // The bytes held so far stay held until the new ones are known to load:
   // a pack reloaded row after row from one reply keeps its reference.
   if (in != nullptr && HasLoadedLayout(in, length)) {
-    if (m_Shared != owner) m_Shared = owner;
-    m_strData.clear();
+    if (shared_ != owner) shared_ = owner;
+    ownRows_.clear();
     TakeRows(in + (length - RowBytes()));
     return true;
   }
   ResetForLoad();
-  m_nState = STATE_READ;
+  state_ = STATE_READ;
   const unsigned char* rows = ReadLayout(in, length);
   if (rows == nullptr) return false;
-  if (m_Shared != owner) m_Shared = owner;
+  if (shared_ != owner) shared_ = owner;
   SetRows(rows);
-  m_nState = STATE_ROWS_FIXED;
+  state_ = STATE_ROWS_FIXED;
   return true;
 }
 
 uint64_t KivNetPack::GetPackSize() const {
-  return kHeaderSize + static_cast<uint64_t>(m_Fields.size()) * kDescriptorSize +
-         static_cast<uint64_t>(m_nRecordSize) * m_nRecordCount;
+  return kHeaderSize + static_cast<uint64_t>(fields_.size()) * kDescriptorSize +
+         static_cast<uint64_t>(recordSize_) * recordCount_;
 }
 
 bool KivNetPack::GetAllPackData(std::string& out) const {
@@ -360,10 +360,10 @@ bool KivNetPack::GetAllPackData(std::string& out) const {
     out.clear();
     out.reserve(static_cast<size_t>(total));  // written once, never zero-filled first
     kiv::ByteWriter writer(&out);
-    writer.Le32(m_nRecordSize).Le32(m_nRecordCount).Le32(static_cast<uint32_t>(m_Fields.size()));
+    writer.Le32(recordSize_).Le32(recordCount_).Le32(static_cast<uint32_t>(fields_.size()));
     writer.Bytes(reserved, sizeof reserved);
-    for (const PackFieldDesc& desc : m_Fields) writer.Le32(desc.typeAndSize).Le32(desc.id);
-    writer.Bytes(m_pRows, static_cast<size_t>(RowBytes()));
+    for (const PackFieldDesc& desc : fields_) writer.Le32(desc.typeAndSize).Le32(desc.id);
+    writer.Bytes(rows_, static_cast<size_t>(RowBytes()));
   } catch (...) {
     return false;
   }
@@ -372,30 +372,30 @@ bool KivNetPack::GetAllPackData(std::string& out) const {
 
 int64_t KivNetPack::FindField(const int32_t& id, PackFieldDesc& out) const {
   const uint32_t wanted = static_cast<uint32_t>(id);
-  for (size_t i = 0; i < m_Fields.size(); ++i) {
-    if (m_Fields[i].id == wanted) {
-      out = m_Fields[i];
-      return m_Offsets[i];
+  for (size_t i = 0; i < fields_.size(); ++i) {
+    if (fields_[i].id == wanted) {
+      out = fields_[i];
+      return offsets_[i];
     }
   }
   return -1;
 }
 
 PackColumn KivNetPack::GetColumn(const int32_t& id) {
-  m_nState = STATE_READ;
+  state_ = STATE_READ;
   PackColumn column;
-  column.m_nId = id;
-  const int64_t offset = FindField(id, column.m_Desc);
+  column.id_ = id;
+  const int64_t offset = FindField(id, column.desc_);
   if (offset < 0) return column;
-  if (m_nView == 0) m_nView = NewStamp();
-  if (m_nLayout == 0) m_nLayout = NewStamp();
-  column.m_nType = column.m_Desc.Type();
-  column.m_nOffset = static_cast<uint32_t>(offset);
-  column.m_nRecordSize = m_nRecordSize;
-  column.m_nRecordCount = m_nRecordCount;
-  column.m_pFirst = m_nRecordCount > 0 ? m_pRows + offset : m_pRows;
-  column.m_nView = m_nView;
-  column.m_nLayout = m_nLayout;
+  if (view_ == 0) view_ = NewStamp();
+  if (layout_ == 0) layout_ = NewStamp();
+  column.type_ = column.desc_.Type();
+  column.offset_ = static_cast<uint32_t>(offset);
+  column.recordSize_ = recordSize_;
+  column.recordCount_ = recordCount_;
+  column.first_ = recordCount_ > 0 ? rows_ + offset : rows_;
+  column.view_ = view_;
+  column.layout_ = layout_;
   return column;
 }
 
@@ -404,24 +404,24 @@ uint32_t KivNetPack::GetFieldSize(const int32_t& id) const {
   return FindField(id, desc) < 0 ? 0 : desc.Size();
 }
 
-bool KivNetPack::RowDataComplete() const { return m_Shared || m_strData.size() >= RowBytes(); }
+bool KivNetPack::RowDataComplete() const { return shared_ || ownRows_.size() >= RowBytes(); }
 
 bool KivNetPack::OwnRows() {
-  if (!m_Shared) return true;
+  if (!shared_) return true;
   try {
-    m_strData.assign(reinterpret_cast<const char*>(m_pRows), static_cast<size_t>(RowBytes()));
+    ownRows_.assign(reinterpret_cast<const char*>(rows_), static_cast<size_t>(RowBytes()));
   } catch (...) {
     return false;
   }
-  m_Shared.reset();
+  shared_.reset();
   UseOwnRows();
   return true;
 }
 
 const unsigned char* KivNetPack::LocateForRead(const int32_t& id, const int32_t& row,
                                                PackFieldDesc& desc) {
-  m_nState = STATE_READ;
-  if (m_Fields.empty() || row < 0 || static_cast<uint32_t>(row) >= m_nRecordCount) {
+  state_ = STATE_READ;
+  if (fields_.empty() || row < 0 || static_cast<uint32_t>(row) >= recordCount_) {
     Fail(kErrIndex);
     return nullptr;
   }
@@ -430,12 +430,12 @@ const unsigned char* KivNetPack::LocateForRead(const int32_t& id, const int32_t&
     Fail(kErrNoField);
     return nullptr;
   }
-  const uint64_t at = static_cast<uint64_t>(row) * m_nRecordSize + static_cast<uint64_t>(offset);
+  const uint64_t at = static_cast<uint64_t>(row) * recordSize_ + static_cast<uint64_t>(offset);
   if (at + desc.Size() > RowBytes()) {  // only if the field list did not fit the rows
     Fail(kErrIndex);
     return nullptr;
   }
-  return m_pRows + at;
+  return rows_ + at;
 }
 
 int32_t KivNetPack::GetInt32(const int32_t& id, const int32_t& row) {
@@ -568,10 +568,10 @@ bool KivNetPack::GetPack(KivNetPack& out, const int32_t& id, const int32_t& row)
 }
 
 bool KivNetPack::LoadNested(KivNetPack& out, const unsigned char* cell, uint32_t size) {
-  if (m_Shared) {
+  if (shared_) {
     // Where they lie. A local reference keeps the bytes while out == this
     // lets go of its own.
-    const std::shared_ptr<const std::string> owner = m_Shared;
+    const std::shared_ptr<const std::string> owner = shared_;
     return out.LoadShared(owner, cell, size);
   }
   if (&out == this) {
@@ -605,37 +605,79 @@ bool KivNetPack::TextById(char* buffer, int32_t size, int32_t id, int32_t row) {
 
 bool KivNetPack::PackByColumn(KivNetPack& out, PackColumn column, int32_t row) {
   const unsigned char* cell;
-  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_PACK) {
-    return LoadNested(out, cell, column.m_Desc.Size());
+  if (ColumnCell(column, row, &cell) && column.type_ == PACK_TYPE_PACK) {
+    return LoadNested(out, cell, column.desc_.Size());
   }
-  return GetPack(out, column.m_nId, row);
+  return GetPack(out, column.id_, row);
+}
+
+PackNestedColumn KivNetPack::GetNestedColumn(const int32_t& outerId, const int32_t& innerId) {
+  PackNestedColumn column;
+  column.outer_ = GetColumn(outerId);
+  column.id_ = innerId;
+  if (column.outer_.type_ != PACK_TYPE_PACK || recordCount_ == 0) return column;
+  KivNetPack first;
+  // A first row that does not load leaves the column unresolved: every read
+  // then goes the long way and reports its own row's error.
+  if (!LoadNested(first, column.outer_.first_, column.outer_.desc_.Size())) return column;
+  PackFieldDesc inner;
+  const int64_t offset = first.FindField(innerId, inner);
+  const uint32_t fieldCount = first.GetFieldCount();
+  if (offset < 0 || fieldCount > PackNestedColumn::kMaxFields) return column;
+  column.type_ = inner.Type();
+  column.counts_ = first.recordSize_ | (static_cast<uint64_t>(first.recordCount_) << 32);
+  for (uint32_t i = 0; i < fieldCount; ++i) {
+    column.descriptors_[i] = first.fields_[i].typeAndSize | (static_cast<uint64_t>(first.fields_[i].id) << 32);
+  }
+  column.cellOffset_ = kHeaderSize + fieldCount * kDescriptorSize + static_cast<uint32_t>(offset);
+  column.recordSize_ = first.recordSize_;
+  column.recordCount_ = first.recordCount_;
+  column.fieldCount_ = fieldCount;
+  return column;
+}
+
+int64_t KivNetPack::NestedInt64ById(const PackNestedColumn& column, int32_t row, int32_t nestedRow,
+                                    bool cutTo32) {
+  KivNetPack nested;
+  if (!GetPack(nested, column.outer_, row)) {
+    // An error of the outer pack is already here; one of the nested load
+    // is the nested pack's.
+    if (nested.GetErrorFlag() != 0) Fail(nested.GetErrorText().c_str());
+    return 0;
+  }
+  const int64_t value = cutTo32 ? nested.GetInt32(column.id_, nestedRow) : nested.GetInt64(column.id_, nestedRow);
+  if (nested.GetErrorFlag() != 0) {
+    Fail(nested.GetErrorText().c_str());
+    return 0;
+  }
+  return value;
 }
 
 double KivNetPack::GetDouble(const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
   if (ColumnCell(column, row, &cell)) {
-    if (column.m_nType == PACK_TYPE_DOUBLE) return kiv::LoadLeDouble(cell);
+    if (column.type_ == PACK_TYPE_DOUBLE) return kiv::LoadLeDouble(cell);
     int64_t value;
-    if (IntegerCell(column.m_nType, cell, &value)) return static_cast<double>(value);
+    if (IntegerCell(column.type_, cell, &value)) return static_cast<double>(value);
   }
-  return GetDouble(column.m_nId, row);
+  return GetDouble(column.id_, row);
 }
 
 bool KivNetPack::GetRecord(RequestHeader& out, const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
-  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_RECORD &&
-      column.m_Desc.Size() == RequestHeader::kSize) {
+  if (ColumnCell(column, row, &cell) && column.type_ == PACK_TYPE_RECORD &&
+      column.desc_.Size() == RequestHeader::kSize) {
     out = RequestHeader::Decode(cell);
     return true;
   }
-  return GetRecord(out, column.m_nId, row);
+  return GetRecord(out, column.id_, row);
 }
 
 bool KivNetPack::GetString(std::string& out, const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
-  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_TEXT) {
+  if (ColumnCell(column, row, &cell) && column.type_ == PACK_TYPE_TEXT) {
     try {
-      out.assign(reinterpret_cast<const char*>(cell), TextLength(cell, column.m_Desc.Size()));
+      out.assign(reinterpret_cast<const char*>(cell), TextLength(cell, column.desc_.Size()));
     } catch (const std::bad_alloc&) {
       out.clear();
       Fail(kErrMemory);
@@ -643,7 +685,7 @@ bool KivNetPack::GetString(std::string& out, const PackColumn& column, const int
     }
     return true;
   }
-  return GetString(out, column.m_nId, row);
+  return GetString(out, column.id_, row);
 }
 
 // ---------------------------------------------------------------------------
@@ -651,11 +693,11 @@ bool KivNetPack::GetString(std::string& out, const PackColumn& column, const int
 
 unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, uint32_t valueSize,
                                         const int32_t& id, const int32_t& row, PackFieldDesc& desc) {
-  if (row < 0 || static_cast<uint32_t>(row) > m_nRecordCount) {
+  if (row < 0 || static_cast<uint32_t>(row) > recordCount_) {
     SetError(kErrIndex);
     return nullptr;
   }
-  if (m_nState == STATE_READ) {
+  if (state_ == STATE_READ) {
     SetError(kErrUserState);
     return nullptr;
   }
@@ -669,10 +711,10 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
       SetError(kErrDataLength);
       return nullptr;
     }
-    const bool append = static_cast<uint32_t>(row) == m_nRecordCount;
+    const bool append = static_cast<uint32_t>(row) == recordCount_;
     // A row of zero bytes would not grow the row data: fields of size 0
     // alone make no row.
-    if (append && (m_nRecordSize == 0 || m_nRecordCount == std::numeric_limits<uint32_t>::max())) {
+    if (append && (recordSize_ == 0 || recordCount_ == std::numeric_limits<uint32_t>::max())) {
       SetError(kErrMemory);
       return nullptr;
     }
@@ -682,21 +724,21 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
     }
     if (append) {
       try {
-        m_strData.append(m_nRecordSize, '\0');
+        ownRows_.append(recordSize_, '\0');
       } catch (...) {
         SetError(kErrMemory);
         return nullptr;
       }
       UseOwnRows();
-      ++m_nRecordCount;
-      m_bLayoutLoaded = false;  // the counts are no longer those loaded
-      m_nState = STATE_ROWS_FIXED;
+      ++recordCount_;
+      layoutLoaded_ = false;  // the counts are no longer those loaded
+      state_ = STATE_ROWS_FIXED;
     }
-    const uint64_t at = static_cast<uint64_t>(row) * m_nRecordSize + static_cast<uint64_t>(offset);
-    return reinterpret_cast<unsigned char*>(&m_strData[0]) + at;
+    const uint64_t at = static_cast<uint64_t>(row) * recordSize_ + static_cast<uint64_t>(offset);
+    return reinterpret_cast<unsigned char*>(&ownRows_[0]) + at;
   }
 
-  if (m_nState == STATE_ROWS_FIXED) {
+  if (state_ == STATE_ROWS_FIXED) {
     SetError(kErrAddField);
     return nullptr;
   }
@@ -706,11 +748,11 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
   }
   // A writable copy of a pack with several rows cannot take a new column
   // without rebuilding every row; treat its rows as fixed.
-  if (m_nRecordCount > 1) {
+  if (recordCount_ > 1) {
     SetError(kErrAddField);
     return nullptr;
   }
-  const uint32_t oldSize = m_nRecordSize;
+  const uint32_t oldSize = recordSize_;
   if (newFieldSize > std::numeric_limits<uint32_t>::max() - oldSize) {
     SetError(kErrMemory);
     return nullptr;
@@ -721,27 +763,27 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
     return nullptr;
   }
   try {
-    m_Fields.reserve(m_Fields.size() + 1);
-    m_Offsets.reserve(m_Offsets.size() + 1);
+    fields_.reserve(fields_.size() + 1);
+    offsets_.reserve(offsets_.size() + 1);
     // Row 0 widened by the new field; a copy of a pack with fields but no
     // rows gets its first, zeroed row here.
-    m_strData.resize(newSize, '\0');
+    ownRows_.resize(newSize, '\0');
   } catch (...) {
-    m_strData.resize(static_cast<size_t>(oldSize) * m_nRecordCount);
+    ownRows_.resize(static_cast<size_t>(oldSize) * recordCount_);
     UseOwnRows();
     SetError(kErrMemory);
     return nullptr;
   }
   UseOwnRows();
-  m_Fields.push_back(PackFieldDesc::Make(type, newFieldSize, static_cast<uint32_t>(id)));
-  m_Offsets.push_back(oldSize);
-  m_nLayout = 0;  // columns taken before do not know the new field
-  m_bLayoutLoaded = false;
-  desc = m_Fields.back();
-  m_nState = STATE_DEFINING;
-  m_nRecordSize = newSize;
-  m_nRecordCount = 1;
-  return reinterpret_cast<unsigned char*>(&m_strData[0]) + oldSize;
+  fields_.push_back(PackFieldDesc::Make(type, newFieldSize, static_cast<uint32_t>(id)));
+  offsets_.push_back(oldSize);
+  layout_ = 0;  // columns taken before do not know the new field
+  layoutLoaded_ = false;
+  desc = fields_.back();
+  state_ = STATE_DEFINING;
+  recordSize_ = newSize;
+  recordCount_ = 1;
+  return reinterpret_cast<unsigned char*>(&ownRows_[0]) + oldSize;
 }
 
 bool KivNetPack::SetInt32(const int32_t& value, const int32_t& id, const int32_t& row) {

@@ -37,7 +37,9 @@
 // Loading checks everything once: the lengths, every descriptor, and that
 // the rows are all there. A getter then only checks its row and the field's
 // type. For reading many rows, GetColumn resolves a field id once and the
-// getters that take the column skip the search (see PackColumn).
+// getters that take the column skip the search (see PackColumn); for a
+// field inside every row's nested pack, GetNestedColumn reads it where it
+// lies, without loading each row's nested pack (see PackNestedColumn).
 //
 // Who owns the bytes. A pack built by setters, copied from bytes (Load,
 // LoadFromString of a const string) or written to after loading keeps its
@@ -109,26 +111,71 @@ class KivNetPack;
 // returns and reports exactly what the same getter by id would.
 class PackColumn {
  public:
-  int32_t Id() const { return m_nId; }
+  int32_t Id() const { return id_; }
   // Whether the pack had the field when the column was taken.
-  bool IsFound() const { return m_nLayout != kNoStamp; }
+  bool IsFound() const { return layout_ != kNoStamp; }
   // The field's descriptor; 0 when not found.
-  const PackFieldDesc& Field() const { return m_Desc; }
+  const PackFieldDesc& Field() const { return desc_; }
 
  private:
   friend class KivNetPack;
   // The stamp of a column that matches no pack.
   static constexpr uint64_t kNoStamp = ~uint64_t{0};
 
-  int32_t m_nId = 0;
-  PackFieldDesc m_Desc;
-  uint32_t m_nType = PACK_TYPE_COUNT;       // m_Desc.Type(), none when not found
-  uint32_t m_nOffset = 0;                   // byte offset in a row
-  uint32_t m_nRecordSize = 0;               // bytes from a row to the next
-  uint32_t m_nRecordCount = 0;              // rows when taken
-  const unsigned char* m_pFirst = nullptr;  // the field in row 0 when taken
-  uint64_t m_nView = kNoStamp;              // the pack's rows when taken
-  uint64_t m_nLayout = kNoStamp;            // the pack's field list when taken
+  int32_t id_ = 0;
+  PackFieldDesc desc_;
+  uint32_t type_ = PACK_TYPE_COUNT;       // desc_.Type(), none when not found
+  uint32_t offset_ = 0;                   // byte offset in a row
+  uint32_t recordSize_ = 0;               // bytes from a row to the next
+  uint32_t recordCount_ = 0;              // rows when taken
+  const unsigned char* first_ = nullptr;  // the field in row 0 when taken
+  uint64_t view_ = kNoStamp;              // the pack's rows when taken
+  uint64_t layout_ = kNoStamp;            // the pack's field list when taken
+};
+
+// A field of the packs nested in one field of every row, read where it
+// lies in the outer pack's rows (GetNestedColumn): reading the volume of
+// level 1 of every row's quote levels, say, without loading each row's
+// nested pack. It is resolved on the first row's nested pack; a read then
+// checks that the row's nested pack has that same header and field list
+// (which makes it a pack that loads, as the first did) and reads the cell.
+// Any other case (another layout in that row, an outer column that no
+// longer holds, a row out of range) goes the long way, GetPack and then the
+// getter by id, so a read always gives what those two would.
+class PackNestedColumn {
+ public:
+  // The outer field, as GetColumn took it.
+  const PackColumn& Outer() const { return outer_; }
+  // The field id inside the nested packs.
+  int32_t Id() const { return id_; }
+  // Whether the first row's nested pack loaded and had the field.
+  bool IsFound() const { return fieldCount_ != 0; }
+
+ private:
+  friend class KivNetPack;
+  // Nested packs of more fields than this are read the long way.
+  static constexpr uint32_t kMaxFields = 8;
+
+  // Whether the nested pack at cell has the header and field list the
+  // column was resolved on. Only the reserved word may differ.
+  bool LayoutMatches(const unsigned char* cell) const {
+    if (kiv::LoadLe64(cell) != counts_ || kiv::LoadLe32(cell + 8) != fieldCount_) return false;
+    const unsigned char* descriptor = cell + 16;
+    for (uint32_t i = 0; i < fieldCount_; ++i, descriptor += 8) {
+      if (kiv::LoadLe64(descriptor) != descriptors_[i]) return false;
+    }
+    return true;
+  }
+
+  PackColumn outer_;
+  int32_t id_ = 0;
+  uint32_t type_ = PACK_TYPE_COUNT;  // the inner field's type
+  uint32_t fieldCount_ = 0;          // of the nested packs; 0 when not resolved
+  uint64_t counts_ = 0;              // record size | record count << 32, as the header holds them
+  uint64_t descriptors_[kMaxFields] = {};  // each as its 8 serialised bytes
+  uint32_t cellOffset_ = 0;          // from a nested pack's first byte to the field in its row 0
+  uint32_t recordSize_ = 0;          // of the nested packs
+  uint32_t recordCount_ = 0;
 };
 
 class KivNetPack {
@@ -188,14 +235,14 @@ class KivNetPack {
   // Whether a descriptor of this type may have this size (tested on load).
   static bool IsValidFieldSize(uint32_t type, uint32_t size);
 
-  uint32_t GetRecordCount() const { return m_nRecordCount; }
-  uint32_t GetRecordSize() const { return m_nRecordSize; }
-  uint32_t GetFieldCount() const { return static_cast<uint32_t>(m_Fields.size()); }
+  uint32_t GetRecordCount() const { return recordCount_; }
+  uint32_t GetRecordSize() const { return recordSize_; }
+  uint32_t GetFieldCount() const { return static_cast<uint32_t>(fields_.size()); }
   // Descriptors in field order (for walking a pack's fields, as batch replies need).
-  const std::vector<PackFieldDesc>& GetFields() const { return m_Fields; }
-  uint16_t GetState() const { return m_nState; }
-  int16_t GetErrorFlag() const { return m_nError; }
-  const std::string& GetErrorText() const { return m_strError; }
+  const std::vector<PackFieldDesc>& GetFields() const { return fields_; }
+  uint16_t GetState() const { return state_; }
+  int16_t GetErrorFlag() const { return errorFlag_; }
+  const std::string& GetErrorText() const { return errorText_; }
 
   // Getters. Each makes the pack read-only (state 3) first, also when it then
   // fails; a failure sets the error text and the error flag -1.
@@ -243,6 +290,16 @@ class KivNetPack {
   bool GetText(char* buffer, const int32_t& size, const PackColumn& column, const int32_t& row);
   bool GetPack(KivNetPack& out, const PackColumn& column, const int32_t& row);
 
+  // The field innerId of the packs nested in field outerId (PackNestedColumn).
+  // Makes the pack read-only (state 3), as GetColumn does.
+  PackNestedColumn GetNestedColumn(const int32_t& outerId, const int32_t& innerId);
+  // The value GetPack of (outer field, row) and then the getter by id of
+  // (inner field, nestedRow) on that nested pack would give. On failure 0,
+  // and this pack takes the error text of whichever of the two failed, with
+  // the error flag -1.
+  int32_t GetInt32(const PackNestedColumn& column, const int32_t& row, const int32_t& nestedRow);
+  int64_t GetInt64(const PackNestedColumn& column, const int32_t& row, const int32_t& nestedRow);
+
   // Setters: value first, then field id, then row. A missing field is
   // defined on row 0 (states 0 and 1 only); row = record count appends a
   // zeroed row (freezing the field list). Failures set the error text but
@@ -268,13 +325,13 @@ class KivNetPack {
     // The rows a column was taken from are read rows (state 3) until they
     // change, and then the view changes too: no need to say so again.
     const uint32_t index = static_cast<uint32_t>(row);
-    if ((column.m_nView == m_nView) & (index < column.m_nRecordCount)) {
-      *cell = column.m_pFirst + static_cast<size_t>(index) * column.m_nRecordSize;
+    if ((column.view_ == view_) & (index < column.recordCount_)) {
+      *cell = column.first_ + static_cast<size_t>(index) * column.recordSize_;
       return true;
     }
-    m_nState = STATE_READ;
-    if (column.m_nLayout != m_nLayout || index >= m_nRecordCount) return false;
-    *cell = m_pRows + static_cast<size_t>(index) * m_nRecordSize + column.m_nOffset;
+    state_ = STATE_READ;
+    if (column.layout_ != layout_ || index >= recordCount_) return false;
+    *cell = rows_ + static_cast<size_t>(index) * recordSize_ + column.offset_;
     return true;
   }
   // Copies min(size, capacity) bytes of a text cell and zeroes the rest of
@@ -324,11 +381,11 @@ class KivNetPack {
   bool HasLoadedLayout(const unsigned char* in, uint32_t length) const {
     // The same length, counts and descriptors as the last load: then every
     // check of a full load holds as it did.
-    if (!m_bLayoutLoaded || length != m_nLoadedLength) return false;
-    const uint64_t counts = m_nRecordSize | (static_cast<uint64_t>(m_nRecordCount) << 32);
-    if (kiv::LoadLe64(in) != counts || kiv::LoadLe32(in + 8) != m_Fields.size()) return false;
+    if (!layoutLoaded_ || length != loadedLength_) return false;
+    const uint64_t counts = recordSize_ | (static_cast<uint64_t>(recordCount_) << 32);
+    if (kiv::LoadLe64(in) != counts || kiv::LoadLe32(in + 8) != fields_.size()) return false;
     const unsigned char* descriptor = in + kHeaderSize;
-    for (const PackFieldDesc& field : m_Fields) {
+    for (const PackFieldDesc& field : fields_) {
       if (kiv::LoadLe32(descriptor) != field.typeAndSize || kiv::LoadLe32(descriptor + 4) != field.id) {
         return false;
       }
@@ -339,9 +396,9 @@ class KivNetPack {
   // Takes rows of the field list already held: what a load does on success.
   void TakeRows(const unsigned char* rows) {
     SetRows(rows);
-    m_nState = STATE_ROWS_FIXED;
-    m_nError = 0;
-    if (!m_strError.empty()) m_strError.clear();
+    state_ = STATE_ROWS_FIXED;
+    errorFlag_ = 0;
+    if (!errorText_.empty()) errorText_.clear();
   }
   // The getters by column past their fast path: the way by id, with the
   // arguments by value so that the caller's row stays in a register.
@@ -350,6 +407,18 @@ class KivNetPack {
   uint16_t UInt16ById(int32_t id, int32_t row);
   bool TextById(char* buffer, int32_t size, int32_t id, int32_t row);
   bool PackByColumn(KivNetPack& out, PackColumn column, int32_t row);
+  // The cell of (row, nestedRow) when the row's nested pack has the
+  // column's layout; null otherwise.
+  const unsigned char* NestedCell(const PackNestedColumn& column, int32_t row, int32_t nestedRow) {
+    const unsigned char* cell;
+    if (column.fieldCount_ == 0 || static_cast<uint32_t>(nestedRow) >= column.recordCount_ ||
+        !ColumnCell(column.outer_, row, &cell) || !column.LayoutMatches(cell)) {
+      return nullptr;
+    }
+    return cell + column.cellOffset_ + static_cast<size_t>(static_cast<uint32_t>(nestedRow)) * column.recordSize_;
+  }
+  // The long way of a nested read: GetPack, then the getter by id.
+  int64_t NestedInt64ById(const PackNestedColumn& column, int32_t row, int32_t nestedRow, bool cutTo32);
   // Loads from bytes that owner holds, reading the rows where they lie.
   bool LoadShared(const std::shared_ptr<const std::string>& owner, const unsigned char* in,
                   uint32_t length);
@@ -364,82 +433,100 @@ class KivNetPack {
   // they hold goes through SetRows (or Clear), so that columns taken before
   // stop holding.
   void SetRows(const unsigned char* rows) {
-    m_pRows = rows;
-    m_nView = 0;
+    rows_ = rows;
+    view_ = 0;
   }
-  void UseOwnRows() { SetRows(reinterpret_cast<const unsigned char*>(m_strData.data())); }
-  uint64_t RowBytes() const { return static_cast<uint64_t>(m_nRecordSize) * m_nRecordCount; }
+  void UseOwnRows() { SetRows(reinterpret_cast<const unsigned char*>(ownRows_.data())); }
+  uint64_t RowBytes() const { return static_cast<uint64_t>(recordSize_) * recordCount_; }
   bool RowDataComplete() const;
   void Fail(const char* text);        // getters and loading
   void SetError(const char* text);    // setters: the flag stays
 
-  uint32_t m_nRecordCount = 0;
-  uint32_t m_nRecordSize = 0;
-  uint16_t m_nState = STATE_NEW;
-  int16_t m_nError = 0;
-  std::vector<PackFieldDesc> m_Fields;
-  std::vector<uint32_t> m_Offsets;  // byte offset in a row of each field, in field order
-  std::string m_strError;
-  std::string m_strData;   // the rows, when the pack owns them
+  uint32_t recordCount_ = 0;
+  uint32_t recordSize_ = 0;
+  uint16_t state_ = STATE_NEW;
+  int16_t errorFlag_ = 0;
+  std::vector<PackFieldDesc> fields_;
+  std::vector<uint32_t> offsets_;  // byte offset in a row of each field, in field order
+  std::string errorText_;
+  std::string ownRows_;   // the rows, when the pack owns them
   // The serialised bytes the rows lie in, when loaded in place; shared and
   // never written.
-  std::shared_ptr<const std::string> m_Shared;
-  // The first row: into m_strData, or into *m_Shared; record size x record
+  std::shared_ptr<const std::string> shared_;
+  // The first row: into ownRows_, or into *shared_; record size x record
   // count bytes.
-  const unsigned char* m_pRows = reinterpret_cast<const unsigned char*>(m_strData.data());
+  const unsigned char* rows_ = reinterpret_cast<const unsigned char*>(ownRows_.data());
   // Stamps of the rows and of the field list that columns were taken from:
   // 0 until a column is taken, and again whenever the rows move or grow (the
   // view) or the fields change (the layout; a reload with the same fields
   // keeps it). Stamps are never reused, so a column holds only on what it
   // was taken from.
-  uint64_t m_nView = 0;
-  uint64_t m_nLayout = 0;
+  uint64_t view_ = 0;
+  uint64_t layout_ = 0;
   // The field list was read and checked by a load (not defined by setters),
-  // from m_nLoadedLength bytes.
-  bool m_bLayoutLoaded = false;
-  uint32_t m_nLoadedLength = 0;
+  // from loadedLength_ bytes.
+  bool layoutLoaded_ = false;
+  uint32_t loadedLength_ = 0;
 };
 
 inline int32_t KivNetPack::GetInt32(const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
   int64_t value;
-  if (ColumnCell(column, row, &cell) && IntegerCell(column.m_nType, cell, &value)) {
+  if (ColumnCell(column, row, &cell) && IntegerCell(column.type_, cell, &value)) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
   }
-  return Int32ById(column.m_nId, row);
+  return Int32ById(column.id_, row);
 }
 
 inline int64_t KivNetPack::GetInt64(const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
   int64_t value;
-  if (ColumnCell(column, row, &cell) && IntegerCell(column.m_nType, cell, &value)) return value;
-  return Int64ById(column.m_nId, row);
+  if (ColumnCell(column, row, &cell) && IntegerCell(column.type_, cell, &value)) return value;
+  return Int64ById(column.id_, row);
 }
 
 inline uint16_t KivNetPack::GetUInt16(const PackColumn& column, const int32_t& row) {
   const unsigned char* cell;
-  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_INT16) return kiv::LoadLe16(cell);
-  return UInt16ById(column.m_nId, row);
+  if (ColumnCell(column, row, &cell) && column.type_ == PACK_TYPE_INT16) return kiv::LoadLe16(cell);
+  return UInt16ById(column.id_, row);
 }
 
 inline bool KivNetPack::GetText(char* buffer, const int32_t& size, const PackColumn& column,
                                 const int32_t& row) {
   const unsigned char* cell;
   if (buffer != nullptr && size >= 1 && ColumnCell(column, row, &cell) &&
-      column.m_nType == PACK_TYPE_TEXT) {
-    CopyTextCell(buffer, static_cast<size_t>(size), cell, column.m_Desc.Size());
+      column.type_ == PACK_TYPE_TEXT) {
+    CopyTextCell(buffer, static_cast<size_t>(size), cell, column.desc_.Size());
     return true;
   }
-  return TextById(buffer, size, column.m_nId, row);
+  return TextById(buffer, size, column.id_, row);
+}
+
+inline int32_t KivNetPack::GetInt32(const PackNestedColumn& column, const int32_t& row,
+                                    const int32_t& nestedRow) {
+  const unsigned char* cell = NestedCell(column, row, nestedRow);
+  int64_t value;
+  if (cell != nullptr && IntegerCell(column.type_, cell, &value)) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+  }
+  return static_cast<int32_t>(NestedInt64ById(column, row, nestedRow, true));
+}
+
+inline int64_t KivNetPack::GetInt64(const PackNestedColumn& column, const int32_t& row,
+                                    const int32_t& nestedRow) {
+  const unsigned char* cell = NestedCell(column, row, nestedRow);
+  int64_t value;
+  if (cell != nullptr && IntegerCell(column.type_, cell, &value)) return value;
+  return NestedInt64ById(column, row, nestedRow, false);
 }
 
 inline bool KivNetPack::GetPack(KivNetPack& out, const PackColumn& column, const int32_t& row) {
   // Row after row of one reply into the same pack: the bytes are already
   // shared and the layout already read, so only the rows move.
   const unsigned char* cell;
-  if (ColumnCell(column, row, &cell) && column.m_nType == PACK_TYPE_PACK && m_Shared &&
-      &out != this && out.m_Shared == m_Shared && out.HasLoadedLayout(cell, column.m_Desc.Size())) {
-    out.TakeRows(cell + (column.m_Desc.Size() - out.RowBytes()));
+  if (ColumnCell(column, row, &cell) && column.type_ == PACK_TYPE_PACK && shared_ &&
+      &out != this && out.shared_ == shared_ && out.HasLoadedLayout(cell, column.desc_.Size())) {
+    out.TakeRows(cell + (column.desc_.Size() - out.RowBytes()));
     return true;
   }
   return PackByColumn(out, column, row);

@@ -72,6 +72,24 @@ void CompareColumns(KivNetPack& pack, KivNetPack& twin, int32_t id, int32_t row,
   }
   Check(pack.GetErrorText() == twin.GetErrorText() && pack.GetErrorFlag() == twin.GetErrorFlag());
   Check(pack.GetState() == twin.GetState());
+
+  // A field of the nested packs read where it lies, against GetPack and the
+  // getter by id on copies of the same pack (error and state included).
+  if (nested && alone.GetFieldCount() > 0) {
+    const int32_t innerId = static_cast<int32_t>(alone.GetFields()[0].id);
+    KivNetPack viaColumn;
+    KivNetPack viaGetter;
+    viaColumn = pack;
+    viaGetter = pack;
+    const PackNestedColumn nestedColumn = viaColumn.GetNestedColumn(id, innerId);
+    const int64_t value = viaColumn.GetInt64(nestedColumn, row, 0);
+    KivNetPack one;
+    Check(viaGetter.GetPack(one, id, row));
+    const int64_t expected = one.GetInt64(innerId, 0);
+    Check(value == expected);
+    const std::string& error = one.GetErrorFlag() != 0 ? one.GetErrorText() : viaGetter.GetErrorText();
+    Check(viaColumn.GetErrorText() == error);
+  }
 }
 
 // Reads every field of a row through every getter; checks what must agree.

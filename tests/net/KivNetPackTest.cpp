@@ -1061,6 +1061,87 @@ TEST(NetPackColumns, NestedPacksRowAfterRowLoadEachRowsOwnBytes) {
   }
 }
 
+// A field of the nested packs read where it lies gives, row by row, what
+// GetPack and the getter by id give, errors included: rows of the first
+// row's layout, rows of another layout, damaged rows, and every miss.
+TEST(NetPackColumns, NestedColumnReadsWhatGetPackAndTheGetterWouldRead) {
+  const std::string twoInts = Bytes().Header(8, 1, 2).Desc(6, 4, 1).Desc(6, 4, 2).U32(10).U32(20).str();
+  const std::string swapped = Bytes().Header(8, 1, 2).Desc(6, 4, 2).Desc(6, 4, 1).U32(30).U32(40).str();
+  const std::string wideField = Bytes().Header(8, 1, 2).Desc(4, 8, 1).Desc(2, 0, 2).U64(1ull << 40 | 7).str();
+  const std::string textField = Bytes().Header(8, 1, 2).Desc(2, 4, 1).Desc(6, 4, 2).Text("abcd").U32(0).str();
+  const std::string noField = Bytes().Header(8, 1, 2).Desc(6, 4, 3).Desc(6, 4, 2).U32(0).U32(0).str();
+  const std::string badType = Bytes().Header(8, 1, 2).Desc(6, 4, 1).Desc(9, 4, 2).U32(0).U32(0).str();
+  const std::string reservedSet = Bytes().U32(8).U32(1).U32(2).U32(0xFFFFFFFFu).Desc(6, 4, 1).Desc(6, 4, 2).U32(70).U32(80).str();
+  struct Row {
+    const std::string* bytes;
+    int64_t field1;     // what GetInt64 reads of field 1 in nested row 0
+    const char* error;  // "" when it reads
+  } rows[] = {
+      {&twoInts, 10, ""},   {&reservedSet, 70, ""}, {&swapped, 40, ""},
+      {&wideField, (1ll << 40) | 7, ""},            {&textField, 0, "type Does not match"},
+      {&noField, 0, "no Kiv type error"},           {&badType, 0, "data type error"},
+      {&twoInts, 10, ""},
+  };
+  const int32_t count = static_cast<int32_t>(sizeof rows / sizeof rows[0]);
+  const auto table = [&](int32_t first) {
+    const uint32_t size = static_cast<uint32_t>(twoInts.size());
+    Bytes out;
+    out.Header(size + 4, count, 2).Desc(1, size, kPackId).Desc(6, 4, kInt32Id);
+    for (int32_t i = 0; i < count; ++i) {
+      const Row& r = rows[(first + i) % count];
+      EXPECT_EQ(r.bytes->size(), size);
+      out.Text(*r.bytes).U32(0);
+    }
+    return out.str();
+  };
+  // Resolved on a sound first row, and on a first row that does not load.
+  for (int32_t first : {0, 6}) {
+    for (bool inPlace : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "first row " << first << (inPlace ? ", in place" : ", by copy"));
+      const std::string bytes = table(first);
+      // A successful load also clears the error of the row before.
+      const auto load = [&](KivNetPack& pack) {
+        return inPlace ? pack.LoadFromString(std::string(bytes)) : pack.LoadFromString(bytes);
+      };
+      KivNetPack pack;
+      ASSERT_TRUE(load(pack));
+      const PackNestedColumn column = pack.GetNestedColumn(kPackId, 1);
+      EXPECT_EQ(column.IsFound(), first == 0);
+      EXPECT_EQ(pack.GetState(), KivNetPack::STATE_READ);
+      for (int32_t i = 0; i < count; ++i) {
+        const Row& r = rows[(first + i) % count];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pack.GetInt64(column, i, kRow0), r.field1);
+        EXPECT_EQ(pack.GetInt32(column, i, kRow0), static_cast<int32_t>(r.field1));
+        EXPECT_EQ(pack.GetErrorText(), r.error);
+        EXPECT_EQ(pack.GetErrorFlag(), *r.error == '\0' ? 0 : -1);
+        ASSERT_TRUE(load(pack));
+      }
+    }
+  }
+
+  KivNetPack pack(table(0));
+  const PackNestedColumn column = pack.GetNestedColumn(kPackId, 1);
+  EXPECT_EQ(pack.GetInt32(column, kRow0, kRow1), 0);  // no such nested row
+  EXPECT_EQ(pack.GetErrorText(), "index error");
+  ASSERT_TRUE(pack.LoadFromString(table(0)));
+  EXPECT_EQ(pack.GetInt32(column, count, kRow0), 0);  // no such outer row
+  EXPECT_EQ(pack.GetErrorText(), "index error");
+  ASSERT_TRUE(pack.LoadFromString(table(0)));
+  const PackNestedColumn notNested = pack.GetNestedColumn(kInt32Id, 1);
+  EXPECT_FALSE(notNested.IsFound());
+  EXPECT_EQ(pack.GetInt32(notNested, kRow0, kRow0), 0);
+  EXPECT_EQ(pack.GetErrorText(), "type Does not match");
+
+  // A column taken before the outer pack was reloaded reads the new rows.
+  KivNetPack shifted(table(2));
+  const PackNestedColumn stale = shifted.GetNestedColumn(kPackId, 1);
+  ASSERT_TRUE(shifted.LoadFromString(table(0)));
+  EXPECT_EQ(shifted.GetInt64(stale, kRow0, kRow0), 10);
+  EXPECT_EQ(shifted.GetInt64(stale, 3, kRow0), (1ll << 40) | 7);
+  EXPECT_EQ(shifted.GetErrorFlag(), 0);
+}
+
 // ---------------------------------------------------------------------------
 // RequestHeader
 

@@ -108,18 +108,20 @@ void BlockServer::Stop() {
   acceptThread_.join();
   ::close(listenFd_);
   listenFd_ = -1;
-  std::vector<std::thread> sessions;
+  std::map<uint64_t, std::thread> sessions;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& entry : open_) ::shutdown(entry.second, SHUT_RDWR);
     sessions.swap(sessions_);
+    finished_.clear();
   }
-  for (std::thread& t : sessions) t.join();
+  for (auto& entry : sessions) entry.second.join();
   port_ = 0;
 }
 
 void BlockServer::AcceptLoop() {
   while (!stopping_) {
+    ReapFinishedSessions();
     pollfd p{listenFd_, POLLIN, 0};
     if (::poll(&p, 1, 20) <= 0) continue;
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -127,9 +129,26 @@ void BlockServer::AcceptLoop() {
     std::lock_guard<std::mutex> lock(mutex_);
     const uint64_t connection = ++accepted_;
     open_[connection] = fd;
-    sessions_.emplace_back([this, fd, connection] { Serve(fd, connection); });
+    sessions_.emplace(connection, std::thread([this, fd, connection] { Serve(fd, connection); }));
     changed_.notify_all();
   }
+}
+
+void BlockServer::ReapFinishedSessions() {
+  std::vector<std::thread> ended;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const uint64_t connection : finished_) {
+      const auto found = sessions_.find(connection);
+      if (found == sessions_.end()) continue;
+      ended.push_back(std::move(found->second));
+      sessions_.erase(found);
+    }
+    finished_.clear();
+  }
+  // A finished session has only its last unlock left to run: the joins
+  // are short, and taken outside the lock it needs.
+  for (std::thread& t : ended) t.join();
 }
 
 void BlockServer::Serve(int fd, uint64_t connection) {
@@ -183,6 +202,7 @@ void BlockServer::Serve(int fd, uint64_t connection) {
   std::lock_guard<std::mutex> lock(mutex_);
   open_.erase(connection);
   ::close(fd);
+  finished_.push_back(connection);
 }
 
 std::string BlockServer::ServedReply(const BlockRequestEntry& request) const {
@@ -216,6 +236,11 @@ bool BlockServer::WaitForRequests(size_t count, std::chrono::milliseconds bound)
 uint64_t BlockServer::AcceptedConnections() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return accepted_;
+}
+
+size_t BlockServer::SessionThreads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sessions_.size();
 }
 
 void BlockServer::ClearRequests() {

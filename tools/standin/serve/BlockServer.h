@@ -16,8 +16,11 @@
 // answering, and a raw reply override.
 //
 // Threads: Start creates an accept thread and one thread per connection;
-// Stop closes everything and joins them. Every public method may be called
-// from any thread.
+// a connection's thread is joined soon after its link ends (the terminal
+// opens a link per request, so a stand-in serving for days would otherwise
+// keep a finished thread, stack and all, for every request). Stop closes
+// everything and joins the rest. Every public method may be called from
+// any thread.
 #pragma once
 
 #include <atomic>
@@ -88,6 +91,9 @@ class BlockServer {
   std::vector<BlockRequestEntry> Requests() const;
   bool WaitForRequests(size_t count, std::chrono::milliseconds bound = std::chrono::seconds(10)) const;
   uint64_t AcceptedConnections() const;
+  // Connection threads not joined yet: those serving a link, and those
+  // whose link ended a moment ago.
+  size_t SessionThreads() const;
   void ClearRequests();
 
   void SetMode(BlockReplyMode mode) { mode_.store(mode); }
@@ -98,6 +104,8 @@ class BlockServer {
  private:
   void AcceptLoop();
   void Serve(int fd, uint64_t connection);
+  // Joins the threads of connections whose link has ended.
+  void ReapFinishedSessions();
 
   const Universe* universe_;
   std::atomic<uint16_t> port_{0};
@@ -112,7 +120,8 @@ class BlockServer {
   BlockReplyOverride override_;
   uint64_t accepted_ = 0;
   std::map<uint64_t, int> open_;  // connection -> fd
-  std::vector<std::thread> sessions_;
+  std::map<uint64_t, std::thread> sessions_;  // connection -> its thread
+  std::vector<uint64_t> finished_;            // connections whose thread has ended
 };
 
 }  // namespace kiv::standin
