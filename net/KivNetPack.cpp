@@ -786,38 +786,36 @@ unsigned char* KivNetPack::PrepareWrite(uint32_t type, uint32_t newFieldSize, ui
   return reinterpret_cast<unsigned char*>(&ownRows_[0]) + oldSize;
 }
 
-bool KivNetPack::SetInt32(const int32_t& value, const int32_t& id, const int32_t& row) {
-  if (!RowDataComplete()) return false;
+unsigned char* KivNetPack::FixedSizeCell(uint32_t type, uint32_t size, const int32_t& id,
+                                         const int32_t& row) {
+  if (!RowDataComplete()) return nullptr;
   PackFieldDesc desc;
-  unsigned char* cell = PrepareWrite(PACK_TYPE_INT32, 4, 4, id, row, desc);
+  return PrepareWrite(type, size, size, id, row, desc);
+}
+
+bool KivNetPack::SetInt32(const int32_t& value, const int32_t& id, const int32_t& row) {
+  unsigned char* cell = FixedSizeCell(PACK_TYPE_INT32, 4, id, row);
   if (cell == nullptr) return false;
   kiv::StoreLe32(cell, static_cast<uint32_t>(value));
   return true;
 }
 
 bool KivNetPack::SetInt64(const int64_t& value, const int32_t& id, const int32_t& row) {
-  if (!RowDataComplete()) return false;
-  PackFieldDesc desc;
-  unsigned char* cell = PrepareWrite(PACK_TYPE_TIME64, 8, 8, id, row, desc);
+  unsigned char* cell = FixedSizeCell(PACK_TYPE_TIME64, 8, id, row);
   if (cell == nullptr) return false;
   kiv::StoreLe64(cell, static_cast<uint64_t>(value));
   return true;
 }
 
 bool KivNetPack::SetRecord(const RequestHeader& value, const int32_t& id, const int32_t& row) {
-  if (!RowDataComplete()) return false;
-  PackFieldDesc desc;
-  unsigned char* cell =
-      PrepareWrite(PACK_TYPE_RECORD, RequestHeader::kSize, RequestHeader::kSize, id, row, desc);
+  unsigned char* cell = FixedSizeCell(PACK_TYPE_RECORD, RequestHeader::kSize, id, row);
   if (cell == nullptr) return false;
   value.Encode(cell);
   return true;
 }
 
 bool KivNetPack::SetInt16(const int16_t& value, const int32_t& id, const int32_t& row) {
-  if (!RowDataComplete()) return false;
-  PackFieldDesc desc;
-  unsigned char* cell = PrepareWrite(PACK_TYPE_INT16, 2, 2, id, row, desc);
+  unsigned char* cell = FixedSizeCell(PACK_TYPE_INT16, 2, id, row);
   if (cell == nullptr) return false;
   kiv::StoreLe16(cell, static_cast<uint16_t>(value));
   return true;

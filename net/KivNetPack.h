@@ -371,6 +371,9 @@ class KivNetPack {
   // descriptor, or null with the error text set.
   unsigned char* PrepareWrite(uint32_t type, uint32_t newFieldSize, uint32_t valueSize,
                               const int32_t& id, const int32_t& row, PackFieldDesc& desc);
+  // PrepareWrite for the setters of a fixed-size value (numbers, headers),
+  // after checking that the rows are all there.
+  unsigned char* FixedSizeCell(uint32_t type, uint32_t size, const int32_t& id, const int32_t& row);
   // Checks a serialised pack's header and descriptors and takes its field
   // list and counts; the rows' first byte, or null with the error set.
   const unsigned char* ReadLayout(const unsigned char* in, uint32_t available);
