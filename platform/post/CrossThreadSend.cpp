@@ -1,5 +1,6 @@
 #include "platform/post/CrossThreadSend.h"
 
+#include <deque>
 #include <vector>
 
 #include "platform/post/HandleTable.h"
@@ -65,10 +66,21 @@ void AbandonSendsTo(HWND hwnd) {
   for (auto& sm : abandoned) Complete(sm, 0);
 }
 
+void AbandonAllSends(ThreadQueue& queue) {
+  std::deque<std::shared_ptr<SentMessage>> abandoned;
+  {
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    queue.ended = true;
+    abandoned.swap(queue.sent);
+  }
+  for (auto& sm : abandoned) Complete(sm, 0);
+}
+
 LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target, const std::shared_ptr<SentMessage>& sm) {
   auto me = sm->sender;
   {
     std::lock_guard<std::mutex> lock(target->mutex);
+    if (target->ended) return 0;  // its thread is gone: nobody would answer
     target->sent.push_back(sm);
   }
   target->Wake();

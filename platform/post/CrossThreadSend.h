@@ -33,6 +33,9 @@ struct SentMessage {
 LRESULT SendAndWait(const std::shared_ptr<ThreadQueue>& target, const std::shared_ptr<SentMessage>& sm);
 // Runs fn on target's thread and waits for its result.
 LRESULT CallOnThreadOf(const std::shared_ptr<ThreadQueue>& target, const std::function<LRESULT()>& fn);
+// Owner thread, as it ends: marks the queue ended and answers 0 to every
+// send waiting in it; later sends to it answer 0 without waiting.
+void AbandonAllSends(ThreadQueue& queue);
 // Owner thread: runs the sends other threads made to this thread, each on
 // its window's procedure (a window gone meanwhile answers 0).
 void ServeIncomingSends(ThreadQueue& queue);

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/post/CrossThreadSend.h"
 #include "platform/sys/Thread.h"
 
 namespace kiv {
@@ -104,17 +105,31 @@ void ThreadQueue::ClearPostedForTesting() {
   FreePayloads(dropped);
 }
 
+namespace {
+
+// The calling thread's hold on its queue. Windows keep their thread's queue
+// alive after the thread is gone; when the thread ends, the queue is marked
+// ended and the sends still waiting in it are answered.
+struct QueueOfThisThread {
+  std::shared_ptr<ThreadQueue> queue;
+  ~QueueOfThisThread() {
+    if (queue) AbandonAllSends(*queue);
+  }
+};
+
+}  // namespace
+
 std::shared_ptr<ThreadQueue> CurrentQueue() {
-  thread_local std::shared_ptr<ThreadQueue> queue;
-  if (!queue) {
-    queue = std::make_shared<ThreadQueue>();
+  thread_local QueueOfThisThread own;
+  if (!own.queue) {
+    own.queue = std::make_shared<ThreadQueue>();
     std::lock_guard<std::mutex> lock(g_queuesMutex);
     for (auto it = g_queues.begin(); it != g_queues.end();) {
       it = it->second.expired() ? g_queues.erase(it) : std::next(it);
     }
-    g_queues[queue->threadId] = queue;
+    g_queues[own.queue->threadId] = own.queue;
   }
-  return queue;
+  return own.queue;
 }
 
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {

@@ -51,6 +51,9 @@ class ThreadQueue {
   bool quitPosted = false;                        // guarded by mutex
   int quitCode = 0;                               // guarded by mutex
   bool woken = false;                             // guarded by mutex
+  // The owner thread has ended: nobody will serve a send again, so a send
+  // to it answers 0 at once instead of waiting for good.
+  bool ended = false;                             // guarded by mutex
 
   // Appends a message and wakes the thread. Any thread.
   void Post(const MSG& msg, void (*freePayload)(WPARAM) = nullptr);

@@ -17,6 +17,7 @@
 #include "platform/sys/Thread.h"
 #include "tests/platform/post/PostingSupport.h"
 #include "tests/support/HeldCallback.h"
+#include "tests/support/TestSupport.h"
 
 namespace kiv::test {
 namespace {
@@ -130,6 +131,42 @@ TEST(PostingConcurrency, AThreadThatEndsFreesThePayloadsStillQueuedForIt) {
   posted.set_value();
   owner.join();
   EXPECT_EQ(Counted::alive.load(), 0);
+}
+
+// A send from a thread of its own, so that a send that never returns fails
+// the test instead of holding it.
+std::future<LRESULT> SendFromAnotherThread(HWND hwnd) {
+  auto result = std::make_shared<std::promise<LRESULT>>();
+  std::future<LRESULT> answer = result->get_future();
+  std::thread([result, hwnd] { result->set_value(SendMessage(hwnd, kMsg, 6, 0)); }).detach();
+  return answer;
+}
+
+TEST(PostingConcurrency, ASendToAWindowWhoseThreadEndedAnswersZeroInsteadOfWaiting) {
+  std::promise<std::shared_ptr<FakeWindow>> made;
+  std::promise<void> end;
+  std::thread owner([&] {
+    made.set_value(RegisterFakeWindow());
+    end.get_future().wait();  // ends without ever serving its sends
+  });
+  const std::shared_ptr<FakeWindow> window = made.get_future().get();
+  const HWND hwnd = window->hwnd;
+  std::future<LRESULT> waiting = SendFromAnotherThread(hwnd);
+  ASSERT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> lock(window->queue->mutex);
+    return !window->queue->sent.empty();
+  }));
+  end.set_value();
+  owner.join();
+  ASSERT_EQ(waiting.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+      << "a send waiting as its window's thread ended was never answered";
+  EXPECT_EQ(waiting.get(), 0);
+  std::future<LRESULT> late = SendFromAnotherThread(hwnd);
+  ASSERT_EQ(late.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+      << "a send to a window whose thread has ended waits for good";
+  EXPECT_EQ(late.get(), 0);
+  EXPECT_TRUE(window->delivered.empty());
+  post::UnregisterWindow(hwnd);
 }
 
 }  // namespace
