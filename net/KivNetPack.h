@@ -144,10 +144,6 @@ class PackColumn {
 // getter by id, so a read always gives what those two would.
 class PackNestedColumn {
  public:
-  // The outer field, as GetColumn took it.
-  const PackColumn& Outer() const { return outer_; }
-  // The field id inside the nested packs.
-  int32_t Id() const { return id_; }
   // Whether the first row's nested pack loaded and had the field.
   bool IsFound() const { return fieldCount_ != 0; }
 

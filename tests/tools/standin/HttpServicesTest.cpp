@@ -95,9 +95,9 @@ TEST(StandinHttpTest, RoutesOnTheRawPathAndClosesAfterEveryResponse) {
 
   std::string io = Url(server.Port(), "/data&z");
   int status = 0;
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   AsioHttpGet(io, status);
-  testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(status, kAsioHttpDone);
   EXPECT_EQ(io, "data /data&z");
 

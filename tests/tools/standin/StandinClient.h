@@ -46,6 +46,9 @@ class StandinClient {
                                                       std::chrono::milliseconds bound = kBound);
   // The next message other than a type-102 one.
   std::optional<NetMessage> ReadMessage(std::chrono::milliseconds bound = kBound);
+  // Exactly length bytes as they arrive (for the ports that speak no
+  // frames); nullopt on end of stream, error or the bound.
+  std::optional<std::string> ReadRaw(size_t length, std::chrono::milliseconds bound = kBound);
   // True when the server closes the link within the bound (anything still
   // arriving is discarded).
   bool WaitForClose(std::chrono::milliseconds bound = kBound);

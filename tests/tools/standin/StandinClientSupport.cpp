@@ -54,6 +54,12 @@ bool StandinClient::SendRaw(const std::string& bytes) {
   return fd_ >= 0;
 }
 
+std::optional<std::string> StandinClient::ReadRaw(size_t length, std::chrono::milliseconds bound) {
+  std::string bytes(length, '\0');
+  if (!ReadExactly(&bytes[0], length, std::chrono::steady_clock::now() + bound)) return std::nullopt;
+  return bytes;
+}
+
 bool StandinClient::ReadExactly(void* out, size_t length, std::chrono::steady_clock::time_point deadline) {
   char* cursor = static_cast<char*>(out);
   while (length > 0) {
