@@ -25,7 +25,7 @@ packages=(
   libcurl4-openssl-dev python3 python3-numpy
   python3-docx libreoffice-writer-nogui unzip
   libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick xdotool
   fonts-wqy-zenhei fonts-arphic-uming
 )
 

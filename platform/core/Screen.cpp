@@ -90,6 +90,40 @@ BOOL SetCursorPos(int x, int y) {
   return TRUE;
 }
 
+COLORREF GetSysColor(int index) {
+  // The classic scheme's values, so that a control that starts from them
+  // looks as its designers saw it.
+  static const COLORREF kScheme[] = {
+      0xC8C8C8,  // COLOR_SCROLLBAR
+      0x000000,  // COLOR_BACKGROUND
+      0x800000,  // COLOR_ACTIVECAPTION
+      0x808080,  // COLOR_INACTIVECAPTION
+      0xC0C0C0,  // COLOR_MENU
+      0xFFFFFF,  // COLOR_WINDOW
+      0x000000,  // COLOR_WINDOWFRAME
+      0x000000,  // COLOR_MENUTEXT
+      0x000000,  // COLOR_WINDOWTEXT
+      0xFFFFFF,  // COLOR_CAPTIONTEXT
+      0xC0C0C0,  // COLOR_ACTIVEBORDER
+      0xC0C0C0,  // COLOR_INACTIVEBORDER
+      0x808080,  // COLOR_APPWORKSPACE
+      0x800000,  // COLOR_HIGHLIGHT
+      0xFFFFFF,  // COLOR_HIGHLIGHTTEXT
+      0xC0C0C0,  // COLOR_BTNFACE
+      0x808080,  // COLOR_BTNSHADOW
+      0x808080,  // COLOR_GRAYTEXT
+      0x000000,  // COLOR_BTNTEXT
+      0xC0C0C0,  // COLOR_INACTIVECAPTIONTEXT
+      0xFFFFFF,  // COLOR_BTNHIGHLIGHT
+      0x000000,  // COLOR_3DDKSHADOW
+      0xC0C0C0,  // COLOR_3DLIGHT
+      0x000000,  // COLOR_INFOTEXT
+      0xE1FFFF,  // COLOR_INFOBK
+  };
+  if (index < 0 || index >= static_cast<int>(sizeof(kScheme) / sizeof(kScheme[0]))) return 0;
+  return kScheme[index];
+}
+
 int GetSystemMetrics(int index) {
   kiv::Display& display = kiv::CurrentDisplay();
   CSize screen = display.ScreenSize();
