@@ -4,6 +4,17 @@
 // (35 x 22), the close pair 220/221 (19 x 22), the grid arrows 247-250
 // (10 x 11 up and down, 11 x 10 left and right), the pane close pair 166/167
 // (20 x 24) and the signal marks 311 (12 x 28) and 302 (26 x 15).
+//
+// Sizes the main window's layout follows from:
+//   - the page buttons are 110 x 40: the button column is as wide as they
+//     are and also holds the server strip (its 16-px icon at x 10, the label
+//     at icon width + 20) and the head photo 327 (110 x 88), which fills the
+//     gap of tab height (24) + 65 between the title and the first button;
+//   - the title bar is as high as 147 (30); its background column 151 is
+//     painted as high as the logo 330 plus one row, so the logo is 29 high,
+//     as are the caption buttons (bar height less its bottom row); the logo
+//     is 190 wide so that the compact 300-px window keeps its exit, to-tray
+//     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
@@ -16,9 +27,10 @@ namespace {
 using namespace recipes;  // NOLINT: the recipe vocabulary
 using namespace skin;     // NOLINT: colour names
 
-constexpr int kPageButtonW = 72;
+constexpr int kPageButtonW = 110;
 constexpr int kPageButtonH = 40;
 constexpr int kTitleH = 30;
+constexpr int kLogoW = 190;
 constexpr int kTabH = 24;
 
 void AddPair(SkinTable* t, UINT normal, UINT active, int w, int h, const std::string& caption,
@@ -44,6 +56,20 @@ void AddTabSkin(SkinTable* t, UINT normal, UINT selected, UINT separator, int h,
   t->AddBitmap(separator, Separator(2, h));
 }
 
+// The phone reminder's picture left of its text (x below 95) and the rule
+// above its buttons.
+void DrawPhoneReminderArt(SkinPainter& p) {
+  int w = p.Width(), h = p.Height();
+  p.RoundBox(34, 60, 38, 66, 6, 0x505050, 0x2A2A2A, 0x1A1A1A);
+  p.Gradient(38, 70, 30, 44, 0xF0C050, 0xB07010);
+  p.Fill(47, 64, 12, 2, 0x909090);
+  p.RoundBox(49, 117, 8, 6, 3, 0x707070, 0x505050, 0x909090);
+  // A warning badge on the phone's corner.
+  p.RoundBox(60, 54, 18, 18, 9, 0x2020F0, 0x0000B0, 0xFFFFFF);
+  p.Caption("!", RECT{60, 54, 78, 72}, RGB(255, 255, 255), 13, "黑体", true);
+  p.Fill(16, h - 62, w - 32, 1, 0xAAAAAA);
+}
+
 SkinTable* BuildDesk() {
   auto* t = new SkinTable();
 
@@ -52,13 +78,16 @@ SkinTable* BuildDesk() {
   const Page pages[] = {{136, 144, "我的股票"}, {319, 320, "推荐"},   {131, 139, "盯盘"},
                         {130, 146, "主力动向"}, {133, 141, "价值排行"}, {135, 143, "热点板块"},
                         {238, 239, "市场风险"}, {134, 142, "排行榜"},  {297, 296, "机器人"}};
-  for (const Page& page : pages) AddPair(t, page.normal, page.active, kPageButtonW, kPageButtonH, page.caption);
+  for (const Page& page : pages) {
+    t->AddBitmap(page.normal, PageButton(kPageButtonW, kPageButtonH, false, page.caption));
+    t->AddBitmap(page.active, PageButton(kPageButtonW, kPageButtonH, true, page.caption));
+  }
 
   // Title bar: height measure, background column, logo, measure picture,
   // caption buttons and the four text buttons.
   t->AddBitmap(147, Band(1, kTitleH, kBandTop, kBandBottom));
   t->AddBitmap(151, Band(1, kTitleH, kBandTop, kBandBottom));
-  t->AddBitmap(330, Logo(240, kTitleH, "翠溪证券投顾咨询"));
+  t->AddBitmap(330, Logo(kLogoW, kTitleH - 1, "翠溪证券投顾咨询"));
   t->AddBitmap(245, Band(160, kTitleH, kBandTop, kBandBottom));
   AddBarPair(t, 152, 153, 28, kTitleH - 1, Glyph::kClose);
   AddBarPair(t, 232, 233, 28, kTitleH - 1, Glyph::kMaximise);
@@ -114,7 +143,7 @@ SkinTable* BuildDesk() {
   t->AddBitmap(309, Band(400, 24, 0x2A2A2A, 0x141414));
   t->AddBitmap(310, ProgressBar(100, 12, true));
   t->AddBitmap(246, SignalIcon(16, 16));
-  t->AddBitmap(327, Picture(200, 120, "翠溪证券", kAccent));
+  t->AddBitmap(327, HeadPhoto(kPageButtonW, 88, "翠溪证券"));
 
   // Login dialog.
   t->AddBitmap(205, Dialog(270, 340, 30, "翠溪证券", false));
@@ -133,12 +162,15 @@ SkinTable* BuildDesk() {
   t->AddBitmap(334, Band(4, 40, kPanel, kWindow));
   t->AddBitmap(339, Button(90, 30, false, "同  意"));
   t->AddBitmap(338, Button(90, 30, false, "不同意"));
-  t->AddBitmap(306, Dialog(400, 260, 30, "绑定手机", true));
-  t->AddBitmap(305, Button(90, 30, false, "确  定"));
-  t->AddBitmap(304, Button(90, 30, false, "取  消"));
-  t->AddBitmap(314, Dialog(420, 200, 30, "提示", false));
-  t->AddBitmap(315, Button(80, 28, false, "确  定"));
-  t->AddBitmap(316, Button(80, 28, false, "取  消"));
+  // The phone reminder writes its lines from x 95 (the longest, 26
+  // characters of 14 px, ends near x 460) down to y 190 on the light body,
+  // and puts its buttons at (w - 220, h - 50) and (w - 200 + 90, h - 50).
+  t->AddBitmap(306, Notice(480, 260, 24, "绑定手机", DrawPhoneReminderArt));
+  t->AddBitmap(305, FlatButton(90, 30, true, "确  定"));
+  t->AddBitmap(304, FlatButton(90, 30, false, "取  消"));
+  t->AddBitmap(314, CountdownBackground());
+  t->AddBitmap(315, CountdownButton(true));
+  t->AddBitmap(316, CountdownButton(false));
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
@@ -159,6 +191,8 @@ const gdi::ResourceTable& DeskResources() {
 void UseDeskResources() { gdi::SetResourceTable(&DeskResources()); }
 
 std::vector<UINT> DeskBitmapIds() { return static_cast<const SkinTable&>(DeskResources()).BitmapIds(); }
+
+std::vector<UINT> DeskIconIds() { return static_cast<const SkinTable&>(DeskResources()).IconIds(); }
 
 }  // namespace res
 }  // namespace kiv

@@ -30,6 +30,8 @@ void UseUpdaterResources();
 // Ids the tables hold, for the preview tool and tests.
 std::vector<UINT> DeskBitmapIds();
 std::vector<UINT> UpdaterBitmapIds();
+std::vector<UINT> DeskIconIds();
+std::vector<UINT> UpdaterIconIds();
 
 // Resource ids shared by both programs.
 constexpr UINT kIdsAbout = 101;     // string: the system menu's About item

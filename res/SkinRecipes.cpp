@@ -57,10 +57,97 @@ BitmapRecipe Dialog(int w, int h, int bandHeight, std::string caption, bool clos
     p.Fill(0, bandHeight - 1, w, 1, kBorder);
     p.Frame(0, 0, w, h, kBorder);
     p.Caption(caption, RECT{0, 0, w, bandHeight}, RGB(255, 255, 255), std::min(14, bandHeight - 6), "宋体");
-    // The cross sits where the dialogs test for it: 14..23 from the right,
-    // 7..16 from the top.
-    if (closeCross) p.DrawGlyph(Glyph::kClose, w - 24, 6, 12, 12, kText);
+    if (closeCross) CloseMark(p, kText);
   }};
+}
+
+void CloseMark(SkinPainter& p, COLORREF c) {
+  // Round caps reach 0.75 past the ends of the 1.5-wide strokes, so ends
+  // 0.75 inside the box keep every touched pixel in it.
+  int w = p.Width();
+  p.Line(w - 21.25, 8.75, w - 14.75, 15.25, 1.5, c);
+  p.Line(w - 14.75, 8.75, w - 21.25, 15.25, 1.5, c);
+}
+
+BitmapRecipe Notice(int w, int h, int bandHeight, std::string caption,
+                    std::function<void(SkinPainter&)> decorate) {
+  return BitmapRecipe{w, h, [=](SkinPainter& p) {
+    p.Fill(0, 0, w, h, kNoticeBody);
+    p.Gradient(0, 0, w, bandHeight, kBandTop, kBandBottom);
+    p.Fill(0, bandHeight - 1, w, 1, RGB(0, 0, 0));
+    p.Frame(0, 0, w, h, kBorder);
+    p.Caption(caption, RECT{0, 0, w, bandHeight}, RGB(255, 255, 255), std::min(14, bandHeight - 8), "宋体");
+    CloseMark(p, kText);
+    if (decorate) decorate(p);
+  }};
+}
+
+BitmapRecipe FlatButton(int w, int h, bool primary, std::string caption) {
+  return BitmapRecipe{w, h, [=](SkinPainter& p) {
+    COLORREF top = primary ? RGB(40, 140, 220) : RGB(96, 96, 96);
+    COLORREF bottom = primary ? RGB(10, 80, 160) : RGB(56, 56, 56);
+    COLORREF border = primary ? RGB(5, 50, 110) : RGB(30, 30, 30);
+    p.Gradient(0, 0, w, h, top, bottom);
+    p.Fill(1, 1, w - 2, 1, primary ? RGB(110, 180, 240) : RGB(130, 130, 130));
+    p.Frame(0, 0, w, h, border);
+    p.Caption(caption, RECT{0, 0, w, h}, RGB(255, 255, 255), std::max(10, std::min(14, h - 10)), "宋体");
+  }};
+}
+
+BitmapRecipe PageButton(int w, int h, bool active, std::string caption) {
+  return BitmapRecipe{w, h, [=](SkinPainter& p) {
+    if (active) {
+      p.Gradient(0, 0, w, h, 0x8A5E10, kAccentDark);
+      p.Fill(0, 0, 4, h, kAccent);
+    } else {
+      p.Gradient(0, 0, w, h, 0x303030, 0x1C1C1C);
+    }
+    p.Fill(0, 0, w, 1, active ? 0xB07A20 : 0x444444);
+    p.Fill(0, h - 1, w, 1, RGB(0, 0, 0));
+    int left = active ? 4 : 0;
+    p.Caption(caption, RECT{left, 0, w, h}, active ? RGB(255, 255, 255) : kText, 15, "黑体");
+  }};
+}
+
+BitmapRecipe HeadPhoto(int w, int h, std::string caption) {
+  return BitmapRecipe{w, h, [=](SkinPainter& p) {
+    p.Gradient(0, 0, w, h, 0x262626, kWindow);
+    cairo_t* cr = p.Cr();
+    const double pi = 3.14159265358979323846;
+    double captionH = 18;
+    double r = std::min(w / 2.0, (h - captionH) / 2.0) - 6;
+    double cx = w / 2.0, cy = 6 + r;
+    auto setColor = [cr](COLORREF c) {
+      cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+    };
+    // The portrait: head and shoulders cut by the round frame.
+    cairo_save(cr);
+    cairo_arc(cr, cx, cy, r, 0, 2 * pi);
+    setColor(0x3A3A3A);
+    cairo_fill_preserve(cr);
+    cairo_clip(cr);
+    setColor(0x9A9A9A);
+    cairo_arc(cr, cx, cy - r * 0.18, r * 0.36, 0, 2 * pi);
+    cairo_fill(cr);
+    cairo_arc(cr, cx, cy + r * 1.05, r * 0.72, 0, 2 * pi);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_arc(cr, cx, cy, r, 0, 2 * pi);
+    setColor(kAccent);
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    p.Caption(caption, RECT{0, static_cast<LONG>(h - captionH - 2), w, h - 2}, kText, 12, "宋体");
+  }};
+}
+
+BitmapRecipe CountdownBackground() {
+  const int w = kCountdownWidth, h = kCountdownHeight;
+  // A rule between the countdown row and the buttons.
+  return Notice(w, h, 24, "提示", [=](SkinPainter& p) { p.Fill(16, h - 58, w - 32, 1, 0xAAAAAA); });
+}
+
+BitmapRecipe CountdownButton(bool ok) {
+  return FlatButton(kCountdownButtonWidth, kCountdownButtonHeight, ok, ok ? "确  定" : "取  消");
 }
 
 BitmapRecipe Logo(int w, int h, std::string name) {

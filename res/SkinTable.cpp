@@ -84,5 +84,11 @@ std::vector<UINT> SkinTable::BitmapIds() const {
   return ids;
 }
 
+std::vector<UINT> SkinTable::IconIds() const {
+  std::vector<UINT> ids;
+  for (const auto& entry : icons_) ids.push_back(entry.first);
+  return ids;
+}
+
 }  // namespace res
 }  // namespace kiv

@@ -36,6 +36,7 @@ class SkinTable : public gdi::ResourceTable {
   std::shared_ptr<const ui::DialogTemplate> LoadDialogTemplate(UINT id) const override;
 
   std::vector<UINT> BitmapIds() const;
+  std::vector<UINT> IconIds() const;
 
  private:
   std::map<UINT, BitmapRecipe> bitmaps_;

@@ -20,9 +20,10 @@ SkinTable* BuildUpdater() {
   t->AddBitmap(133, BarButton(20, 22, false, Glyph::kClose));
   t->AddBitmap(130, ProgressBar(344, 30, true));
   t->AddBitmap(131, ProgressBar(344, 30, false));
-  t->AddBitmap(314, Dialog(420, 200, 30, "提示", false));
-  t->AddBitmap(315, Button(80, 28, false, "确  定"));
-  t->AddBitmap(316, Button(80, 28, false, "取  消"));
+  // The countdown notice is the terminal's own, drawn by the same recipes.
+  t->AddBitmap(314, CountdownBackground());
+  t->AddBitmap(315, CountdownButton(true));
+  t->AddBitmap(316, CountdownButton(false));
   t->AddIcon(128, IconRecipe{0x10308A, RGB(255, 255, 255), "升"});
   t->AddString(kIdsAbout, "关于 KivUpdate(&A)...");
   return t;
@@ -40,6 +41,8 @@ void UseUpdaterResources() { gdi::SetResourceTable(&UpdaterResources()); }
 std::vector<UINT> UpdaterBitmapIds() {
   return static_cast<const SkinTable&>(UpdaterResources()).BitmapIds();
 }
+
+std::vector<UINT> UpdaterIconIds() { return static_cast<const SkinTable&>(UpdaterResources()).IconIds(); }
 
 }  // namespace res
 }  // namespace kiv

@@ -1,5 +1,6 @@
 // Writes every bitmap of one program's resource table as <id>.png into a
-// folder, so that the generated art can be looked at.
+// folder, its icons at 32 px as icon-<id>.png and the hand cursor as
+// cursor-<id>.png, so that the generated art can be looked at.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -26,14 +27,18 @@ int main(int argc, char** argv) {
       updater ? kiv::res::UpdaterResources() : kiv::res::DeskResources();
   auto ids = updater ? kiv::res::UpdaterBitmapIds() : kiv::res::DeskBitmapIds();
   int failures = 0;
-  for (UINT id : ids) {
-    std::shared_ptr<kiv::gdi::Surface> image = table.LoadBitmap(id);
-    std::string path = folder + "/" + std::to_string(id) + ".png";
+  auto write = [&](const std::shared_ptr<kiv::gdi::Surface>& image, const std::string& name) {
+    std::string path = folder + "/" + name + ".png";
     if (!image || !image->WritePng(path)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       ++failures;
     }
-  }
-  std::printf("%zu bitmaps written to %s\n", ids.size() - failures, folder.c_str());
+  };
+  for (UINT id : ids) write(table.LoadBitmap(id), std::to_string(id));
+  auto icons = updater ? kiv::res::UpdaterIconIds() : kiv::res::DeskIconIds();
+  for (UINT id : icons) write(table.LoadIcon(id, 32), "icon-" + std::to_string(id));
+  write(table.LoadCursor(kiv::res::kIdcHand).image, "cursor-" + std::to_string(kiv::res::kIdcHand));
+  std::printf("%zu bitmaps, %zu icons and the cursor written to %s (%d failed)\n", ids.size(), icons.size(),
+              folder.c_str(), failures);
   return failures == 0 ? 0 : 1;
 }

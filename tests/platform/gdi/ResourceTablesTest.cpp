@@ -28,9 +28,7 @@ TEST_P(BitmapSizeTest, BitmapHasTheSizeTheWindowsExpect) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, BitmapSizeTest,
-    ::testing::Values(SizeCase{false, 217, {1, 22}}, SizeCase{false, 323, {35, 22}},
-                      SizeCase{false, 220, {19, 22}}, SizeCase{false, 221, {19, 22}},
-                      SizeCase{false, 250, {10, 11}}, SizeCase{false, 247, {10, 11}},
+    ::testing::Values(SizeCase{false, 250, {10, 11}}, SizeCase{false, 247, {10, 11}},
                       SizeCase{false, 248, {11, 10}}, SizeCase{false, 249, {11, 10}},
                       SizeCase{false, 166, {20, 24}}, SizeCase{false, 311, {12, 28}},
                       SizeCase{false, 302, {26, 15}}, SizeCase{true, 139, {480, 22}},
