@@ -49,6 +49,10 @@ class ResourceTable {
 // table must outlive its use (the tables of res/ are static).
 void SetResourceTable(const ResourceTable* table);
 const ResourceTable* GetResourceTable();
+// Goes up with every SetResourceTable: what a cache took from a table is
+// keyed by it, so that a table installed later (perhaps at the same address)
+// is never answered from an older one.
+unsigned ResourceTableGeneration();
 
 }  // namespace gdi
 }  // namespace kiv
