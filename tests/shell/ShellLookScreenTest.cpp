@@ -9,6 +9,8 @@
 #include <string>
 
 #include "shell/KivDesk_Button.h"
+#include "shell/KivDesk_Wnd_Tab.h"
+#include "shell/KivDesk_Wnd_Tab2.h"
 #include "shell/ShellIds.h"
 #include "tests/shell/ShellTestSupport.h"
 #include "tests/support/XvfbScreen.h"
@@ -19,11 +21,15 @@ namespace {
 constexpr UINT kScreenPageNormal = 136;
 constexpr UINT kScreenPageActive = 144;
 constexpr int kScreenButtonId = 154;
+constexpr int kScreenTabId = 540;
+constexpr int kScreenTab2Id = 542;
 
 class ShellLookScreenTest : public ShellWindowTest {
  protected:
   void TearDown() override {
     button_.reset();
+    tab_.reset();
+    tab2_.reset();
     parent_ = nullptr;
     ResetWindowSystemForTesting();  // every window goes before the display
     screen_.Close();
@@ -41,6 +47,8 @@ class ShellLookScreenTest : public ShellWindowTest {
   XvfbScreen screen_;
   TestWnd* parent_ = nullptr;
   std::unique_ptr<ScopedWindow<CKivDesk_Button>> button_;
+  std::unique_ptr<ScopedWindow<CKivDesk_Wnd_Tab>> tab_;
+  std::unique_ptr<ScopedWindow<CKivDesk_Wnd_Tab2>> tab2_;
 };
 
 TEST_F(ShellLookScreenTest, AButtonLightsUnderTheRealPointerAndGoesOutWhenItLeaves) {
@@ -78,6 +86,62 @@ TEST_F(ShellLookScreenTest, AButtonLightsUnderTheRealPointerAndGoesOutWhenItLeav
   ASSERT_TRUE(MovePointer(750, 550));
   EXPECT_TRUE(screen_.ShootUntil(shows(kScreenPageNormal), &shot, "shell-look-left"));
   EXPECT_FALSE(button_->IsActive());
+}
+
+TEST_F(ShellLookScreenTest, AClickOnATabItemReachesTheParentAsItsSelection) {
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  if (!ProgramInPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  ASSERT_TRUE(screen_.Open(800, 600));
+  parent_ = Top("parent", CRect(100, 100, 700, 400));
+  parent_->fill = 0x1A1A1A;
+  // The main window's two strips, as it sets them up.
+  tab_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab>>(kIdbTabNormal, kIdbTabSelected, kIdbTabSeparator,
+                                                          UiTheme().clrText, TRUE, FALSE);
+  int height = SkinSize(kIdbTabNormal).cy;
+  ASSERT_TRUE(tab_->Create(nullptr, "CKivDesk_Tab_Small", WS_CHILD | WS_VISIBLE, CRect(10, 10, 410, 10 + height),
+                           parent_, kScreenTabId));
+  tab_->SetItemCount(4);
+  tab_->SetItemText(0, "我的股票");
+  tab_->SetItemText(1, "选股");
+  tab2_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab2>>();
+  ASSERT_TRUE(tab2_->Create(nullptr, "CKivDesk_Wnd_PoolFull", WS_CHILD | WS_VISIBLE, CRect(10, 60, 510, 84),
+                            parent_, kScreenTab2Id));
+  const char* pools[] = {"推荐", "排行榜", "盯盘", "价值排行", "热点板块", "主力动向"};
+  tab2_->SetItemCount(6);
+  for (int i = 0; i < 6; ++i) tab2_->SetItemText(i, pools[i]);
+  tab_->Invalidate();
+  tab2_->Invalidate();
+
+  // Item rectangles exist once the strips have painted.
+  CRect second, third;
+  ASSERT_TRUE(PumpUntil([&] { return tab_->GetItemRect(1, &second) && !second.IsRectEmpty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return tab2_->GetItemRect(2, &third) && !third.IsRectEmpty(); }));
+  CPoint onSecond = second.CenterPoint();
+  tab_->ClientToScreen(&onSecond);
+  CPoint onThird = third.CenterPoint();
+  tab2_->ClientToScreen(&onThird);
+  CPoint face(second.left + 2, second.top + height / 2);
+  tab_->ClientToScreen(&face);
+  const COLORREF selectedFace = SkinPixel(kIdbTabSelected, 0, height / 2);
+  ASSERT_NE(selectedFace, SkinPixel(kIdbTabNormal, 0, height / 2));
+
+  ASSERT_TRUE(MovePointer(onSecond.x, onSecond.y));
+  ASSERT_TRUE(Xdotool("click 1"));
+  ASSERT_TRUE(PumpUntil([&] { return !Of("parent", WM_KIV_SELECT).empty(); }));
+  Received chosen = Of("parent", WM_KIV_SELECT)[0];
+  EXPECT_EQ(chosen.wParam, static_cast<WPARAM>(kScreenTabId));
+  EXPECT_EQ(chosen.lParam, 1);
+  EXPECT_EQ(tab_->GetCurSel(), 1);
+  Screenshot shot;
+  EXPECT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return s.Pixel(face.x, face.y) == selectedFace; },
+                                 &shot, "shell-look-tab"));
+
+  ASSERT_TRUE(MovePointer(onThird.x, onThird.y));
+  ASSERT_TRUE(Xdotool("click 1"));
+  ASSERT_TRUE(PumpUntil([&] { return Of("parent", WM_KIV_SELECT).size() == 2; }));
+  chosen = Of("parent", WM_KIV_SELECT)[1];
+  EXPECT_EQ(chosen.wParam, static_cast<WPARAM>(kScreenTab2Id));
+  EXPECT_EQ(chosen.lParam, 2);
 }
 
 }  // namespace
