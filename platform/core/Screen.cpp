@@ -1,4 +1,5 @@
 // Cursors and screen metrics.
+#include <atomic>
 #include <map>
 
 #include "platform/core/Display.h"
@@ -162,4 +163,13 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
   return TRUE;
 }
 
-BOOL MessageBeep(UINT) { return TRUE; }
+namespace {
+std::atomic<unsigned> g_messageBeeps{0};
+}  // namespace
+
+BOOL MessageBeep(UINT) {
+  g_messageBeeps.fetch_add(1, std::memory_order_relaxed);
+  return TRUE;
+}
+
+unsigned kiv::MessageBeepCount() { return g_messageBeeps.load(std::memory_order_relaxed); }
