@@ -4,9 +4,12 @@
 // (35 x 22), the close pair 220/221 (19 x 22), the grid arrows 247-250
 // (10 x 11 up and down, 11 x 10 left and right), the pane close pair 166/167
 // (20 x 24) and the signal marks 311 (12 x 28) and 302 (26 x 15).
+#include "platform/ui/ListBox.h"
+#include "platform/ui/UiTypes.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "shell/ShellIds.h"
 
 namespace kiv {
 namespace res {
@@ -42,6 +45,27 @@ void AddTabSkin(SkinTable* t, UINT normal, UINT selected, UINT separator, int h,
     p.Fill(0, 0, 4, 2, kAccent);
   }});
   t->AddBitmap(separator, Separator(2, h));
+}
+
+// The keyboard stock search pop-up: the edit line over the list. The dialog
+// places and sizes both itself, in pixels, when it opens.
+void AddStockInputTemplate(SkinTable* t) {
+  ui::DialogTemplate input;
+  input.style = WS_POPUP;
+  input.rect = CRect(0, 0, 100, 120);
+  ui::DialogItem edit;
+  edit.id = kIdcStockInputEdit;
+  edit.className = "EDIT";
+  edit.style = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+  edit.rect = CRect(0, 0, 100, 14);
+  input.items.push_back(edit);
+  ui::DialogItem list;
+  list.id = kIdcStockInputList;
+  list.className = "LISTBOX";
+  list.style = WS_VISIBLE | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+  list.rect = CRect(0, 14, 100, 120);
+  input.items.push_back(list);
+  t->AddDialogTemplate(kIddStockInput, input);
 }
 
 SkinTable* BuildDesk() {
@@ -139,6 +163,8 @@ SkinTable* BuildDesk() {
   t->AddBitmap(314, Dialog(420, 200, 30, "提示", false));
   t->AddBitmap(315, Button(80, 28, false, "确  定"));
   t->AddBitmap(316, Button(80, 28, false, "取  消"));
+
+  AddStockInputTemplate(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
