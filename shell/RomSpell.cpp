@@ -33,13 +33,30 @@ int WithoutLoneLead(Bytes text, int length) {
 // there is none.
 int FindSpellText(Bytes text, int length, int from, Bytes needle, int needleLength) {
   for (int at = from; at + needleLength <= length; at += SpellCharWidth(text, length, at)) {
-    if (std::memcmp(text + at, needle, static_cast<size_t>(needleLength)) != 0) continue;
+    if (text[at] != needle[0] || std::memcmp(text + at, needle, static_cast<size_t>(needleLength)) != 0) continue;
     // A match that ends inside a character of the text is half a character.
     int end = at;
     while (end < at + needleLength) end += SpellCharWidth(text, length, end);
     if (end == at + needleLength) return at;
   }
   return -1;
+}
+
+// The code as "%06d" writes it, into text (at least 12 bytes); its length.
+// Every keystroke formats every security's code, so the usual case is done
+// by hand.
+int FormatSpellCode(int code, char* text) {
+  if (code < 0) return std::snprintf(text, 12, "%06d", code);
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + code % 10);
+    code /= 10;
+  } while (code > 0);
+  int length = 0;
+  for (int pad = count; pad < 6; ++pad) text[length++] = '0';
+  while (count > 0) text[length++] = digits[--count];
+  return length;
 }
 
 int SpellLetterIndex(char letter) {
@@ -106,7 +123,7 @@ int CRomSpell::MatchWith(const char* nameText, int nameLength, int code, const c
   nameLength = WithoutLoneLead(name, nameLength);
 
   char codeText[16];
-  const int codeLength = std::snprintf(codeText, sizeof codeText, "%06d", code);
+  const int codeLength = FormatSpellCode(code, codeText);
   const size_t inCode = std::string_view(codeText, static_cast<size_t>(codeLength))
                             .find(std::string_view(typedText, static_cast<size_t>(typedLength)));
   if (inCode != std::string_view::npos) return inCode == 0 ? kAtStart : kFurtherIn;
