@@ -32,7 +32,8 @@ class CKivDesk_InputDlg : public CDialogEx {
   // stocks: the table the securities are copied from when it opens.
   CKivDesk_InputDlg(CKivStockTable& stocks, const std::string& typed, CWnd* parent = nullptr);
 
-  // IDOK when a row was chosen, IDCANCEL otherwise (from CDialog).
+  // DoModal (CDialog's) answers IDOK when a row was chosen, IDCANCEL
+  // otherwise.
 
   // While open: the edit's text; after IDOK: the chosen row's key ("06",
   // "SH600000").

@@ -31,7 +31,7 @@
 namespace kiv::test {
 namespace {
 
-const std::vector<TableRow> kTable = {
+const std::vector<TableRow> kSearchTable = {
     {1, 600000, "浦发银行"}, {1, 1, "上证指数"},    {2, 1, "平安银行"},    {2, 399001, "深证成指"},
     {1, 510050, "上证50ETF"}, {2, 300750, "宁德时代"}, {1, 601398, "工商银行"}, {4, 880001, "银行"},
     {2, 2001, "新和成"},     {1, 10107, "国债0107"},
@@ -41,7 +41,7 @@ class KivDesk_InputDlgTest : public ShellWindowTest {
  protected:
   void SetUp() override {
     ShellWindowTest::SetUp();
-    ASSERT_NO_FATAL_FAILURE(FillStockTable(stocks_, kTable));
+    ASSERT_NO_FATAL_FAILURE(FillStockTable(stocks_, kSearchTable));
   }
 
   // Opens the pop-up with `first` typed, runs `input` once it is open, and

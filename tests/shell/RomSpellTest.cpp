@@ -20,16 +20,16 @@
 namespace kiv::test {
 namespace {
 
-const CRomSpell& Spell() {
+const CRomSpell& SharedSpell() {
   static const CRomSpell spell;
   return spell;
 }
 
 int MatchText(const std::string& typed, const std::string& name, int code = 999999) {
-  return Spell().Match(name.data(), static_cast<int>(name.size()), code, typed.data(), static_cast<int>(typed.size()));
+  return SharedSpell().Match(name.data(), static_cast<int>(name.size()), code, typed.data(), static_cast<int>(typed.size()));
 }
 
-unsigned Code(const std::string& gbkChar) {
+unsigned GbkCode(const std::string& gbkChar) {
   return static_cast<unsigned char>(gbkChar[0]) << 8 | static_cast<unsigned char>(gbkChar[1]);
 }
 
@@ -49,7 +49,7 @@ std::vector<std::string> Gb2312Characters() {
 std::string LettersOf(const std::string& gbkChar) {
   std::string letters;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    if (Spell().StandsUnder(letter, static_cast<unsigned char>(gbkChar[0]), static_cast<unsigned char>(gbkChar[1]))) {
+    if (SharedSpell().StandsUnder(letter, static_cast<unsigned char>(gbkChar[0]), static_cast<unsigned char>(gbkChar[1]))) {
       letters += letter;
     }
   }
@@ -73,10 +73,10 @@ TEST(RomSpellTableTest, ListsEveryGb2312CharacterUnderOneLetterButThreeUnderTwo)
   int total = 0;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     if (letter == 'I' || letter == 'U' || letter == 'V') continue;
-    const std::string& s = Spell().LetterString(letter);
+    const std::string& s = SharedSpell().LetterString(letter);
     ASSERT_EQ(s.size() % 2, 0u) << letter;
     for (size_t at = 0; at < s.size(); at += 2) {
-      ++seen[Code(s.substr(at, 2))];
+      ++seen[GbkCode(s.substr(at, 2))];
       ++total;
     }
   }
@@ -85,31 +85,31 @@ TEST(RomSpellTableTest, ListsEveryGb2312CharacterUnderOneLetterButThreeUnderTwo)
   ASSERT_EQ(all.size(), 6763u);
   for (const std::string& c : all) {
     const bool twice = c == "泊" || c == "重" || c == "期";
-    EXPECT_EQ(seen[Code(c)], twice ? 2 : 1) << std::hex << Code(c);
+    EXPECT_EQ(seen[GbkCode(c)], twice ? 2 : 1) << std::hex << GbkCode(c);
   }
   EXPECT_EQ(seen.size(), 6763u);  // nothing else
 }
 
 TEST(RomSpellTableTest, TheLettersThatBeginNoSyllableHoldTheirOwnForms) {
-  EXPECT_EQ(Spell().LetterString('I'), "iIｉＩ");
-  EXPECT_EQ(Spell().LetterString('U'), "uUｕＵ");
-  EXPECT_EQ(Spell().LetterString('V'), "vVｖＶ");
+  EXPECT_EQ(SharedSpell().LetterString('I'), "iIｉＩ");
+  EXPECT_EQ(SharedSpell().LetterString('U'), "uUｕＵ");
+  EXPECT_EQ(SharedSpell().LetterString('V'), "vVｖＶ");
 }
 
 TEST(RomSpellTableTest, LevelOneIsInCodeOrderWithTheMovedCharactersAtEitherEnd) {
   std::map<char, std::set<unsigned>> placed;
   for (const Placement& p : kPlacements) {
-    for (const char* l = p.letters; *l; ++l) placed[*l].insert(Code(p.character));
+    for (const char* l = p.letters; *l; ++l) placed[*l].insert(GbkCode(p.character));
   }
   // 泊, 重 and 期 keep their code position under B, Z and Q.
-  placed['B'].erase(Code("泊"));
-  placed['Z'].erase(Code("重"));
-  placed['Q'].erase(Code("期"));
+  placed['B'].erase(GbkCode("泊"));
+  placed['Z'].erase(GbkCode("重"));
+  placed['Q'].erase(GbkCode("期"));
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     if (letter == 'I' || letter == 'U' || letter == 'V') continue;
-    const std::string& s = Spell().LetterString(letter);
+    const std::string& s = SharedSpell().LetterString(letter);
     std::vector<unsigned> level1, level2;
-    for (size_t at = 0; at < s.size(); at += 2) (Code(s.substr(at, 2)) < 0xD8A1 ? level1 : level2).push_back(Code(s.substr(at, 2)));
+    for (size_t at = 0; at < s.size(); at += 2) (GbkCode(s.substr(at, 2)) < 0xD8A1 ? level1 : level2).push_back(GbkCode(s.substr(at, 2)));
     EXPECT_TRUE(std::is_sorted(level2.begin(), level2.end())) << letter;
     // Strip the moved ones from both ends: what stays is in code order and
     // holds none of them.
@@ -172,6 +172,8 @@ TEST(RomSpellTest, MatchesByCodeByNameAndByInitials) {
       {"a character the name lacks", "p金", "浦发银行", 600000, CRomSpell::kNoMatch},
       {"typed text longer than the name", "abcde", "ABCD", 100, CRomSpell::kNoMatch},
       {"a sign only matches itself", "*s", "*ST海通", 100, CRomSpell::kAtStart},
+      {"a code past six digits", "12345678", "浦发银行", 12345678, CRomSpell::kAtStart},
+      {"code 0 as six zeros", "000000", "浦发银行", 0, CRomSpell::kAtStart},
       {"full-width i under I", "i", "ｉ", 100, CRomSpell::kAtStart},
       {"full-width I under I", "I", "Ｉ", 100, CRomSpell::kAtStart},
       {"full-width u under U", "u", "ｕ", 100, CRomSpell::kAtStart},
@@ -182,10 +184,10 @@ TEST(RomSpellTest, MatchesByCodeByNameAndByInitials) {
   for (const MatchCase& c : cases) {
     EXPECT_EQ(MatchText(c.typed, c.name, c.code), c.expected) << c.what;
   }
-  EXPECT_EQ(Spell().Match(nullptr, 4, 1, "a", 1), CRomSpell::kNoMatch);
-  EXPECT_EQ(Spell().Match("ABCD", 4, 1, nullptr, 1), CRomSpell::kNoMatch);
-  EXPECT_EQ(Spell().Match("ABCD", 0, 1, "A", 1), CRomSpell::kNoMatch);
-  EXPECT_EQ(Spell().Match("ABCD", 4, 1, "A", 0), CRomSpell::kNoMatch);
+  EXPECT_EQ(SharedSpell().Match(nullptr, 4, 1, "a", 1), CRomSpell::kNoMatch);
+  EXPECT_EQ(SharedSpell().Match("ABCD", 4, 1, nullptr, 1), CRomSpell::kNoMatch);
+  EXPECT_EQ(SharedSpell().Match("ABCD", 0, 1, "A", 1), CRomSpell::kNoMatch);
+  EXPECT_EQ(SharedSpell().Match("ABCD", 4, 1, "A", 0), CRomSpell::kNoMatch);
 }
 
 // Texts in buffers of exactly their length, without a terminating NUL, so
@@ -195,9 +197,9 @@ int MatchExact(const std::string& typed, const std::string& name, int code = 999
   std::unique_ptr<char[]> t(new char[std::max<size_t>(typed.size(), 1)]);
   std::memcpy(n.get(), name.data(), name.size());
   std::memcpy(t.get(), typed.data(), typed.size());
-  const int lookup = Spell().Match(n.get(), static_cast<int>(name.size()), code, t.get(), static_cast<int>(typed.size()));
+  const int lookup = SharedSpell().Match(n.get(), static_cast<int>(name.size()), code, t.get(), static_cast<int>(typed.size()));
   const int search =
-      Spell().MatchBySearch(n.get(), static_cast<int>(name.size()), code, t.get(), static_cast<int>(typed.size()));
+      SharedSpell().MatchBySearch(n.get(), static_cast<int>(name.size()), code, t.get(), static_cast<int>(typed.size()));
   EXPECT_EQ(lookup, search) << "typed " << typed << " name " << name;
   return lookup;
 }
@@ -283,9 +285,9 @@ TEST(RomSpellTest, TheLookupAnswersAsTheSearchOfTheStringsDoes) {
   int matched = 0;
   for (const std::string& name : names) {
     for (const std::string& t : typed) {
-      const int lookup = Spell().Match(name.data(), static_cast<int>(name.size()), 600000, t.data(),
+      const int lookup = SharedSpell().Match(name.data(), static_cast<int>(name.size()), 600000, t.data(),
                                        static_cast<int>(t.size()));
-      const int search = Spell().MatchBySearch(name.data(), static_cast<int>(name.size()), 600000, t.data(),
+      const int search = SharedSpell().MatchBySearch(name.data(), static_cast<int>(name.size()), 600000, t.data(),
                                                static_cast<int>(t.size()));
       ASSERT_EQ(lookup, search) << "typed \"" << t << "\" name \"" << name << "\"";
       matched += lookup != CRomSpell::kNoMatch;
@@ -295,8 +297,8 @@ TEST(RomSpellTest, TheLookupAnswersAsTheSearchOfTheStringsDoes) {
   // And character by character: every code of the table and beyond it.
   for (unsigned code = 0x8140; code <= 0xFEFE; ++code) {
     for (char letter : {'B', 'I', 'P', 'Y', 'Z'}) {
-      ASSERT_EQ(Spell().StandsUnder(letter, static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code)),
-                Spell().StandsUnderBySearch(letter, static_cast<unsigned char>(code >> 8),
+      ASSERT_EQ(SharedSpell().StandsUnder(letter, static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code)),
+                SharedSpell().StandsUnderBySearch(letter, static_cast<unsigned char>(code >> 8),
                                             static_cast<unsigned char>(code)))
           << letter << " " << std::hex << code;
     }

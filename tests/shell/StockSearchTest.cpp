@@ -14,7 +14,7 @@
 namespace kiv::test {
 namespace {
 
-StockRecord Security(uint32_t market, uint32_t code, const char* name) {
+StockRecord SearchRecord(uint32_t market, uint32_t code, const char* name) {
   StockRecord r;
   std::memset(&r, 0, sizeof r);
   r.id = MakeStockId(code, market);
@@ -31,16 +31,16 @@ class StockSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     search_.SetSecurities({
-        Security(1, 600000, "浦发银行"),
-        Security(1, 1, "上证指数"),
-        Security(2, 1, "平安银行"),
-        Security(2, 399001, "深证成指"),
-        Security(1, 510050, "上证50ETF"),
-        Security(2, 300750, "宁德时代"),
-        Security(1, 601398, "工商银行"),
-        Security(4, 880001, "银行"),
-        Security(2, 2001, "新和成"),
-        Security(1, 10107, "国债0107"),
+        SearchRecord(1, 600000, "浦发银行"),
+        SearchRecord(1, 1, "上证指数"),
+        SearchRecord(2, 1, "平安银行"),
+        SearchRecord(2, 399001, "深证成指"),
+        SearchRecord(1, 510050, "上证50ETF"),
+        SearchRecord(2, 300750, "宁德时代"),
+        SearchRecord(1, 601398, "工商银行"),
+        SearchRecord(4, 880001, "银行"),
+        SearchRecord(2, 2001, "新和成"),
+        SearchRecord(1, 10107, "国债0107"),
     });
   }
   StockSearch search_;
@@ -82,13 +82,13 @@ TEST_F(StockSearchTest, SharesComeBeforeIndicesBeforeTheRestShorterNamesFirst) {
     int group;
   };
   const Case cases[] = {
-      {Security(1, 600000, "AB"), StockSearch::kShareGroup},  {Security(2, 1, "AB"), StockSearch::kShareGroup},
-      {Security(2, 2001, "AB"), StockSearch::kShareGroup},    {Security(2, 300750, "AB"), StockSearch::kShareGroup},
-      {Security(1, 900901, "AB"), StockSearch::kShareGroup},  {Security(2, 200002, "AB"), StockSearch::kShareGroup},
-      {Security(1, 1, "AB"), StockSearch::kIndexGroup},       {Security(2, 399001, "AB"), StockSearch::kIndexGroup},
-      {Security(1, 300, "AB"), StockSearch::kIndexGroup},     {Security(1, 510050, "AB"), StockSearch::kOtherGroup},
-      {Security(2, 159915, "AB"), StockSearch::kOtherGroup},  {Security(1, 10107, "AB"), StockSearch::kOtherGroup},
-      {Security(4, 880001, "AB"), StockSearch::kOtherGroup},
+      {SearchRecord(1, 600000, "AB"), StockSearch::kShareGroup},  {SearchRecord(2, 1, "AB"), StockSearch::kShareGroup},
+      {SearchRecord(2, 2001, "AB"), StockSearch::kShareGroup},    {SearchRecord(2, 300750, "AB"), StockSearch::kShareGroup},
+      {SearchRecord(1, 900901, "AB"), StockSearch::kShareGroup},  {SearchRecord(2, 200002, "AB"), StockSearch::kShareGroup},
+      {SearchRecord(1, 1, "AB"), StockSearch::kIndexGroup},       {SearchRecord(2, 399001, "AB"), StockSearch::kIndexGroup},
+      {SearchRecord(1, 300, "AB"), StockSearch::kIndexGroup},     {SearchRecord(1, 510050, "AB"), StockSearch::kOtherGroup},
+      {SearchRecord(2, 159915, "AB"), StockSearch::kOtherGroup},  {SearchRecord(1, 10107, "AB"), StockSearch::kOtherGroup},
+      {SearchRecord(4, 880001, "AB"), StockSearch::kOtherGroup},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(StockSearch::SortKey(c.record), c.group * 65536 + 2) << StockCode(c.record.id);
@@ -97,7 +97,7 @@ TEST_F(StockSearchTest, SharesComeBeforeIndicesBeforeTheRestShorterNamesFirst) {
 
 TEST_F(StockSearchTest, EqualSortKeysKeepStockTableOrder) {
   std::vector<StockRecord> same;
-  for (uint32_t code = 600010; code > 600000; --code) same.push_back(Security(1, code, "浦发"));
+  for (uint32_t code = 600010; code > 600000; --code) same.push_back(SearchRecord(1, code, "浦发"));
   search_.SetSecurities(same);
   const std::vector<std::string> rows = search_.Rows("pf");
   ASSERT_EQ(rows.size(), 10u);
@@ -117,12 +117,12 @@ TEST_F(StockSearchTest, WithoutSecuritiesTheShortcutRowsAreStillOffered) {
 }
 
 TEST_F(StockSearchTest, RowsNameTheMarketTheCodeAndTheName) {
-  search_.SetSecurities({Security(1, 600000, "浦发银行"), Security(2, 1, "平安银行"), Security(3, 400001, "退市银行"),
-                         Security(4, 880001, "银行")});
+  search_.SetSecurities({SearchRecord(1, 600000, "浦发银行"), SearchRecord(2, 1, "平安银行"), SearchRecord(3, 400001, "退市银行"),
+                         SearchRecord(4, 880001, "银行")});
   EXPECT_EQ(search_.Rows("银行"), (std::vector<std::string>{"SH600000 浦发银行", "SZ000001 平安银行",
                                                             "ZD880001 银行", "SB400001 退市银行"}));
   // A name that fills its field without a NUL is read no further.
-  StockRecord full = Security(1, 600000, "");
+  StockRecord full = SearchRecord(1, 600000, "");
   std::memset(full.name, 'A', sizeof full.name);
   search_.SetSecurities({full});
   EXPECT_EQ(search_.Rows("AAA"), std::vector<std::string>{"SH600000 " + std::string(16, 'A')});
