@@ -2,6 +2,8 @@
 // pixel checks: a pixel of it and its size.
 #pragma once
 
+#include <vector>
+
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DC.h"
 
@@ -17,6 +19,22 @@ inline COLORREF SkinPixel(UINT id, int x, int y) {
   COLORREF pixel = dc.GetPixel(x, y);
   dc.SelectObject(old);
   return pixel;
+}
+
+// Every pixel of it, row by row (empty when the table has no such bitmap).
+inline std::vector<COLORREF> AllSkinPixels(UINT id) {
+  std::vector<COLORREF> pixels;
+  CBitmap skin;
+  if (!skin.LoadBitmap(id)) return pixels;
+  CSize size = skin.GetSize();
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  CBitmap* old = dc.SelectObject(&skin);
+  for (int y = 0; y < size.cy; ++y) {
+    for (int x = 0; x < size.cx; ++x) pixels.push_back(dc.GetPixel(x, y));
+  }
+  dc.SelectObject(old);
+  return pixels;
 }
 
 // 0 x 0 when the table has no such bitmap.
