@@ -27,6 +27,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev
   xvfb xauth x11-apps imagemagick xdotool
   fonts-wqy-zenhei fonts-arphic-uming
+  unicode-data
 )
 
 # --- phase timings ----------------------------------------------------------
