@@ -5,6 +5,7 @@
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "res/UpdaterTemplates.h"
 
 namespace kiv {
 namespace res {
@@ -26,6 +27,7 @@ SkinTable* BuildUpdater() {
   t->AddBitmap(316, CountdownButton(false));
   t->AddIcon(128, IconRecipe{0x10308A, RGB(255, 255, 255), "升"});
   t->AddString(kIdsAbout, "关于 KivUpdate(&A)...");
+  AddUpdaterTemplates(t);
   return t;
 }
 

@@ -123,6 +123,9 @@ UpdateFolder::Manifest UpdateFolder::ReadManifest(const std::string& root) {
       int32_t major = 0;
       int32_t minor = 0;
       if (words >> path >> major >> minor) manifest.versions[path] = {major, minor};
+    } else if (kind == "delay") {
+      int ms = 0;
+      if (words >> ms) manifest.delayMs = std::clamp(ms, 0, 60000);
     }
   }
   return manifest;
@@ -194,9 +197,11 @@ HttpResponse UpdateFolder::Answer(const std::string& rawPath) {
   } else if (root.empty() || path.empty() || path == kUpdateManifest ||
              !ReadWholeFile((fs::path(root) / path).string(), &response.body, kMaxServedFileBytes)) {
     return Status(404);
+  } else {
+    response.delay = std::chrono::milliseconds(manifest.delayMs);
   }
   if (change) {
-    response.delay = change->delay;
+    if (change->delay.count() > 0) response.delay = change->delay;
     if (change->cutAfter && *change->cutAfter < response.body.size()) {
       response.contentLength = response.body.size();
       response.body.resize(*change->cutAfter);

@@ -13,6 +13,9 @@
 //   list kivupdate.dat 3           the list's file name and its type
 //   version RYKIVDesk 2 0          major and minor of a file (by its path
 //   version plugins/x/a.dll 1 7    below the root); others are 1.0
+//   delay 1500                     every file (not the list) answered this
+//                                  many milliseconds late: a run slow
+//                                  enough to watch, or to stop half-way
 //
 // Without a manifest the list is kivupdate.dat of type 0.
 //
@@ -85,6 +88,7 @@ class UpdateFolder {
     std::string listName = kDefaultUpdateList;
     int32_t type = 0;
     std::map<std::string, std::pair<int32_t, int32_t>> versions;  // path -> (major, minor)
+    int delayMs = 0;
   };
   static Manifest ReadManifest(const std::string& root);
   static std::string BuildList(const std::string& root, const Manifest& manifest);
