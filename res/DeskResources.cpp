@@ -18,6 +18,8 @@
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "shell/notice/NoticeIds.h"
+#include "shell/notice/UpWarnTemplate.h"
 
 namespace kiv {
 namespace res {
@@ -171,6 +173,7 @@ SkinTable* BuildDesk() {
   t->AddBitmap(314, CountdownBackground());
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
+  t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
