@@ -15,6 +15,7 @@
 //     as are the caption buttons (bar height less its bottom row); the logo
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
+#include "res/AccountTemplates.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
@@ -174,6 +175,7 @@ SkinTable* BuildDesk() {
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
   t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
+  AddAccountTemplates(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
