@@ -17,9 +17,30 @@ ui::DialogTemplate Popup(int width, int height) {
   return t;
 }
 
+ui::DialogItem Item(int id, const char* className, const char* text, DWORD style, CRect rect) {
+  ui::DialogItem item;
+  item.id = id;
+  item.className = className;
+  item.text = text;
+  item.style = style;
+  item.rect = rect;
+  return item;
+}
+
 }  // namespace
 
 void AddAccountTemplates(SkinTable* t) {
+  // The risk disclosure, 630 x 450 pixels: the 30-pixel title band, the text
+  // view (12..606 x 39..348, its scroll bar right of it), and below it the
+  // hint and the consent box in one place, above the button row (the bottom
+  // 50 pixels).
+  ui::DialogTemplate risk = Popup(420, 300);
+  risk.items.push_back(Item(kIdcRiskText, "RichEdit20A", "", WS_VISIBLE | WS_TABSTOP, CRect(8, 26, 404, 232)));
+  risk.items.push_back(Item(kIdcRiskHint, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(8, 236, 412, 246)));
+  risk.items.push_back(Item(kIdcRiskConsent, "BUTTON", "  我已完整阅读了风险揭示和免责条款并同意",
+                            WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, CRect(8, 236, 412, 246)));
+  t->AddDialogTemplate(kIddRiskDisclosure, risk);
+
   // The phone reminder paints everything: no controls. 480 x 260 pixels.
   t->AddDialogTemplate(kIddPhoneBind, Popup(320, 173));
 }

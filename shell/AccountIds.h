@@ -5,7 +5,7 @@
 // includes this header to register the templates under the same ids.
 #pragma once
 
-#include "platform/sys/WinTypes.h"
+#include "platform/core/WinUser.h"
 
 // --- The login's messages, posted to the login dialog by the login worker.
 // wParam why (kLoginRejected, kLoginUnreachable) / lParam 0.
@@ -67,6 +67,9 @@ constexpr UINT kIddRiskDisclosure = 335;
 constexpr int kIdcRiskText = 1092;
 constexpr int kIdcRiskHint = 1095;
 constexpr int kIdcRiskConsent = 1096;
+// Posted by the disclosure to itself once it is shown: look at the reading
+// gate (wParam 0 / lParam 0).
+constexpr UINT WM_KIV_RISK_GATE = WM_USER + 0x0701;
 
 // Buttons the account dialogs share: close, accept or confirm, decline or
 // cancel.
