@@ -41,6 +41,27 @@ void AddAccountTemplates(SkinTable* t) {
                             WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, CRect(8, 236, 412, 246)));
   t->AddDialogTemplate(kIddRiskDisclosure, risk);
 
+  // The password change, 420 x 225 pixels: the title band, three labelled
+  // password boxes, the status line under them with the painted note below
+  // it, and the button row 20 pixels above the bottom.
+  ui::DialogTemplate password = Popup(280, 150);
+  const DWORD box = WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL;
+  const struct {
+    int label;
+    const char* text;
+    int edit;
+  } rows[] = {{kIdcOldPasswordLabel, "您的原密码:", kIdcOldPassword},
+              {kIdcNewPasswordLabel, "输入新密码:", kIdcNewPassword},
+              {kIdcRepeatPasswordLabel, "确认新密码:", kIdcRepeatPassword}};
+  for (int i = 0; i < 3; ++i) {
+    const int top = 30 + 20 * i;
+    password.items.push_back(Item(rows[i].label, "STATIC", rows[i].text, WS_VISIBLE | SS_LEFT,
+                                  CRect(20, top + 2, 80, top + 12)));
+    password.items.push_back(Item(rows[i].edit, "EDIT", "", box, CRect(84, top, 250, top + 13)));
+  }
+  password.items.push_back(Item(kIdcPasswordStatus, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(84, 91, 260, 100)));
+  t->AddDialogTemplate(kIddModifyPassword, password);
+
   // The phone reminder paints everything: no controls. 480 x 260 pixels.
   t->AddDialogTemplate(kIddPhoneBind, Popup(320, 173));
 }

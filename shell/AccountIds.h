@@ -61,6 +61,9 @@ constexpr int kIdcPasswordStatus = 1027;
 constexpr int kIdcOldPassword = 1006;
 constexpr int kIdcNewPassword = 1001;
 constexpr int kIdcRepeatPassword = 1002;
+// Posted by the password change's worker to the dialog: wParam a
+// PasswordChangeReply it adopts (AdoptPosted) / lParam 0.
+constexpr UINT WM_KIV_PASSWORD_REPLY = WM_USER + 0x0702;
 
 // --- Risk disclosure (template 335).
 constexpr UINT kIddRiskDisclosure = 335;
