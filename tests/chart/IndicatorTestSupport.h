@@ -96,9 +96,12 @@ inline std::vector<float> ResultVector(const CKIVIndex_Base& indicator, int k) {
 inline int64_t IndicatorFixtureNow() { return standin::BeijingTime(2026, 3, 16, 15, 30, 0); }
 
 // The stand-in's market, built once (it is a pure function of the seed).
+inline const standin::Universe& FixtureUniverse() {
+  static const standin::Universe universe(standin::kDefaultSeed);
+  return universe;
+}
 inline standin::PriceHistory& FixtureHistory() {
-  static standin::Universe universe(standin::kDefaultSeed);
-  static standin::PriceHistory history(universe);
+  static standin::PriceHistory history(FixtureUniverse());
   return history;
 }
 
