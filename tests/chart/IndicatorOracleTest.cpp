@@ -58,7 +58,7 @@ void ExpectAgrees(const float* ours, const std::vector<double>& theirs, int from
   EXPECT_EQ(differing, 0) << what;
 }
 
-std::vector<double> Closes(const CKLineSeries& series) {
+std::vector<double> ClosesOf(const CKLineSeries& series) {
   std::vector<double> out;
   for (int i = 0; i < series.GetCount(); ++i) out.push_back(series.Bar(i).close);
   return out;
@@ -67,11 +67,11 @@ std::vector<double> Closes(const CKLineSeries& series) {
 #if defined(KIV_HAVE_INDICATOR_ORACLE)
 
 using Routine = int (*)(int, TI_REAL const* const*, TI_REAL const*, TI_REAL* const*);
-using Start = int (*)(TI_REAL const*);
+using StartOf = int (*)(TI_REAL const*);
 
 // Runs a routine of the library on whole-series inputs and returns its
 // outputs aligned with the bars (NaN before the routine's first bar).
-std::vector<std::vector<double>> RunOracle(Routine routine, Start start, const std::vector<std::vector<double>>& inputs,
+std::vector<std::vector<double>> RunOracle(Routine routine, StartOf start, const std::vector<std::vector<double>>& inputs,
                                      const std::vector<double>& options, int outputs) {
   const int size = static_cast<int>(inputs[0].size());
   const int first = start(options.data());
@@ -140,11 +140,11 @@ TEST_F(IndicatorOracleTest, TheChartsAverageLinesAgreeWithSma) {
       ExpectAgrees(line.Values(), Sma(inputs, period), period - 1, kOracleBars, what + std::to_string(period));
     };
     for (int a = 0; a < ChartLineSet::kAverages; ++a) {
-      check(lines.m_PriceMA[a], Closes(series), "price MA ");
+      check(lines.m_PriceMA[a], ClosesOf(series), "price MA ");
       check(lines.m_VolumeMA[a], volumes, "volume MA ");
     }
     for (int a = 0; a < 2; ++a) {
-      check(lines.m_PriceLines[a], Closes(series), "price line ");
+      check(lines.m_PriceLines[a], ClosesOf(series), "price line ");
       check(lines.m_VolumeLines[a], volumes, "volume line ");
     }
   }
@@ -153,7 +153,7 @@ TEST_F(IndicatorOracleTest, TheChartsAverageLinesAgreeWithSma) {
 TEST_F(IndicatorOracleTest, BiasAveragesAndBollsMiddleAgreeWithSma) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
-    const std::vector<double> closes = Closes(*series_[k]);
+    const std::vector<double> closes = ClosesOf(*series_[k]);
     auto bias = Computed("BIAS", k);
     const int periods[3] = {6, 12, 24};
     for (int p = 0; p < 3; ++p) {
@@ -170,7 +170,7 @@ TEST_F(IndicatorOracleTest, BiasAveragesAndBollsMiddleAgreeWithSma) {
 TEST_F(IndicatorOracleTest, BollsBandAgreesWithBbandsOfTheSampleDeviation) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
-    const std::vector<double> closes = Closes(*series_[k]);
+    const std::vector<double> closes = ClosesOf(*series_[k]);
     // The library's deviation divides by N; the band's by N - 1.
     const auto bands = RunOracle(ti_bbands, ti_bbands_start, {closes}, {26.0, 2.0}, 3);  // lower, middle, upper
     std::vector<double> upper(kOracleBars, NAN), lower(kOracleBars, NAN);
@@ -254,7 +254,7 @@ TEST_F(IndicatorOracleTest, ObvAgreesUpToItsConstantStart) {
 TEST_F(IndicatorOracleTest, RsiAgreesOnceTheSeedsHaveDiedOut) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
-    const std::vector<double> closes = Closes(*series_[k]);
+    const std::vector<double> closes = ClosesOf(*series_[k]);
     auto rsi = Computed("RSI", k);
     const int periods[3] = {6, 12, 24};
     for (int p = 0; p < 3; ++p) {
@@ -267,7 +267,7 @@ TEST_F(IndicatorOracleTest, RsiAgreesOnceTheSeedsHaveDiedOut) {
 TEST_F(IndicatorOracleTest, MacdAgreesOnceTheSeedsHaveDiedOut) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
-    const std::vector<double> closes = Closes(*series_[k]);
+    const std::vector<double> closes = ClosesOf(*series_[k]);
     const std::vector<double> fast = Ema(closes, 12), slow = Ema(closes, 26);
     std::vector<double> diff(kOracleBars);
     for (int i = 0; i < kOracleBars; ++i) diff[i] = fast[i] - slow[i];
