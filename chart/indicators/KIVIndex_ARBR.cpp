@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -16,22 +18,30 @@ CKIVIndex_ARBR::~CKIVIndex_ARBR() { FreeResults(); }
 
 void CKIVIndex_ARBR::ComputeBars(const KLineBar* bars, int count, int from) {
   const int n = m_nParam1;
-  for (int i = std::max(from, n - 1); i < count; ++i) {
-    float aboveOpen = 0.0f, belowOpen = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) {
-      aboveOpen += bars[j].high - bars[j].open;
-      belowOpen += bars[j].open - bars[j].low;
-    }
-    m_pData1[i] = belowOpen == 0.0f ? 0.0f : Finite(static_cast<double>(aboveOpen) * 100.0 / belowOpen);
+  const size_t size = static_cast<size_t>(count);
+  // Per bar: H - O, O - L, and against the close before, max(H - C', 0)
+  // and max(C' - L, 0); then their window sums.
+  std::vector<float> aboveOpen(size), belowOpen(size), aboveClose(size), belowClose(size);
+  std::vector<float> sumAbove(size), sumBelow(size);
+  for (int j = std::max(from - n + 1, 0); j < count; ++j) {
+    aboveOpen[j] = bars[j].high - bars[j].open;
+    belowOpen[j] = bars[j].open - bars[j].low;
+    if (j == 0) continue;
+    aboveClose[j] = std::max(bars[j].high - bars[j - 1].close, 0.0f);
+    belowClose[j] = std::max(bars[j - 1].close - bars[j].low, 0.0f);
+  }
+  const int firstAr = std::max(from, n - 1);
+  kiv::SumWindowsForward(aboveOpen.data(), n, firstAr, count, sumAbove.data());
+  kiv::SumWindowsForward(belowOpen.data(), n, firstAr, count, sumBelow.data());
+  for (int i = firstAr; i < count; ++i) {
+    m_pData1[i] = sumBelow[i] == 0.0f ? 0.0f : Finite(static_cast<double>(sumAbove[i]) * 100.0 / sumBelow[i]);
   }
   // BR needs the close before its window's first bar: i >= n.
-  for (int i = std::max(from, n); i < count; ++i) {
-    float aboveClose = 0.0f, belowClose = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) {
-      aboveClose += std::max(bars[j].high - bars[j - 1].close, 0.0f);
-      belowClose += std::max(bars[j - 1].close - bars[j].low, 0.0f);
-    }
-    m_pData2[i] = belowClose == 0.0f ? 0.0f : Finite(static_cast<double>(aboveClose) * 100.0 / belowClose);
+  const int firstBr = std::max(from, n);
+  kiv::SumWindowsForward(aboveClose.data(), n, firstBr, count, sumAbove.data());
+  kiv::SumWindowsForward(belowClose.data(), n, firstBr, count, sumBelow.data());
+  for (int i = firstBr; i < count; ++i) {
+    m_pData2[i] = sumBelow[i] == 0.0f ? 0.0f : Finite(static_cast<double>(sumAbove[i]) * 100.0 / sumBelow[i]);
   }
 }
 

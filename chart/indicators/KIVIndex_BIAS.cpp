@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -19,15 +21,17 @@ CKIVIndex_BIAS::~CKIVIndex_BIAS() { FreeResults(); }
 void CKIVIndex_BIAS::ComputeBars(const KLineBar* bars, int count, int from) {
   const int periods[3] = {m_nParam1, m_nParam2, m_nParam3};
   float* out[3] = {m_pData1, m_pData2, m_pData3};
+  std::vector<float> closes(static_cast<size_t>(count)), sums(static_cast<size_t>(count));
+  const int longest = std::max({periods[0], periods[1], periods[2]});
+  for (int i = std::max(from - longest + 1, 0); i < count; ++i) closes[i] = bars[i].close;
   for (int k = 0; k < 3; ++k) {
     const int n = periods[k];
-    for (int i = std::max(from, n - 1); i < count; ++i) {
-      // Summed from bar i backwards, in single precision.
-      float sum = 0.0f;
-      for (int j = i; j > i - n; --j) sum += bars[j].close;
-      const float average = sum / static_cast<float>(n);
-      out[k][i] = average == 0.0f ? 0.0f
-                                  : Finite((static_cast<double>(bars[i].close) - average) / average * 100.0);
+    const int first = std::max(from, n - 1);
+    // Summed from bar i backwards, in single precision.
+    kiv::SumWindowsBackward(closes.data(), n, first, count, sums.data());
+    for (int i = first; i < count; ++i) {
+      const float average = sums[i] / static_cast<float>(n);
+      out[k][i] = average == 0.0f ? 0.0f : Finite((static_cast<double>(closes[i]) - average) / average * 100.0);
     }
   }
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "chart/engine/KLineViewState.h"
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -20,20 +22,20 @@ CKIVIndex_BOLL::~CKIVIndex_BOLL() { FreeResults(); }
 void CKIVIndex_BOLL::ComputeBars(const KLineBar* bars, int count, int from) {
   const int n = m_nParam1;
   const double width = m_nParam2;
-  for (int i = std::max(from, n - 1); i < count; ++i) {
-    float sum = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) sum += bars[j].close;
-    const float middle = sum / static_cast<float>(n);
-    float squares = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) {
-      const float deviation = bars[j].close - middle;
-      squares += deviation * deviation;
-    }
+  const int first = std::max(from, n - 1);
+  if (first >= count) return;
+  const size_t size = static_cast<size_t>(count);
+  std::vector<float> closes(size), middle(size), squares(size);
+  for (int i = first - n + 1; i < count; ++i) closes[i] = bars[i].close;
+  kiv::SumWindowsForward(closes.data(), n, first, count, middle.data());
+  for (int i = first; i < count; ++i) middle[i] /= static_cast<float>(n);
+  kiv::SumSquaredDeviations(closes.data(), middle.data(), n, first, count, squares.data());
+  for (int i = first; i < count; ++i) {
     // The sample deviation: divisor n - 1.
-    const double sd = std::sqrt(static_cast<double>(squares) / (n - 1));
-    m_pData1[i] = Finite(middle);
-    m_pData2[i] = Finite(middle + sd * width);
-    m_pData3[i] = Finite(middle - sd * width);
+    const double sd = std::sqrt(static_cast<double>(squares[i]) / (n - 1));
+    m_pData1[i] = Finite(middle[i]);
+    m_pData2[i] = Finite(middle[i] + sd * width);
+    m_pData3[i] = Finite(middle[i] - sd * width);
   }
 }
 

@@ -39,11 +39,6 @@ void CKIVIndex_Base::UseResults(int arrays, bool windowed) {
   windowed_ = windowed;
 }
 
-float CKIVIndex_Base::Finite(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) return 0.0f;
-  return static_cast<float>(v);
-}
-
 std::string CKIVIndex_Base::Format(const char* format, double value) {
   // Wide enough for "%.3f" of the largest float (39 digits and the rest).
   char text[96];

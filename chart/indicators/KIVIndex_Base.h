@@ -24,6 +24,8 @@
 // lock of the indicator's.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -118,7 +120,9 @@ class CKIVIndex_Base {
   virtual void ComputeBars(const KLineBar* bars, int count, int from);
 
   // v as a float, or 0 when it is NaN, infinite or beyond float's range.
-  static float Finite(double v);
+  static float Finite(double v) {
+    return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX) ? static_cast<float>(v) : 0.0f;
+  }
 
   // Steps of Draw that NFI reuses around its own range: background, plot
   // and frame (false when nothing more is to be drawn), and the grid with

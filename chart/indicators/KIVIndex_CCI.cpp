@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -21,18 +22,17 @@ void CKIVIndex_CCI::ComputeBars(const KLineBar* bars, int count, int from) {
   const int first = std::max(from, n - 1);
   if (first >= count) return;
   // Typical prices of the bars the windows from `first` on cover.
-  std::vector<float> typical(static_cast<size_t>(count));
+  std::vector<float> typical(static_cast<size_t>(count)), average(static_cast<size_t>(count));
+  std::vector<float> deviation(static_cast<size_t>(count));
   for (int i = first - n + 1; i < count; ++i) typical[i] = (bars[i].low + bars[i].high + bars[i].close) / 3.0f;
+  kiv::SumWindowsForward(typical.data(), n, first, count, average.data());
+  for (int i = first; i < count; ++i) average[i] /= static_cast<float>(n);
+  kiv::SumAbsoluteDeviations(typical.data(), average.data(), n, first, count, deviation.data());
   for (int i = first; i < count; ++i) {
-    float sum = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) sum += typical[j];
-    const float average = sum / static_cast<float>(n);
-    float deviation = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) deviation += std::fabs(typical[j] - average);
-    const float meanDeviation = deviation / static_cast<float>(n);
-    m_pData1[i] = meanDeviation == 0.0f
-                      ? 0.0f
-                      : Finite(static_cast<double>(typical[i] - average) / (static_cast<double>(meanDeviation) * 0.015));
+    const float meanDeviation = deviation[i] / static_cast<float>(n);
+    m_pData1[i] = meanDeviation == 0.0f ? 0.0f
+                                        : Finite(static_cast<double>(typical[i] - average[i]) /
+                                                 (static_cast<double>(meanDeviation) * 0.015));
   }
 }
 

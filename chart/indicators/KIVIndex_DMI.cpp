@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -21,31 +22,37 @@ void CKIVIndex_DMI::ComputeBars(const KLineBar* bars, int count, int from) {
   const int n = m_nParam1, m = m_nParam2;
   const int first = std::max(from, n);
   if (first >= count) return;
-  // Raw moves of the bars the windows from `first` on cover.
-  std::vector<float> up(static_cast<size_t>(count)), down(static_cast<size_t>(count));
-  for (int i = first - n + 1; i < count; ++i) {
-    up[i] = bars[i].high - bars[i - 1].high;
-    down[i] = bars[i - 1].low - bars[i].low;
+  const size_t size = static_cast<size_t>(count);
+  // Per bar of the windows from `first` on: the raw moves (up, down), the
+  // directional moves they give and the true range.
+  std::vector<float> plus(size), minus(size), range(size);
+  for (int j = first - n + 1; j < count; ++j) {
+    const float up = bars[j].high - bars[j - 1].high;
+    const float down = bars[j - 1].low - bars[j].low;
+    plus[j] = up > 0.0f && up > down ? up : 0.0f;
+    minus[j] = down > 0.0f && down > up ? down : 0.0f;
+    const float before = bars[j - 1].close;
+    range[j] = std::max({bars[j].high - bars[j].low, std::fabs(bars[j].high - before), std::fabs(bars[j].low - before)});
   }
+  std::vector<float> sumPlus(size), sumMinus(size), sumRange(size);
+  kiv::SumWindowsForward(plus.data(), n, first, count, sumPlus.data());
+  kiv::SumWindowsForward(minus.data(), n, first, count, sumMinus.data());
+  kiv::SumWindowsForward(range.data(), n, first, count, sumRange.data());
   for (int i = first; i < count; ++i) {
-    float plus = 0.0f, minus = 0.0f, range = 0.0f;
-    for (int j = i - n + 1; j <= i; ++j) {
-      plus += up[j] > 0.0f && up[j] > down[j] ? up[j] : 0.0f;
-      minus += down[j] > 0.0f && down[j] > up[j] ? down[j] : 0.0f;
-      const float before = bars[j - 1].close;
-      range += std::max({bars[j].high - bars[j].low, std::fabs(bars[j].high - before), std::fabs(bars[j].low - before)});
-    }
-    m_pData1[i] = range == 0.0f ? 0.0f : Finite(static_cast<double>(plus) / range * 100.0);
-    m_pData2[i] = range == 0.0f ? 0.0f : Finite(static_cast<double>(minus) / range * 100.0);
+    m_pData1[i] = sumRange[i] == 0.0f ? 0.0f : Finite(static_cast<double>(sumPlus[i]) / sumRange[i] * 100.0);
+    m_pData2[i] = sumRange[i] == 0.0f ? 0.0f : Finite(static_cast<double>(sumMinus[i]) / sumRange[i] * 100.0);
   }
-  for (int i = std::max(from, n + m - 1); i < count; ++i) {
-    float sum = 0.0f;
-    for (int j = i - m + 1; j <= i; ++j) {
-      const float both = m_pData1[j] + m_pData2[j];
-      sum += both == 0.0f ? 0.0f : Finite(std::fabs(static_cast<double>(m_pData2[j]) - m_pData1[j]) / both);
-    }
-    m_pData3[i] = Finite(static_cast<double>(sum) * 100.0 / m);
+  // |MDI - PDI| / (PDI + MDI) per bar, summed over M bars.
+  const int firstAdx = std::max(from, n + m - 1);
+  if (firstAdx >= count) return;
+  std::vector<float>& terms = plus;
+  std::vector<float>& sums = sumPlus;
+  for (int j = firstAdx - m + 1; j < count; ++j) {
+    const float both = m_pData1[j] + m_pData2[j];
+    terms[j] = both == 0.0f ? 0.0f : Finite(std::fabs(static_cast<double>(m_pData2[j]) - m_pData1[j]) / both);
   }
+  kiv::SumWindowsForward(terms.data(), m, firstAdx, count, sums.data());
+  for (int i = firstAdx; i < count; ++i) m_pData3[i] = Finite(static_cast<double>(sums[i]) * 100.0 / m);
   // With the ADX of M - 1 bars before (bar i - 5 for M = 6).
   for (int i = std::max(from, n + 2 * m - 1); i < count; ++i) {
     m_pData4[i] = Finite((static_cast<double>(m_pData3[i - m + 1]) + m_pData3[i]) * 0.5);

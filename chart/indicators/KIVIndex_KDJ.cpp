@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -23,16 +25,14 @@ void CKIVIndex_KDJ::ComputeBars(const KLineBar* bars, int count, int) {
   const double m1 = m_nParam2, m2 = m_nParam3;
   float k = 0.0f, d = 0.0f;
   m_pData1[0] = m_pData2[0] = m_pData3[0] = 0.0f;
+  // Highest and lowest close of each window, shortened at the start.
+  const size_t size = static_cast<size_t>(count);
+  std::vector<float> closes(size), highest(size), lowest(size);
+  for (int i = 0; i < count; ++i) closes[i] = bars[i].close;
+  kiv::WindowExtremes(closes.data(), n, 0, count, highest.data(), lowest.data());
   for (int i = 1; i < count; ++i) {
-    // Highest and lowest close of the window, shortened at the start.
-    const int first = std::max(i - n + 1, 0);
-    float highest = bars[first].close, lowest = bars[first].close;
-    for (int j = first + 1; j <= i; ++j) {
-      highest = std::max(highest, bars[j].close);
-      lowest = std::min(lowest, bars[j].close);
-    }
-    const float spread = highest - lowest;
-    const double rsv = std::fabs(spread) >= 0.00001f ? static_cast<double>(bars[i].close - lowest) / spread : 0.0;
+    const float spread = highest[i] - lowest[i];
+    const double rsv = std::fabs(spread) >= 0.00001f ? static_cast<double>(closes[i] - lowest[i]) / spread : 0.0;
     k = Finite(((m1 - 1) * k + rsv) / m1);
     d = Finite(((m2 - 1) * d + k) / m2);
     m_pData1[i] = k;

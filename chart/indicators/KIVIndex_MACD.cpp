@@ -50,9 +50,11 @@ void CKIVIndex_MACD::DrawHistogram(CDC* dc) {
   CPen rise(PS_SOLID, 1, UiTheme().clrRise);
   CPen fall(PS_SOLID, 1, UiTheme().clrFall);
   CPen* oldPen = dc->SelectObject(&rise);
+  CPen* selected = &rise;
   for (int k = 0; k < n; ++k) {
     const float value = m_pData3[start + k];
-    dc->SelectObject(value > -0.0001f ? &rise : &fall);
+    CPen* pen = value > -0.0001f ? &rise : &fall;
+    if (pen != selected) selected = pen, dc->SelectObject(pen);
     const int x = x0 + k * BarStep();
     dc->MoveTo(x, zeroY);
     dc->LineTo(x, ValueY(value));

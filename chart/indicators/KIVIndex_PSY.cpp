@@ -17,9 +17,15 @@ CKIVIndex_PSY::~CKIVIndex_PSY() { FreeResults(); }
 void CKIVIndex_PSY::ComputeBars(const KLineBar* bars, int count, int from) {
   const int n = m_nParam1;
   // Bar i needs the close before its window's first bar: i >= n.
-  for (int i = std::max(from, n); i < count; ++i) {
-    int rising = 0;
-    for (int j = i - n + 1; j <= i; ++j) rising += bars[j].close > bars[j - 1].close ? 1 : 0;
+  const int first = std::max(from, n);
+  if (first >= count) return;
+  // A count of bars is exact, so it may run: the rises of the window of bar
+  // `first`, then one in and one out per bar.
+  auto rose = [bars](int j) { return bars[j].close > bars[j - 1].close ? 1 : 0; };
+  int rising = 0;
+  for (int j = first - n + 1; j <= first; ++j) rising += rose(j);
+  for (int i = first; i < count; ++i) {
+    if (i > first) rising += rose(i) - rose(i - n);
     m_pData1[i] = Finite(rising * 100.0 / n);
   }
 }

@@ -24,19 +24,20 @@ CKIVIndex_RSI::~CKIVIndex_RSI() {
 }
 
 void CKIVIndex_RSI::ComputeBars(const KLineBar* bars, int count, int) {
-  const int periods[3] = {m_nParam1, m_nParam2, m_nParam3};
   float* out[3] = {m_pData1, m_pData2, m_pData3};
-  for (int k = 0; k < 3; ++k) {
-    const float n = static_cast<float>(periods[k]);
-    const float kept = n - 1.0f;
-    float rises = 0.0f, moves = 0.0f;
-    out[k][0] = 0.0f;
-    for (int i = 1; i < count; ++i) {
-      const float d = bars[i].close - bars[i - 1].close;
-      const float up = d >= 0.0f ? d : 0.0f;
-      rises = (kept * rises + up) / n;
-      moves = (kept * moves + std::fabs(d)) / n;
-      out[k][i] = moves == 0.0f ? 0.0f : Finite(static_cast<double>(rises) / moves * 100.0);
+  const float n[3] = {static_cast<float>(m_nParam1), static_cast<float>(m_nParam2), static_cast<float>(m_nParam3)};
+  const float kept[3] = {n[0] - 1.0f, n[1] - 1.0f, n[2] - 1.0f};
+  float rises[3] = {}, moves[3] = {};
+  for (int k = 0; k < 3; ++k) out[k][0] = 0.0f;
+  // The three periods side by side: their averages do not depend on one
+  // another, so their divisions overlap.
+  for (int i = 1; i < count; ++i) {
+    const float d = bars[i].close - bars[i - 1].close;
+    const float up = d >= 0.0f ? d : 0.0f;
+    for (int k = 0; k < 3; ++k) {
+      rises[k] = (kept[k] * rises[k] + up) / n[k];
+      moves[k] = (kept[k] * moves[k] + std::fabs(d)) / n[k];
+      out[k][i] = moves[k] == 0.0f ? 0.0f : Finite(static_cast<double>(rises[k]) / moves[k] * 100.0);
     }
   }
 }

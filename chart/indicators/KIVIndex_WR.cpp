@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "chart/indicators/IndicatorStyle.h"
+#include "chart/indicators/IndicatorWindows.h"
 
 using kiv::kIndexLineColors;
 
@@ -18,16 +20,20 @@ CKIVIndex_WR::~CKIVIndex_WR() { FreeResults(); }
 void CKIVIndex_WR::ComputeBars(const KLineBar* bars, int count, int from) {
   const int periods[2] = {m_nParam1, m_nParam2};
   float* out[2] = {m_pData1, m_pData2};
+  const size_t size = static_cast<size_t>(count);
+  std::vector<float> highs(size), lows(size), highest(size), lowest(size);
+  for (int i = std::max(from - std::max(periods[0], periods[1]) + 1, 0); i < count; ++i) {
+    highs[i] = bars[i].high;
+    lows[i] = bars[i].low;
+  }
   for (int k = 0; k < 2; ++k) {
-    const int n = periods[k];
+    // Windows shortened at the start of the series.
+    kiv::WindowExtremes(highs.data(), periods[k], from, count, highest.data(), nullptr);
+    kiv::WindowExtremes(lows.data(), periods[k], from, count, nullptr, lowest.data());
     for (int i = from; i < count; ++i) {
-      float highest = bars[i].high, lowest = bars[i].low;
-      for (int j = std::max(i - n + 1, 0); j <= i; ++j) {
-        highest = std::max(highest, bars[j].high);
-        lowest = std::min(lowest, bars[j].low);
-      }
-      out[k][i] = highest == lowest ? 0.0f
-                                    : Finite(static_cast<double>(highest - bars[i].close) * 100.0 / (highest - lowest));
+      out[k][i] = highest[i] == lowest[i]
+                      ? 0.0f
+                      : Finite(static_cast<double>(highest[i] - bars[i].close) * 100.0 / (highest[i] - lowest[i]));
     }
   }
 }
