@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "chart/engine/KLineViewState.h"
+#include "chart/indicators/IndicatorStyle.h"
 #include "data/RoundToInt.h"
 #include "shell/KivUiTheme.h"
 
@@ -63,7 +64,7 @@ void CKIVIndex_NetFlow::Draw(CDC* dc) {
   if (!DrawFrame(dc)) return;
   CFont* oldFont = dc->SelectObject(&m_Font);
   m_nValueTop = m_rcPlot.top + g_data.labelHeight;
-  m_nValueBottom = m_rcPlot.bottom - 2;
+  m_nValueBottom = m_rcPlot.bottom - kiv::kIndexValueBottomGap;
   // The range covers the visible bars only and is symmetric about 0.
   const int n = ColumnCount();
   const int start = g_data.m_StartIndex;
