@@ -40,6 +40,8 @@ const OracleSeries kOracleSeries[] = {
     {"index 000001", MakeStockId(1, 1)},
 };
 
+#if defined(KIV_HAVE_INDICATOR_ORACLE)
+
 // Agreement as the numpy reference judges it: relative 1e-5, or 1e-3
 // absolute near 0. The library computes in double precision, the terminal
 // in single: a value made from the difference of two prices (CCI, MACD)
@@ -63,8 +65,6 @@ std::vector<double> ClosesOf(const CKLineSeries& series) {
   for (int i = 0; i < series.GetCount(); ++i) out.push_back(series.Bar(i).close);
   return out;
 }
-
-#if defined(KIV_HAVE_INDICATOR_ORACLE)
 
 using Routine = int (*)(int, TI_REAL const* const*, TI_REAL const*, TI_REAL* const*);
 using StartOf = int (*)(TI_REAL const*);
