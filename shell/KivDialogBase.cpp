@@ -39,8 +39,7 @@ void CKivDialogBase::OnPaint() {
   GetClientRect(&client);
   int x = (client.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
   int y = (client.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  (void)x;
-  (void)y;  // ICON-PENDING
+  if (m_hIcon != nullptr) dc.DrawIcon(x, y, m_hIcon);
 }
 
 HCURSOR CKivDialogBase::OnQueryDragIcon() { return m_hIcon; }

@@ -5,6 +5,8 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -101,6 +103,39 @@ SDL_SystemCursor SystemCursorOf(UINT id) {
   }
 }
 
+// Shows an icon as the window's icon. The icon's pixels are premultiplied;
+// a window icon takes straight alpha. SDL cannot take an icon away again, so
+// a window whose icon is removed keeps showing the last one.
+void ShowSdlWindowIcon(SDL_Window* window, HICON icon) {
+  const win::CursorInfo* record = win::CursorInfoOf(icon);
+  if (!record || !record->image) return;
+  gdi::Surface& image = *record->image;
+  SDL_Surface* straight =
+      SDL_CreateRGBSurfaceWithFormat(0, image.Width(), image.Height(), 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!straight) return;
+  const uint8_t* from = image.Pixels();
+  SDL_LockSurface(straight);
+  for (int y = 0; y < image.Height(); ++y) {
+    const auto* in = reinterpret_cast<const uint32_t*>(from + static_cast<size_t>(y) * image.Stride());
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(straight->pixels) +
+                                            static_cast<size_t>(y) * straight->pitch);
+    for (int x = 0; x < image.Width(); ++x) {
+      const uint32_t p = in[x];
+      const uint32_t a = p >> 24;
+      uint32_t pixel = 0;
+      if (a != 0) {
+        auto unmultiply = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+        pixel = (a << 24) | (unmultiply((p >> 16) & 0xFF) << 16) | (unmultiply((p >> 8) & 0xFF) << 8) |
+                unmultiply(p & 0xFF);
+      }
+      out[x] = pixel;
+    }
+  }
+  SDL_UnlockSurface(straight);
+  SDL_SetWindowIcon(window, straight);
+  SDL_FreeSurface(straight);
+}
+
 }  // namespace
 
 struct SdlDisplay::Impl {
@@ -109,6 +144,7 @@ struct SdlDisplay::Impl {
     CRect rect;
     BYTE alpha = 255;
     std::string title;
+    HICON icon = nullptr;  // shown as the window's icon
     bool dirty = true;
   };
   std::map<HWND, Shown> shown;
@@ -282,6 +318,11 @@ void SdlDisplay::TopLevelChanged(HWND top) {
     SDL_SetWindowTitle(s.window, title.c_str());
     s.title = title;
   }
+  HICON icon = w->bigIcon ? w->bigIcon : w->smallIcon;
+  if (icon != s.icon) {
+    ShowSdlWindowIcon(s.window, icon);
+    s.icon = icon;
+  }
   if (alpha != s.alpha) {
     SDL_SetWindowOpacity(s.window, alpha / 255.0f);  // fails quietly without a compositor
     s.alpha = alpha;
@@ -364,6 +405,19 @@ void SdlDisplay::SetCursorShape(HCURSOR cursor) {
 }
 
 void SdlDisplay::WarpPointer(POINT screen) { SDL_WarpMouseGlobal(screen.x, screen.y); }
+
+bool SdlDisplay::PointerPosition(POINT* screen) const {
+  // X11 tells where the pointer is anywhere on the screen; other drivers
+  // answer for the focused window only, which is no screen position.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::strcmp(driver, "x11") != 0) return false;
+  int x = 0;
+  int y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  screen->x = x;
+  screen->y = y;
+  return true;
+}
 
 bool UseBestDisplay() {
   const char* choice = std::getenv("KIV_DISPLAY");

@@ -6,6 +6,10 @@
 //
 // Window regions are not applied on screen (the window shows its bounding
 // box); they still clip painting and hit-testing.
+//
+// A top-level window's WM_SETICON icon (the big one, else the small one)
+// becomes its window icon, and GetCursorPos reads the real pointer, also
+// outside every window of ours.
 #pragma once
 
 #include <memory>
@@ -32,6 +36,9 @@ class SdlDisplay : public Display {
   void Wake() override;
   void SetCursorShape(HCURSOR cursor) override;
   void WarpPointer(POINT screen) override;
+  // The X pointer wherever it is (SDL's global mouse state); false on a
+  // driver that knows the pointer only inside its windows (Wayland).
+  bool PointerPosition(POINT* screen) const override;
 
  private:
   SdlDisplay();

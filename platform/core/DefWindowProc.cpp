@@ -74,6 +74,22 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(w->text.size());
+    case WM_SETICON: {
+      // Returns the previous icon of the kind; an unknown kind changes nothing.
+      if (wParam != ICON_BIG && wParam != ICON_SMALL) return 0;
+      HICON& kept = wParam == ICON_BIG ? w->bigIcon : w->smallIcon;
+      HICON old = kept;
+      kept = reinterpret_cast<HICON>(lParam);
+      if (!w->IsChild() && kept != old) kiv::CurrentDisplay().TopLevelChanged(hwnd);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON:
+      switch (wParam) {
+        case ICON_BIG: return reinterpret_cast<LRESULT>(w->bigIcon);
+        case ICON_SMALL: return reinterpret_cast<LRESULT>(w->smallIcon);
+        case ICON_SMALL2: return reinterpret_cast<LRESULT>(w->smallIcon ? w->smallIcon : w->bigIcon);
+        default: return 0;
+      }
     case WM_NCHITTEST:
       return HitTest(w, CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
     case WM_NCLBUTTONDOWN:

@@ -45,6 +45,11 @@ class Display {
   virtual void SetCursorShape(HCURSOR cursor) {}
   // Moves the pointer (screen coordinates).
   virtual void WarpPointer(POINT screen) {}
+  // Where the pointer is now (screen coordinates), inside a window of ours
+  // or not; false when the display cannot tell, and GetCursorPos then answers
+  // the last position the display's input reported (the headless display's
+  // scripted pointer).
+  virtual bool PointerPosition(POINT* screen) const { return false; }
 };
 
 // The display in use; a headless one of 1366 x 768 until another is set.

@@ -1,54 +1,36 @@
-// Cursors and screen metrics.
-#include <map>
+// Cursors, icons and screen metrics.
+#include <atomic>
 
 #include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
-#include "platform/gdi/Resources.h"
-
-namespace kiv {
-namespace win {
+#include "platform/gdi/IconRecord.h"
 
 namespace {
 
-// Cursor handles point at records that live for the whole run, one per
-// standard cursor and one per resource id, so handles compare equal.
-std::map<std::pair<bool, UINT>, std::unique_ptr<CursorInfo>>& Cursors() {
-  static std::map<std::pair<bool, UINT>, std::unique_ptr<CursorInfo>> cursors;
-  return cursors;
+// A resource named by number: its id, or 0 for a name given as text.
+UINT NumberedResource(LPCSTR name) {
+  auto value = reinterpret_cast<uintptr_t>(name);
+  return value <= 0xFFFF ? static_cast<UINT>(value) : 0;
 }
-
-std::mutex g_cursorsMutex;
 
 }  // namespace
 
-const CursorInfo* CursorInfoOf(HCURSOR cursor) { return reinterpret_cast<const CursorInfo*>(cursor); }
-
-}  // namespace win
-}  // namespace kiv
-
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
-  auto id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
-  if (id > 0xFFFF) return nullptr;  // cursors are looked up by number only
-  bool system = instance == nullptr && id >= 32512 && id <= 32650;
-  std::lock_guard<std::mutex> lock(kiv::win::g_cursorsMutex);
-  auto& cursors = kiv::win::Cursors();
-  auto key = std::make_pair(system, id);
-  auto it = cursors.find(key);
-  if (it != cursors.end()) return reinterpret_cast<HCURSOR>(it->second.get());
-  auto info = std::make_unique<kiv::win::CursorInfo>();
-  if (system) {
-    info->systemId = id;
-  } else {
-    const kiv::gdi::ResourceTable* table = kiv::gdi::GetResourceTable();
-    if (!table) return nullptr;
-    kiv::gdi::CursorImage image = table->LoadCursor(id);
-    if (!image.image) return nullptr;
-    info->image = image.image;
-    info->hotSpot = image.hotSpot;
-  }
-  HCURSOR handle = reinterpret_cast<HCURSOR>(info.get());
-  cursors[key] = std::move(info);
-  return handle;
+  UINT id = NumberedResource(name);
+  if (id == 0) return nullptr;  // cursors are looked up by number only
+  if (instance == nullptr && id >= 32512 && id <= 32650) return kiv::gdi::StandardCursorHandle(id);
+  return kiv::gdi::ResourceCursorHandle(id);
+}
+
+HICON LoadIconA(HINSTANCE, LPCSTR name) {
+  UINT id = NumberedResource(name);
+  if (id == 0) return nullptr;
+  return kiv::gdi::ResourceIconHandle(id);
+}
+
+BOOL DestroyIcon(HICON icon) {
+  const kiv::gdi::IconRecord* record = kiv::gdi::IconRecordOf(icon);
+  return record != nullptr && record->icon;
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
@@ -72,7 +54,11 @@ int ShowCursor(BOOL show) {
 
 BOOL GetCursorPos(LPPOINT point) {
   if (!point) return FALSE;
-  *point = kiv::win::Ui().cursorPos;
+  // Where the pointer really is, also after it has left every window of
+  // ours (windows poll this to learn that it has gone); a display that cannot
+  // tell leaves the last position its input reported.
+  POINT real;
+  *point = kiv::CurrentDisplay().PointerPosition(&real) ? real : kiv::win::Ui().cursorPos;
   return TRUE;
 }
 
@@ -162,4 +148,13 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
   return TRUE;
 }
 
-BOOL MessageBeep(UINT) { return TRUE; }
+namespace {
+std::atomic<unsigned> g_messageBeeps{0};
+}  // namespace
+
+BOOL MessageBeep(UINT) {
+  g_messageBeeps.fetch_add(1, std::memory_order_relaxed);
+  return TRUE;
+}
+
+unsigned kiv::MessageBeepCount() { return g_messageBeeps.load(std::memory_order_relaxed); }

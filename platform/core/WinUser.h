@@ -28,9 +28,6 @@ typedef RECT* LPRECT;
 typedef const RECT* LPCRECT;
 typedef POINT* LPPOINT;
 
-struct HCURSOR__;
-typedef HCURSOR__* HCURSOR;
-typedef HCURSOR HICON;
 struct HINSTANCE__;
 typedef HINSTANCE__* HINSTANCE;
 struct HIMC__;
@@ -579,6 +576,12 @@ inline const LPCSTR IDC_NO = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(326
 inline const LPCSTR IDC_HAND = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32649));
 inline const LPCSTR IDC_APPSTARTING = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(32650));
 
+// WM_SETICON / WM_GETICON: which of a window's two icons. ICON_SMALL2 asks
+// WM_GETICON for the small icon, or the big one when there is no small one.
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+constexpr WPARAM ICON_SMALL2 = 2;
+
 // WM_CTLCOLOR kinds, as CWnd::OnCtlColor receives them.
 constexpr UINT CTLCOLOR_MSGBOX = 0;
 constexpr UINT CTLCOLOR_EDIT = 1;
@@ -709,10 +712,21 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
 
 // --- Cursors and screen -------------------------------------------------
 
-// The display has no sound: accepted and silent.
+// The display has no sound: accepted and silent. Each call is counted, so
+// tests can see that the program beeped (kiv::MessageBeepCount).
 BOOL MessageBeep(UINT type);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(instance, name); }
+// Icon `name` (MAKEINTRESOURCE(id)) of the installed resource table,
+// SM_CXICON x SM_CYICON; null for an id the table lacks and for a name given
+// as text. The instance is ignored: a program has one table. Icons are
+// shared, as cursors are: the same id gives the same handle, valid for the
+// rest of the run. DrawIcon (DC.h) draws one.
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+inline HICON LoadIcon(HINSTANCE instance, LPCSTR name) { return LoadIconA(instance, name); }
+// TRUE for an icon of LoadIcon, which stays valid (it is shared, and a
+// window may still show it); FALSE for anything else.
+BOOL DestroyIcon(HICON icon);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int ShowCursor(BOOL show);
@@ -726,3 +740,8 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni
 inline BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni) {
   return SystemParametersInfoA(action, uiParam, pvParam, winIni);
 }
+
+namespace kiv {
+// How many times MessageBeep has been called in this process, on any thread.
+unsigned MessageBeepCount();
+}  // namespace kiv

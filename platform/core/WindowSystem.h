@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/core/WinUser.h"
+#include "platform/gdi/IconRecord.h"
 #include "platform/gdi/Region.h"
 #include "platform/post/ThreadQueue.h"
 #include "platform/post/WindowEntry.h"
@@ -88,6 +89,10 @@ struct Window : post::WindowEntry {
   BYTE alpha = 255;
   COLORREF colorKey = 0;
   HCURSOR cursor = nullptr;  // class cursor; null: the arrow
+  // WM_SETICON's icons, kept as given (shared handles, not owned); a
+  // top-level window's display shows the big one, or the small one.
+  HICON bigIcon = nullptr;
+  HICON smallIcon = nullptr;
 
   // Top-level windows: the backing store every window of the tree draws in.
   std::unique_ptr<gdi::Surface> store;
@@ -229,14 +234,10 @@ HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs);
 void SendMoveAndSize(Window* w, const WINDOWPOS* pos);
 void ResetForTesting();
 
-// Cursors (Screen.cpp): what a cursor handle shows. systemId is the IDC_
-// number of a standard cursor, 0 for a picture of the program's resources.
-struct CursorInfo {
-  UINT systemId = 0;
-  std::shared_ptr<gdi::Surface> image;
-  POINT hotSpot;
-};
-const CursorInfo* CursorInfoOf(HCURSOR cursor);
+// Cursors: what a cursor (or icon) handle shows; null for a handle that is
+// neither. The records are platform/gdi's (IconRecord.h).
+using CursorInfo = gdi::IconRecord;
+inline const CursorInfo* CursorInfoOf(HCURSOR cursor) { return gdi::IconRecordOf(cursor); }
 
 // Top-level ordering and activation (Window.cpp).
 void RaiseTopLevel(Window* w);

@@ -263,6 +263,13 @@ int CWnd::GetWindowRgn(HRGN region) const { return ::GetWindowRgn(m_hWnd, region
 BOOL CWnd::SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags) {
   return ::SetLayeredWindowAttributes(m_hWnd, key, alpha, flags);
 }
+HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
+  return reinterpret_cast<HICON>(
+      ::SendMessage(m_hWnd, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+HICON CWnd::GetIcon(BOOL bigIcon) const {
+  return reinterpret_cast<HICON>(::SendMessage(m_hWnd, WM_GETICON, bigIcon ? ICON_BIG : ICON_SMALL, 0));
+}
 
 int CWnd::RunModalLoop(DWORD) { return static_cast<int>(kiv::RunModalLoop(m_hWnd)); }
 void CWnd::EndModalLoop(int result) { ::EndDialog(m_hWnd, result); }

@@ -156,13 +156,17 @@ class CWnd {
   CWnd* SetCapture();
   static CWnd* GetCapture();
 
-  // --- Properties, region, opacity ---------------------------------------
+  // --- Properties, region, opacity, icons ----------------------------------
   BOOL SetProp(LPCSTR name, HANDLE data);
   HANDLE GetProp(LPCSTR name) const;
   HANDLE RemoveProp(LPCSTR name);
   int SetWindowRgn(HRGN region, BOOL redraw);
   int GetWindowRgn(HRGN region) const;
   BOOL SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags);
+  // WM_SETICON / WM_GETICON: the big (bigIcon TRUE) or the small icon;
+  // SetIcon returns the previous icon of that kind.
+  HICON SetIcon(HICON icon, BOOL bigIcon);
+  HICON GetIcon(BOOL bigIcon) const;
 
   // --- Modal loops -----------------------------------------------------------
   // See kiv::RunModalLoop; the flags are accepted and ignored.

@@ -1,5 +1,6 @@
 #include "platform/gdi/Bitmap.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/gdi/GdiData.h"
@@ -24,6 +25,11 @@ inline uint32_t Opaque(BYTE r, BYTE g, BYTE b) {
 const ResourceTable*& InstalledTable() {
   static const ResourceTable* table = nullptr;
   return table;
+}
+
+std::atomic<unsigned>& TableGeneration() {
+  static std::atomic<unsigned> generation{0};
+  return generation;
 }
 
 }  // namespace
@@ -66,8 +72,12 @@ void BitmapData::SyncFromDib() {
   surface->MarkDirty();
 }
 
-void SetResourceTable(const ResourceTable* table) { InstalledTable() = table; }
+void SetResourceTable(const ResourceTable* table) {
+  InstalledTable() = table;
+  ++TableGeneration();
+}
 const ResourceTable* GetResourceTable() { return InstalledTable(); }
+unsigned ResourceTableGeneration() { return TableGeneration(); }
 
 }  // namespace gdi
 }  // namespace kiv

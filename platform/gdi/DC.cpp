@@ -379,6 +379,12 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   return 1;
 }
 
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+  CDC* target = CDC::FromHandle(dc);
+  if (target == nullptr) return FALSE;
+  return target->DrawIcon(x, y, icon);
+}
+
 int GetObject(HGDIOBJ object, int size, void* buffer) {
   std::shared_ptr<ObjectData> data = kiv::gdi::SharedFromHandle(object);
   if (!data) return 0;

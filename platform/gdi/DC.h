@@ -82,6 +82,11 @@ class CDC {
   // Blends an image with its alpha (icons, cursors) over the rectangle at
   // logical (x, y), cx by cy (its own size when 0), smoothly scaled.
   BOOL DrawSurface(int x, int y, const kiv::gdi::Surface& image, int cx = 0, int cy = 0);
+  // Draws an icon (or a cursor's picture) with its alpha at logical (x, y),
+  // SM_CXICON x SM_CYICON (32 x 32). FALSE for a handle that is no icon or
+  // cursor of the layer, or a standard cursor (which has no picture).
+  BOOL DrawIcon(int x, int y, HICON icon);
+  BOOL DrawIcon(POINT p, HICON icon) { return DrawIcon(p.x, p.y, icon); }
 
   // LOGPIXELSX/Y 96, BITSPIXEL 32, PLANES 1, HORZRES/VERTRES the target's
   // size (0 without a target).
@@ -233,4 +238,5 @@ BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int xSr
                 int srcWidth, int srcHeight, DWORD rop);
 BOOL GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 int GetObject(HGDIOBJ object, int size, void* buffer);

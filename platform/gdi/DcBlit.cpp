@@ -1,7 +1,9 @@
-// CDC's blits: BitBlt, StretchBlt and PatBlt.
+// CDC's blits: BitBlt, StretchBlt and PatBlt, and the pictures drawn with
+// their alpha (DrawSurface, DrawIcon).
 #include <cmath>
 
 #include "platform/gdi/DcImpl.h"
+#include "platform/gdi/IconRecord.h"
 
 // --- Blits --------------------------------------------------------------------
 
@@ -135,4 +137,10 @@ BOOL CDC::DrawSurface(int x, int y, const Surface& image, int cx, int cy) {
   cairo_rectangle(c, dx, dy, cx, cy);
   cairo_fill(c);
   return TRUE;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON icon) {
+  const kiv::gdi::IconRecord* record = kiv::gdi::IconRecordOf(icon);
+  if (record == nullptr || !record->image) return FALSE;
+  return DrawSurface(x, y, *record->image, kiv::gdi::kIconSize, kiv::gdi::kIconSize);
 }

@@ -34,6 +34,11 @@ typedef kiv::gdi::BitmapData* HBITMAP;
 typedef kiv::gdi::RgnData* HRGN;
 struct HDC__;
 typedef HDC__* HDC;  // a CDC*, see CDC::FromHandle
+// Icons and cursors are one kind of handle (IconRecord.h): either may be
+// passed where the other is taken.
+struct HCURSOR__;
+typedef HCURSOR__* HCURSOR;
+typedef HCURSOR HICON;
 
 // Pen styles.
 constexpr auto PS_SOLID = 0;

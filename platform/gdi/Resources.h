@@ -15,6 +15,7 @@
 namespace kiv {
 namespace ui {
 struct DialogTemplate;  // platform/ui/DialogTemplate.h
+struct MenuTemplate;    // platform/ui/Menu.h
 }  // namespace ui
 
 namespace gdi {
@@ -42,6 +43,9 @@ class ResourceTable {
   // looks here). The type belongs to platform/ui, above this layer; the
   // table only holds and hands out the program's templates.
   virtual std::shared_ptr<const ui::DialogTemplate> LoadDialogTemplate(UINT id) const { return nullptr; }
+  // Menu resource `id`, or null (LoadMenu looks here); held like the
+  // dialog templates.
+  virtual std::shared_ptr<const ui::MenuTemplate> LoadMenuTemplate(UINT id) const { return nullptr; }
 };
 
 // Installs the table used by CBitmap::LoadBitmap, the window system's icon,
@@ -49,6 +53,10 @@ class ResourceTable {
 // table must outlive its use (the tables of res/ are static).
 void SetResourceTable(const ResourceTable* table);
 const ResourceTable* GetResourceTable();
+// Goes up with every SetResourceTable: what a cache took from a table is
+// keyed by it, so that a table installed later (perhaps at the same address)
+// is never answered from an older one.
+unsigned ResourceTableGeneration();
 
 }  // namespace gdi
 }  // namespace kiv

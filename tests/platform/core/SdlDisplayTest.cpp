@@ -80,6 +80,31 @@ TEST_F(SdlDisplayTest, ClicksKeysAndTextFromTheXServerBecomeMessages) {
   }));
 }
 
+TEST_F(SdlDisplayTest, GetCursorPosFollowsThePointerOutsideEveryWindow) {
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  ASSERT_TRUE(screen_.Open(800, 600));
+  FakeXInput input;
+  if (!input.Open(screen_.Display())) GTEST_SKIP() << "no XTEST";
+  TestWnd* w = Top("w", CRect(100, 80, 400, 160));
+  w->fill = RGB(0x1A, 0x1A, 0x1A);
+  PumpPendingMessages();
+  auto cursorAt = [](CPoint expected) {
+    return [expected] {
+      POINT p;
+      return GetCursorPos(&p) && CPoint(p) == expected;
+    };
+  };
+  input.Move(150, 100);
+  EXPECT_TRUE(PumpUntil([&] { return !Of("w", WM_MOUSEMOVE).empty(); }));
+  EXPECT_TRUE(PumpUntil(cursorAt(CPoint(150, 100))));
+  // Out there no window of ours hears of the pointer; a window polling
+  // GetCursorPos on a timer still learns that it has gone.
+  input.Move(600, 500);
+  EXPECT_TRUE(PumpUntil(cursorAt(CPoint(600, 500))));
+  input.Move(20, 30);
+  EXPECT_TRUE(PumpUntil(cursorAt(CPoint(20, 30))));
+}
+
 TEST_F(SdlDisplayTest, ShowsAWindowWithChineseTextOnARealXServer) {
   if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
   ASSERT_TRUE(screen_.Open(800, 600));
