@@ -49,6 +49,13 @@ class MZSMDlgTest : public ShellWindowTest {
     dlg.GetDlgItem(id)->GetWindowRect(&r);
     return r.CenterPoint();
   }
+  // Waits until the dialog is up and has handled what it posted itself
+  // while opening (the view's scroll to the top, the gate's first look).
+  bool Opened(ModalDriver& d, CMZSMDlg& dlg) {
+    if (!d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; })) return false;
+    d.OnUi([&] { Pump(); });
+    return true;
+  }
   // Each action is handled before it returns (the input pumped), so that
   // what the dialog shows next is the action's doing.
   //
@@ -98,7 +105,7 @@ TEST_F(MZSMDlgTest, TheGateOpensAtTheBottomAndTheTickShowsTheChoice) {
   };
   ModalDriver driver;
   const INT_PTR result = driver.Run(dlg, [&](ModalDriver& d) {
-    ASSERT_TRUE(d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; }));
+    ASSERT_TRUE(Opened(d, dlg));
     expect(d, "never scrolled", "hint close");
     Nudge(d, dlg);
     Key(d, VK_RETURN);  // accepts nothing yet
@@ -154,7 +161,7 @@ TEST_F(MZSMDlgTest, EachButtonAndKeyGivesItsAnswer) {
     std::string last;
     ModalDriver driver;
     const INT_PTR result = driver.Run(dlg, [&](ModalDriver& d) {
-      ASSERT_TRUE(d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; }));
+      ASSERT_TRUE(Opened(d, dlg));
       if (c.via == Via::kClose) return Click(d, dlg, kIdcDialogClose);
       if (c.via == Via::kEscape) return Key(d, VK_ESCAPE);
       if (c.via == Via::kScrollBarThenAccept) {
@@ -189,8 +196,7 @@ TEST_F(MZSMDlgTest, ATextThatNeedsNoScrollingOpensTheGateOnceShown) {
   std::string last;
   ModalDriver driver;
   const INT_PTR result = driver.Run(dlg, [&](ModalDriver& d) {
-    ASSERT_TRUE(d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; }));
-    d.OnUi([&] { Pump(); });  // no pointer moves: the dialog looks by itself
+    ASSERT_TRUE(Opened(d, dlg));  // no pointer moves: the dialog looks by itself
     EXPECT_TRUE(Shows(d, dlg, "box close", &last)) << last;
     Click(d, dlg, kIdcRiskConsent);
     Click(d, dlg, kIdcDialogAccept);
@@ -204,7 +210,7 @@ TEST_F(MZSMDlgTest, ReadingModeHasOneButtonThatAnswersOk) {
     std::string shown;
     ModalDriver driver;
     const INT_PTR result = driver.Run(dlg, [&](ModalDriver& d) {
-      ASSERT_TRUE(d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; }));
+      ASSERT_TRUE(Opened(d, dlg));
       ScrollTo(d, dlg, 100000);
       d.OnUi([&] {
         Pump();
@@ -232,7 +238,7 @@ TEST_F(MZSMDlgTest, ShowsTheTextInItsOrderWithItsSentencesFormatted) {
   TextRun title, declaration, heading, body, closing;
   ModalDriver driver;
   driver.Run(dlg, [&](ModalDriver& d) {
-    ASSERT_TRUE(d.WaitOnUi([&] { return ::IsWindowVisible(dlg.m_hWnd) != FALSE; }));
+    ASSERT_TRUE(Opened(d, dlg));
     d.OnUi([&] {
       CRichTextView& view = *dlg.View();
       plain = view.GetPlainText();
