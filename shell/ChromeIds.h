@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/sys/WinTypes.h"
+#include "platform/core/WinUser.h"
 
 // --- Messages to the main dialog ---------------------------------------------
 

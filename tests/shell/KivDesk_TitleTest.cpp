@@ -11,18 +11,18 @@
 #include "shell/ChromeIds.h"
 #include "shell/KivDesk_Title.h"
 #include "shell/ShellIds.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/shell/ChromeTestSupport.h"
 
 namespace kiv::test {
 namespace {
 
 using Slot = CKivDesk_Title::Slot;
 
-class KivDesk_TitleTest : public ShellWindowTest {
+class KivDesk_TitleTest : public ChromeWindowTest {
  protected:
   void TearDown() override {
     title_.reset();
-    ShellWindowTest::TearDown();
+    ChromeWindowTest::TearDown();
   }
 
   // The main window as it hosts the bar: dragged by any point its own
@@ -64,11 +64,9 @@ class KivDesk_TitleTest : public ShellWindowTest {
   // Whether any pixel of the band (client coordinates) differs from the
   // background skin's colour of its row.
   bool BandHasInk(int left, int right) {
+    std::unique_ptr<gdi::Surface> shot = Shot();
     for (int y = 2; y < 26; ++y) {
-      const COLORREF back = SkinPixel(kIdbTitleBackground, 0, y);
-      for (int x = left; x < right; ++x) {
-        if (ClientPixel(*title_, x, y) != back) return true;
-      }
+      if (HasInk(*shot, *title_, CRect(left, y, right, y + 1), SkinPixel(kIdbTitleBackground, 0, y))) return true;
     }
     return false;
   }

@@ -13,7 +13,7 @@
 #include "net/NetTimings.h"
 #include "shell/ChromeIds.h"
 #include "shell/KivDesk_Wnd_ServerAddr.h"
-#include "tests/shell/ShellTestSupport.h"
+#include "tests/shell/ChromeTestSupport.h"
 #include "tests/support/StandinLink.h"
 #include "tests/support/TestSupport.h"
 #include "tools/standin/serve/StandinServer.h"
@@ -34,13 +34,13 @@ class CountingServerStrip : public CKivDesk_Wnd_ServerAddr {
   }
 };
 
-class ServerStripTest : public ShellWindowTest {
+class ServerStripTest : public ChromeWindowTest {
  protected:
   void TearDown() override {
     service_.Shutdown();
     strip_.reset();
     server_.Stop();
-    ShellWindowTest::TearDown();
+    ChromeWindowTest::TearDown();
   }
 
   CountingServerStrip& Open(UINT iconId = kIdbServerIcon) {
@@ -54,12 +54,7 @@ class ServerStripTest : public ShellWindowTest {
   // Whether the label's part of the strip shows anything but the background.
   bool LabelShows() {
     const int left = SkinSize(kIdbServerIcon).cx + CKivDesk_Wnd_ServerAddr::kLabelGap;
-    for (int y = 2; y < 28; ++y) {
-      for (int x = left; x < kWidth; ++x) {
-        if (ClientPixel(*strip_, x, y) != CKivDesk_Wnd_ServerAddr::kBackground) return true;
-      }
-    }
-    return false;
+    return HasInk(*Shot(), *strip_, CRect(left, 2, kWidth, 28), CKivDesk_Wnd_ServerAddr::kBackground);
   }
   COLORREF IconPixel() {
     const CSize icon = SkinSize(kIdbServerIcon);
@@ -106,11 +101,7 @@ TEST_F(ServerStripTest, WithoutItsIconIsAPlainStrip) {
   ASSERT_TRUE(server_.Start()) << server_.LastError();
   ASSERT_TRUE(service_.AddServer("127.0.0.1", server_.MarketPort(), "行情主站"));
   Open(/*iconId=*/9999);
-  for (int y = 0; y < 30; y += 3) {
-    for (int x = 0; x < kWidth; x += 3) {
-      ASSERT_EQ(ClientPixel(*strip_, x, y), CKivDesk_Wnd_ServerAddr::kBackground) << x << "," << y;
-    }
-  }
+  EXPECT_FALSE(HasInk(*Shot(), *strip_, CRect(0, 0, kWidth, 30), CKivDesk_Wnd_ServerAddr::kBackground));
 }
 
 TEST_F(ServerStripTest, RepaintsFiveSecondsAfterEachPaint) {
