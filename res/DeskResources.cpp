@@ -16,11 +16,13 @@
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
 #include "platform/ui/DialogTemplate.h"
+#include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
 #include "shell/ChromeIds.h"
+#include "shell/ShellIds.h"
 
 namespace kiv {
 namespace res {
@@ -102,6 +104,27 @@ void AddChromeTemplates(SkinTable* t) {
   mask.style = WS_POPUP;
   mask.rect = CRect(0, 0, 100, 100);
   t->AddDialogTemplate(kIddMask, mask);
+}
+
+// The keyboard stock search pop-up: the edit line over the list. The dialog
+// places and sizes both itself, in pixels, when it opens.
+void AddStockInputTemplate(SkinTable* t) {
+  ui::DialogTemplate input;
+  input.style = WS_POPUP;
+  input.rect = CRect(0, 0, 100, 120);
+  ui::DialogItem edit;
+  edit.id = kIdcStockInputEdit;
+  edit.className = "EDIT";
+  edit.style = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+  edit.rect = CRect(0, 0, 100, 14);
+  input.items.push_back(edit);
+  ui::DialogItem list;
+  list.id = kIdcStockInputList;
+  list.className = "LISTBOX";
+  list.style = WS_VISIBLE | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+  list.rect = CRect(0, 14, 100, 120);
+  input.items.push_back(list);
+  t->AddDialogTemplate(kIddStockInput, input);
 }
 
 SkinTable* BuildDesk() {
@@ -205,6 +228,8 @@ SkinTable* BuildDesk() {
   t->AddBitmap(314, CountdownBackground());
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
+
+  AddStockInputTemplate(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});

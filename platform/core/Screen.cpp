@@ -1,4 +1,6 @@
 // Cursors, icons and screen metrics.
+#include <atomic>
+
 #include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/gdi/IconRecord.h"
@@ -146,4 +148,13 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
   return TRUE;
 }
 
-BOOL MessageBeep(UINT) { return TRUE; }
+namespace {
+std::atomic<unsigned> g_messageBeeps{0};
+}  // namespace
+
+BOOL MessageBeep(UINT) {
+  g_messageBeeps.fetch_add(1, std::memory_order_relaxed);
+  return TRUE;
+}
+
+unsigned kiv::MessageBeepCount() { return g_messageBeeps.load(std::memory_order_relaxed); }

@@ -712,7 +712,8 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
 
 // --- Cursors and screen -------------------------------------------------
 
-// The display has no sound: accepted and silent.
+// The display has no sound: accepted and silent. Each call is counted, so
+// tests can see that the program beeped (kiv::MessageBeepCount).
 BOOL MessageBeep(UINT type);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(instance, name); }
@@ -739,3 +740,8 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni
 inline BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni) {
   return SystemParametersInfoA(action, uiParam, pvParam, winIni);
 }
+
+namespace kiv {
+// How many times MessageBeep has been called in this process, on any thread.
+unsigned MessageBeepCount();
+}  // namespace kiv

@@ -15,6 +15,7 @@
 namespace kiv {
 namespace ui {
 struct DialogTemplate;  // platform/ui/DialogTemplate.h
+struct MenuTemplate;    // platform/ui/Menu.h
 }  // namespace ui
 
 namespace gdi {
@@ -42,6 +43,9 @@ class ResourceTable {
   // looks here). The type belongs to platform/ui, above this layer; the
   // table only holds and hands out the program's templates.
   virtual std::shared_ptr<const ui::DialogTemplate> LoadDialogTemplate(UINT id) const { return nullptr; }
+  // Menu resource `id`, or null (LoadMenu looks here); held like the
+  // dialog templates.
+  virtual std::shared_ptr<const ui::MenuTemplate> LoadMenuTemplate(UINT id) const { return nullptr; }
 };
 
 // Installs the table used by CBitmap::LoadBitmap, the window system's icon,

@@ -9,6 +9,7 @@
 
 #include "platform/core/MessageLoop.h"
 #include "platform/gdi/GdiObject.h"
+#include "platform/gdi/Resources.h"
 #include "platform/ui/UiTypes.h"
 
 struct HMENU__ {
@@ -561,6 +562,45 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, LPCRE
   return chosen ? TRUE : FALSE;
 }
 
+// --- Menu resources -----------------------------------------------------------
+
+namespace {
+
+void AppendTemplateItems(HMENU menu, const std::vector<kiv::ui::MenuItemTemplate>& items) {
+  for (const auto& item : items) {
+    if (!item.items.empty() || (item.flags & MF_POPUP)) {
+      HMENU sub = ::CreatePopupMenu();
+      AppendTemplateItems(sub, item.items);
+      ::AppendMenuA(menu, (item.flags & ~MF_SEPARATOR) | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item.text.c_str());
+    } else {
+      ::AppendMenuA(menu, item.flags, item.id, item.text.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+namespace kiv {
+namespace ui {
+
+HMENU BuildMenu(const MenuTemplate& tmpl) {
+  HMENU menu = ::CreateMenu();
+  AppendTemplateItems(menu, tmpl.items);
+  return menu;
+}
+
+}  // namespace ui
+}  // namespace kiv
+
+HMENU LoadMenuA(HINSTANCE, LPCSTR name) {
+  auto id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
+  if (id > 0xFFFF) return nullptr;  // menus are looked up by number only
+  const kiv::gdi::ResourceTable* table = kiv::gdi::GetResourceTable();
+  if (!table) return nullptr;
+  std::shared_ptr<const kiv::ui::MenuTemplate> tmpl = table->LoadMenuTemplate(id);
+  return tmpl ? kiv::ui::BuildMenu(*tmpl) : nullptr;
+}
+
 // --- CMenu ---------------------------------------------------------------------
 
 CMenu::~CMenu() {
@@ -579,6 +619,10 @@ CMenu* CMenu::FromHandle(HMENU menu) {
 
 BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
 BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
+BOOL CMenu::LoadMenu(UINT resourceId) {
+  if (m_hMenu) return FALSE;
+  return Attach(::LoadMenuA(nullptr, MAKEINTRESOURCE(resourceId)));
+}
 
 BOOL CMenu::DestroyMenu() {
   if (!m_hMenu) return FALSE;

@@ -8,11 +8,16 @@
 // as the window system does, and returns whether an item was chosen.
 //
 // A menu handle lives until DestroyMenu (which destroys its sub-menus too).
-// A CMenu that created or attached a menu destroys it with itself.
+// A CMenu that created, loaded or attached a menu destroys it with itself.
+//
+// Menu resources: LoadMenu builds a new menu from the template the
+// installed program's resource table holds under an id (ResourceTable::
+// LoadMenuTemplate); the caller owns it.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/core/Wnd.h"
 
@@ -68,6 +73,36 @@ inline int GetMenuString(HMENU menu, UINT item, LPSTR buffer, int size, UINT fla
 }
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, LPCRECT rect);
 
+namespace kiv {
+namespace ui {
+
+// One item of a menu resource: a command, a separator (MF_SEPARATOR) or,
+// with items of its own, a sub-menu. flags may add MF_GRAYED, MF_CHECKED.
+struct MenuItemTemplate {
+  UINT flags = MF_STRING;
+  UINT id = 0;
+  std::string text;  // GBK
+  std::vector<MenuItemTemplate> items;
+};
+
+// A menu resource: its top-level items (a context menu's resource holds
+// one sub-menu, the menu that is shown).
+struct MenuTemplate {
+  std::vector<MenuItemTemplate> items;
+};
+
+// A new menu made from a template; the caller owns it (DestroyMenu).
+HMENU BuildMenu(const MenuTemplate& tmpl);
+
+}  // namespace ui
+}  // namespace kiv
+
+// The menu resource `name` (an id made with MAKEINTRESOURCE) of the
+// installed program, as a new menu the caller destroys; null when the
+// program has none. instance is not used: there is one program's table.
+HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);
+inline HMENU LoadMenu(HINSTANCE instance, LPCSTR name) { return LoadMenuA(instance, name); }
+
 class CMenu {
  public:
   CMenu() = default;
@@ -83,6 +118,8 @@ class CMenu {
 
   BOOL CreatePopupMenu();
   BOOL CreateMenu();
+  // The program's menu resource `resourceId`; FALSE when there is none.
+  BOOL LoadMenu(UINT resourceId);
   BOOL DestroyMenu();
   BOOL Attach(HMENU menu);
   HMENU Detach();

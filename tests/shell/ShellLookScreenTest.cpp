@@ -11,6 +11,7 @@
 #include "shell/KivDesk_Button.h"
 #include "shell/KivDesk_Wnd_Tab.h"
 #include "shell/KivDesk_Wnd_Tab2.h"
+#include "shell/NDProgressCtrl.h"
 #include "shell/ShellIds.h"
 #include "tests/shell/ShellTestSupport.h"
 #include "tests/support/XvfbScreen.h"
@@ -23,6 +24,7 @@ constexpr UINT kScreenPageActive = 144;
 constexpr int kScreenButtonId = 154;
 constexpr int kScreenTabId = 540;
 constexpr int kScreenTab2Id = 542;
+constexpr int kScreenBusyId = 607;
 
 class ShellLookScreenTest : public ShellWindowTest {
  protected:
@@ -30,6 +32,7 @@ class ShellLookScreenTest : public ShellWindowTest {
     button_.reset();
     tab_.reset();
     tab2_.reset();
+    busy_.reset();
     parent_ = nullptr;
     ResetWindowSystemForTesting();  // every window goes before the display
     screen_.Close();
@@ -44,24 +47,54 @@ class ShellLookScreenTest : public ShellWindowTest {
   }
   bool MovePointer(int x, int y) { return Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
 
+  // A dark window with a hover page button, the main window's two strips
+  // set up as it sets them, and a running busy bar.
+  void OpenLookWindow() {
+    parent_ = Top("parent", CRect(100, 100, 700, 400));
+    parent_->fill = 0x1A1A1A;
+    button_ = std::make_unique<ScopedWindow<CKivDesk_Button>>(kScreenPageNormal, kScreenPageActive, nullptr);
+    CSize size = SkinSize(kScreenPageNormal);
+    ASSERT_TRUE(button_->Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(CPoint(10, 10), size), parent_,
+                                kScreenButtonId));
+    button_->EnableHover(TRUE);
+
+    tab_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab>>(kIdbTabNormal, kIdbTabSelected, kIdbTabSeparator,
+                                                            UiTheme().clrText, TRUE, FALSE);
+    int height = SkinSize(kIdbTabNormal).cy;
+    ASSERT_TRUE(tab_->Create(nullptr, "CKivDesk_Tab_Small", WS_CHILD | WS_VISIBLE,
+                             CRect(140, 10, 540, 10 + height), parent_, kScreenTabId));
+    tab_->SetItemCount(4);
+    tab_->SetItemText(0, "我的股票");
+    tab_->SetItemText(1, "选股");
+    tab2_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab2>>();
+    ASSERT_TRUE(tab2_->Create(nullptr, "CKivDesk_Wnd_PoolFull", WS_CHILD | WS_VISIBLE,
+                              CRect(140, 60, 590, 84), parent_, kScreenTab2Id));
+    const char* pools[] = {"推荐", "排行榜", "盯盘", "价值排行", "热点板块", "主力动向"};
+    tab2_->SetItemCount(6);
+    for (int i = 0; i < 6; ++i) tab2_->SetItemText(i, pools[i]);
+    tab_->Invalidate();
+    tab2_->Invalidate();
+
+    busy_ = std::make_unique<ScopedWindow<CNDProgressCtrl>>();
+    ASSERT_TRUE(busy_->Create(WS_CHILD, CRect(140, 110, 440, 118), parent_, kScreenBusyId));
+    busy_->SetRangeMax(1000);
+    busy_->StartBusy();
+  }
+
   XvfbScreen screen_;
   TestWnd* parent_ = nullptr;
   std::unique_ptr<ScopedWindow<CKivDesk_Button>> button_;
   std::unique_ptr<ScopedWindow<CKivDesk_Wnd_Tab>> tab_;
   std::unique_ptr<ScopedWindow<CKivDesk_Wnd_Tab2>> tab2_;
+  std::unique_ptr<ScopedWindow<CNDProgressCtrl>> busy_;
 };
 
 TEST_F(ShellLookScreenTest, AButtonLightsUnderTheRealPointerAndGoesOutWhenItLeaves) {
   if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
   if (!ProgramInPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   ASSERT_TRUE(screen_.Open(800, 600));
-  parent_ = Top("parent", CRect(100, 100, 600, 400));
-  parent_->fill = 0x1A1A1A;
-  button_ = std::make_unique<ScopedWindow<CKivDesk_Button>>(kScreenPageNormal, kScreenPageActive, nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenLookWindow());
   CSize size = SkinSize(kScreenPageNormal);
-  ASSERT_TRUE(button_->Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(CPoint(10, 10), size), parent_,
-                              kScreenButtonId));
-  button_->EnableHover(TRUE);
   // A spot of the face where the two skins differ, on the screen.
   CPoint spot(size.cx / 2, 4);
   ASSERT_NE(SkinPixel(kScreenPageNormal, spot.x, spot.y), SkinPixel(kScreenPageActive, spot.x, spot.y));
@@ -74,8 +107,18 @@ TEST_F(ShellLookScreenTest, AButtonLightsUnderTheRealPointerAndGoesOutWhenItLeav
       return shot.Pixel(onScreen.x, onScreen.y) == want;
     };
   };
+  // The busy bar's block, somewhere along its row once it has moved.
+  CPoint barRow(0, 4);
+  busy_->ClientToScreen(&barRow);
+  auto barShows = [barRow](const Screenshot& shot) {
+    int lit = 0;
+    for (int x = barRow.x; x < barRow.x + 300; ++x) lit += shot.Pixel(x, barRow.y) == RGB(0x1E, 0x90, 0xFF);
+    return lit > 0;
+  };
   Screenshot shot;
-  ASSERT_TRUE(screen_.ShootUntil(shows(kScreenPageNormal), &shot, "shell-look-normal"));
+  auto normal = shows(kScreenPageNormal);
+  ASSERT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return normal(s) && barShows(s); }, &shot,
+                                 "shell-look-normal"));
 
   ASSERT_TRUE(MovePointer(onScreen.x, onScreen.y + 10));
   EXPECT_TRUE(screen_.ShootUntil(shows(kScreenPageActive), &shot, "shell-look-hover"));
@@ -92,26 +135,8 @@ TEST_F(ShellLookScreenTest, AClickOnATabItemReachesTheParentAsItsSelection) {
   if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
   if (!ProgramInPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   ASSERT_TRUE(screen_.Open(800, 600));
-  parent_ = Top("parent", CRect(100, 100, 700, 400));
-  parent_->fill = 0x1A1A1A;
-  // The main window's two strips, as it sets them up.
-  tab_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab>>(kIdbTabNormal, kIdbTabSelected, kIdbTabSeparator,
-                                                          UiTheme().clrText, TRUE, FALSE);
+  ASSERT_NO_FATAL_FAILURE(OpenLookWindow());
   int height = SkinSize(kIdbTabNormal).cy;
-  ASSERT_TRUE(tab_->Create(nullptr, "CKivDesk_Tab_Small", WS_CHILD | WS_VISIBLE, CRect(10, 10, 410, 10 + height),
-                           parent_, kScreenTabId));
-  tab_->SetItemCount(4);
-  tab_->SetItemText(0, "我的股票");
-  tab_->SetItemText(1, "选股");
-  tab2_ = std::make_unique<ScopedWindow<CKivDesk_Wnd_Tab2>>();
-  ASSERT_TRUE(tab2_->Create(nullptr, "CKivDesk_Wnd_PoolFull", WS_CHILD | WS_VISIBLE, CRect(10, 60, 510, 84),
-                            parent_, kScreenTab2Id));
-  const char* pools[] = {"推荐", "排行榜", "盯盘", "价值排行", "热点板块", "主力动向"};
-  tab2_->SetItemCount(6);
-  for (int i = 0; i < 6; ++i) tab2_->SetItemText(i, pools[i]);
-  tab_->Invalidate();
-  tab2_->Invalidate();
-
   // Item rectangles exist once the strips have painted.
   CRect second, third;
   ASSERT_TRUE(PumpUntil([&] { return tab_->GetItemRect(1, &second) && !second.IsRectEmpty(); }));

@@ -211,6 +211,17 @@ TEST_F(ControlsTest, EditReportsFocusAndEveryChangeAsUpdateThenChange) {
   EXPECT_EQ(end, 3);
 }
 
+TEST_F(ControlsTest, DigitsOnlyEditBeepsAtAnyOtherCharacterAndDropsIt) {
+  ScopedWindow<CEdit> edit;
+  ASSERT_TRUE(edit.Create(WS_VISIBLE | ES_NUMBER, CRect(10, 10, 200, 32), parent_, 33));
+  edit.SetFocus();
+  unsigned beeps = MessageBeepCount();
+  Screen().TypeText("1a2");
+  Pump();
+  EXPECT_EQ(TextOf(edit), "12");
+  EXPECT_EQ(MessageBeepCount() - beeps, 1u);
+}
+
 TEST_F(ControlsTest, EditKeepsGbkCharactersWhole) {
   const std::string zhong = "\xD6\xD0";  // one character, two bytes
   ScopedWindow<CEdit> edit;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "platform/gdi/Resources.h"
+#include "platform/gdi/Surface.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/UiTypes.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -200,6 +204,59 @@ TEST_F(MenuTest, ItemsByCommandAndByPosition) {
   EXPECT_FALSE(::IsMenu(sub_)) << "destroyed with its parent";
   EXPECT_EQ(menu_.m_hMenu, nullptr);
   EXPECT_FALSE(::TrackPopupMenu(sub_, TPM_RETURNCMD, 0, 0, 0, owner_->m_hWnd, nullptr));
+}
+
+// A program's table that holds one menu resource and nothing else.
+class MenuOnlyTable : public gdi::ResourceTable {
+ public:
+  MenuOnlyTable(UINT id, ui::MenuTemplate tmpl) : id_(id), menu_(std::make_shared<ui::MenuTemplate>(std::move(tmpl))) {}
+  std::shared_ptr<gdi::Surface> LoadBitmap(UINT) const override { return nullptr; }
+  std::shared_ptr<gdi::Surface> LoadIcon(UINT, int) const override { return nullptr; }
+  gdi::CursorImage LoadCursor(UINT) const override { return gdi::CursorImage(); }
+  bool LoadString(UINT, std::string*) const override { return false; }
+  std::shared_ptr<const ui::MenuTemplate> LoadMenuTemplate(UINT id) const override {
+    return id == id_ ? menu_ : nullptr;
+  }
+
+ private:
+  UINT id_;
+  std::shared_ptr<const ui::MenuTemplate> menu_;
+};
+
+TEST_F(MenuTest, MenuResourceLoadsAsANewMenuOfItsTemplate) {
+  constexpr UINT kMenuId = 700;
+  ui::MenuTemplate tmpl;
+  ui::MenuItemTemplate popup;
+  popup.text = "popup";
+  popup.items = {{MF_STRING, kOpen, "打开", {}}, {MF_SEPARATOR, 0, "", {}}, {MF_GRAYED, kGray, "灰", {}}};
+  tmpl.items.push_back(popup);
+  MenuOnlyTable table(kMenuId, tmpl);
+
+  CMenu none;
+  EXPECT_FALSE(none.LoadMenu(kMenuId)) << "no program table installed";
+  gdi::SetResourceTable(&table);
+  EXPECT_FALSE(none.LoadMenu(kMenuId + 1)) << "an id the program lacks";
+  HMENU loaded = nullptr;
+  HMENU sub = nullptr;
+  {
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(kMenuId));
+    loaded = menu.m_hMenu;
+    EXPECT_EQ(menu.GetMenuItemCount(), 1);
+    CMenu* first = menu.GetSubMenu(0);
+    ASSERT_NE(first, nullptr);
+    sub = first->m_hMenu;
+    EXPECT_EQ(first->GetMenuItemCount(), 3);
+    EXPECT_EQ(first->GetMenuItemID(0), kOpen);
+    EXPECT_EQ(first->GetMenuState(1, MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
+    EXPECT_EQ(first->GetMenuState(kGray, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    CMenu again;
+    ASSERT_TRUE(again.LoadMenu(kMenuId));
+    EXPECT_NE(again.m_hMenu, menu.m_hMenu) << "every load is a menu of its own";
+  }
+  gdi::SetResourceTable(nullptr);
+  EXPECT_FALSE(::IsMenu(loaded)) << "destroyed with its CMenu";
+  EXPECT_FALSE(::IsMenu(sub));
 }
 
 }  // namespace
