@@ -42,9 +42,10 @@ class ToolTipHost : public CWnd {
   }
 
   // The host at rect (screen) with its two buttons at their places in it.
+  // exStyle WS_EX_NOACTIVATE: shown without becoming the active window.
   bool Open(const CRect& rect, const CRect& enlarge = CRect(20, 20, 80, 44),
-            const CRect& restore = CRect(100, 20, 160, 44)) {
-    if (!CreateEx(0, "ToolTipHost", "host", WS_POPUP | WS_VISIBLE, rect, nullptr, 0)) return false;
+            const CRect& restore = CRect(100, 20, 160, 44), DWORD exStyle = 0) {
+    if (!CreateEx(exStyle, "ToolTipHost", "host", WS_POPUP | WS_VISIBLE, rect, nullptr, 0)) return false;
     return enlargeButton.Create("放大", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, enlarge, this, kHostEnlargeButton) &&
            restoreButton.Create("还原", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, restore, this, kHostRestoreButton);
   }

@@ -19,9 +19,9 @@ class ToolTipFixture : public ShellWindowTest {
   }
 
   ToolTipHost& OpenHost(const CRect& rect = CRect(100, 100, 600, 400), const CRect& enlarge = CRect(20, 20, 80, 44),
-                        const CRect& restore = CRect(100, 20, 160, 44)) {
+                        const CRect& restore = CRect(100, 20, 160, 44), DWORD exStyle = 0) {
     host_ = std::make_unique<ToolTipHost>();
-    EXPECT_TRUE(host_->Open(rect, enlarge, restore));
+    EXPECT_TRUE(host_->Open(rect, enlarge, restore, exStyle));
     Pump();
     return *host_;
   }
