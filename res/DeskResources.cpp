@@ -15,9 +15,12 @@
 //     as are the caption buttons (bar height less its bottom row); the logo
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
+#include "platform/ui/ListBox.h"
+#include "platform/ui/UiTypes.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "shell/ShellIds.h"
 
 namespace kiv {
 namespace res {
@@ -68,6 +71,27 @@ void DrawPhoneReminderArt(SkinPainter& p) {
   p.RoundBox(60, 54, 18, 18, 9, 0x2020F0, 0x0000B0, 0xFFFFFF);
   p.Caption("!", RECT{60, 54, 78, 72}, RGB(255, 255, 255), 13, "黑体", true);
   p.Fill(16, h - 62, w - 32, 1, 0xAAAAAA);
+}
+
+// The keyboard stock search pop-up: the edit line over the list. The dialog
+// places and sizes both itself, in pixels, when it opens.
+void AddStockInputTemplate(SkinTable* t) {
+  ui::DialogTemplate input;
+  input.style = WS_POPUP;
+  input.rect = CRect(0, 0, 100, 120);
+  ui::DialogItem edit;
+  edit.id = kIdcStockInputEdit;
+  edit.className = "EDIT";
+  edit.style = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+  edit.rect = CRect(0, 0, 100, 14);
+  input.items.push_back(edit);
+  ui::DialogItem list;
+  list.id = kIdcStockInputList;
+  list.className = "LISTBOX";
+  list.style = WS_VISIBLE | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+  list.rect = CRect(0, 14, 100, 120);
+  input.items.push_back(list);
+  t->AddDialogTemplate(kIddStockInput, input);
 }
 
 SkinTable* BuildDesk() {
@@ -171,6 +195,8 @@ SkinTable* BuildDesk() {
   t->AddBitmap(314, CountdownBackground());
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
+
+  AddStockInputTemplate(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});

@@ -77,14 +77,7 @@ BOOL CKivDesk_Wnd_Tab::OnEraseBkgnd(CDC*) {
 }
 
 void CKivDesk_Wnd_Tab::OnPaint() {
-  CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  // Normally made by WM_SIZE already; a strip painted before any size
-  // message gets its surface here.
-  if (!canvas_.Fit(client.Width(), client.Height())) return;
-  DrawItems(canvas_.Dc(), client);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &canvas_.Dc(), 0, 0, SRCCOPY);
+  canvas_.PaintWindow(this, [this](CDC& dc, const CRect& client) { DrawItems(dc, client); });
 }
 
 bool CKivDesk_Wnd_Tab::LoadSkins() {

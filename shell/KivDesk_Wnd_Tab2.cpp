@@ -34,12 +34,7 @@ BOOL CKivDesk_Wnd_Tab2::OnEraseBkgnd(CDC*) {
 }
 
 void CKivDesk_Wnd_Tab2::OnPaint() {
-  CPaintDC dc(this);
-  CRect client;
-  GetClientRect(&client);
-  if (!canvas_.Fit(client.Width(), client.Height())) return;
-  DrawItems(canvas_.Dc(), client);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &canvas_.Dc(), 0, 0, SRCCOPY);
+  canvas_.PaintWindow(this, [this](CDC& dc, const CRect& client) { DrawItems(dc, client); });
 }
 
 void CKivDesk_Wnd_Tab2::DrawItems(CDC& dc, const CRect& client) {

@@ -7,6 +7,7 @@
 // either goes. Threads: the strip's UI thread only.
 #pragma once
 
+#include "platform/core/Wnd.h"
 #include "platform/gdi/DC.h"
 
 class KivTabCanvas {
@@ -23,6 +24,20 @@ class KivTabCanvas {
   // true when there is one of that size afterwards.
   bool Fit(int width, int height);
   void Release();
+
+  // A strip's WM_PAINT: fits the surface to the client, has draw(dc,
+  // client) paint it, then shows it with one copy.
+  template <class Draw>
+  void PaintWindow(CWnd* wnd, Draw draw) {
+    CPaintDC dc(wnd);
+    CRect client;
+    wnd->GetClientRect(&client);
+    // Normally made by WM_SIZE already; a strip painted before any size
+    // message gets its surface here.
+    if (!Fit(client.Width(), client.Height())) return;
+    draw(dc_, client);
+    dc.BitBlt(0, 0, client.Width(), client.Height(), &dc_, 0, 0, SRCCOPY);
+  }
 
   bool IsReady() const { return ready_; }
   CSize Size() const { return size_; }

@@ -12,6 +12,12 @@ constexpr UINT WM_KIV_BUTTON_DOWN = 0x0FEC;
 // a tab strip.
 constexpr UINT WM_KIV_SELECT = 0x0FED;
 
+// The keyboard stock search pop-up (CKivDesk_InputDlg): its template, the
+// list of rows and the edit line of the typed text.
+constexpr UINT kIddStockInput = 174;
+constexpr int kIdcStockInputList = 1005;
+constexpr int kIdcStockInputEdit = 1006;
+
 // Timers (ids are per window).
 constexpr UINT_PTR kButtonHoverTimer = 10114;  // polls whether the pointer left a hover button
 constexpr UINT kButtonHoverMs = 50;

@@ -9,6 +9,7 @@
 #include "res/ResourceTables.h"
 #include "shell/KivUiTheme.h"
 #include "tests/platform/core/WindowTestSupport.h"
+#include "tests/support/SkinPixels.h"
 
 namespace kiv::test {
 
@@ -20,21 +21,6 @@ class ShellWindowTest : public WindowTest {
     WriteUiTheme();
   }
 
-  // A pixel of skin `id` as the resource table draws it.
-  static COLORREF SkinPixel(UINT id, int x, int y) {
-    CBitmap skin;
-    if (!skin.LoadBitmap(id)) return CLR_INVALID;
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap* old = dc.SelectObject(&skin);
-    COLORREF pixel = dc.GetPixel(x, y);
-    dc.SelectObject(old);
-    return pixel;
-  }
-  static CSize SkinSize(UINT id) {
-    CBitmap skin;
-    return skin.LoadBitmap(id) ? skin.GetSize() : CSize(0, 0);
-  }
   // The window's client point on the composed screen.
   COLORREF ClientPixel(CWnd& wnd, int x, int y) {
     CPoint p(x, y);

@@ -11,6 +11,7 @@
 #include "res/ResourceTables.h"
 #include "tests/platform/core/WindowTestSupport.h"
 #include "tests/support/CaseName.h"
+#include "tests/support/SkinPixels.h"
 
 namespace kiv::test {
 namespace {
@@ -19,17 +20,6 @@ constexpr UINT kButtonUpSkin = 136;        // 110 x 40
 constexpr UINT kButtonDownSkin = 144;      // the same size, another picture
 constexpr UINT kButtonFocusSkin = 319;
 constexpr UINT kButtonDisabledSkin = 238;
-
-COLORREF ButtonSkinPixel(UINT id, int x, int y) {
-  CBitmap bitmap;
-  if (!bitmap.LoadBitmap(id)) return CLR_INVALID;
-  CDC dc;
-  dc.CreateCompatibleDC(nullptr);
-  CBitmap* old = dc.SelectObject(&bitmap);
-  COLORREF pixel = dc.GetPixel(x, y);
-  dc.SelectObject(old);
-  return pixel;
-}
 
 class BitmapButtonTest : public WindowTest {
  protected:
@@ -86,7 +76,7 @@ TEST_P(BitmapButtonStates, ShowsTheBitmapOfItsState) {
   if (c.pressed) b.SetState(TRUE);
   Pump();
   for (CPoint p : {CPoint(1, 1), CPoint(55, 20), CPoint(108, 38)}) {
-    EXPECT_EQ(ButtonPixel(b, p.x, p.y), ButtonSkinPixel(c.shown, p.x, p.y)) << p.x << "," << p.y;
+    EXPECT_EQ(ButtonPixel(b, p.x, p.y), SkinPixel(c.shown, p.x, p.y)) << p.x << "," << p.y;
   }
 }
 

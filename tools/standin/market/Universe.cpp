@@ -154,14 +154,16 @@ void Universe::AddIndices() {
   }
 }
 
+std::string ShareNameFromHash(uint64_t h) {
+  // Two to four characters: a head of one or two, a tail of one or two.
+  return Gbk(Pick(kHeads, h)) + Gbk(Pick(kTails, Mix64(h)));
+}
+
 std::string Universe::UniqueShareName(StockId id, const std::string& suffix) {
   // Collisions are resolved by hashing again with the next attempt number,
   // so a name depends only on the seed and the codes listed before it.
   for (uint64_t attempt = 0;; ++attempt) {
-    // Two to four characters: a head of one or two, a tail of one or two.
-    const uint64_t h = Hash(seed_, HashKind::kName, id, 0, 0, attempt);
-    std::string name = Gbk(Pick(kHeads, h));
-    name += Gbk(Pick(kTails, Mix64(h)));
+    std::string name = ShareNameFromHash(Hash(seed_, HashKind::kName, id, 0, 0, attempt));
     name += suffix;
     if (byName_.find(name) == byName_.end()) return name;
   }

@@ -85,6 +85,11 @@ constexpr int kIndustryCount = 28;
 constexpr int kRegionCount = 31;
 constexpr int kConceptCount = 20;
 
+// A share's name (GBK) from a hash word, as the universe makes every share's
+// name before it resolves collisions: a head of one or two characters and a
+// tail of one or two. Benchmarks build larger markets of the same names.
+std::string ShareNameFromHash(uint64_t h);
+
 class Universe {
  public:
   explicit Universe(uint64_t seed);
