@@ -83,6 +83,9 @@ install_packages() {
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
+  # npm fetches the indicator tests' oracle; a machine with a node.js of its
+  # own has npm already (Debian's npm package would conflict with it).
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "== installing: ${missing[*]}"
   local sudo=""
@@ -98,6 +101,39 @@ install_packages() {
   fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The indicator tests' oracle: Tulip Indicators' C source (one amalgamated
+# file), as the npm package tulind carries it, at a pinned version and
+# checksum, unpacked into build/oracle. It is built into a test-only library
+# and never into the programs. Without it (npm's registry unreachable) the
+# oracle comparisons are skipped, saying so; everything else runs.
+oracle_package=tulind@0.8.20
+oracle_sha256=91913ce9772326d906b0ef2ef4b222e1e9479d7d0ef827428ef9f0000953bc8e
+oracle_dir=build/oracle/tulind-0.8.20
+
+fetch_oracle() {
+  [ -f "$oracle_dir/external/tiamalgamation.c" ] && return 0
+  local tmp tarball attempt
+  tmp=$(mktemp -d)
+  for attempt in 1 2 3; do
+    (cd "$tmp" && npm pack --silent "$oracle_package" >/dev/null 2>"$tmp/npm.log") && break
+    sleep $((attempt * 5))
+  done
+  tarball=$(find "$tmp" -name '*.tgz' | head -n 1)
+  if [ -z "$tarball" ]; then
+    cat "$tmp/npm.log" >&2 || true
+    echo "setup-and-test: WARNING: npm could not fetch $oracle_package; the indicator oracle tests will be skipped" >&2
+  elif [ "$(sha256sum "$tarball" | cut -d ' ' -f 1)" != "$oracle_sha256" ]; then
+    echo "setup-and-test: $oracle_package does not have the pinned checksum; not using it" >&2
+    rm -rf "$tmp"
+    return 1
+  else
+    mkdir -p "$oracle_dir"
+    tar -xzf "$tarball" -C "$oracle_dir" --strip-components=1 --no-same-owner --no-same-permissions \
+      package/external package/LICENSE
+  fi
+  rm -rf "$tmp"
 }
 
 # The sanitizer and fuzz trees are built whole far more often than a file of
@@ -222,6 +258,7 @@ run_fuzzers() {
 }
 
 phase install install_packages
+phase oracle fetch_oracle
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 # Clones in other folders (CI) share the cache: paths are hashed relative.
 export CCACHE_BASEDIR="$root"

@@ -465,6 +465,8 @@ void StandinServer::SetHttpBarErrorText(bool on) { impl_->barErrorText_ = on; }
 
 PriceHistory& StandinServer::Prices() { return impl_->state_->service.Prices(); }
 
+IndexLevels& StandinServer::Indices() { return impl_->state_->service.Indices(); }
+
 void StandinServer::SetFixedNow(std::optional<int64_t> nowUtc) { impl_->state_->SetFixedNow(nowUtc); }
 
 uint64_t StandinServer::Seed() const { return impl_->options_.seed; }

@@ -52,6 +52,7 @@
 #include "net/KivNetPack.h"
 #include "net/RequestHeader.h"
 #include "tools/standin/market/MarketTime.h"  // BeijingTime, ParseBeijingTime
+#include "tools/standin/market/IndexLevels.h"
 #include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/serve/BarReplies.h"
 #include "tools/standin/serve/BoundedLog.h"
@@ -215,8 +216,9 @@ class StandinServer {
   // HTTP hour and minute bar texts hold "error" while `on`.
   void SetBarFault(BarFault fault);
   void SetHttpBarErrorText(bool on);
-  // The market's bars, for tests that predict replies.
+  // The market's bars and index levels, for tests that predict replies.
   PriceHistory& Prices();
+  IndexLevels& Indices();
 
   // Market clock, for tests that move time between requests.
   void SetFixedNow(std::optional<int64_t> nowUtc);
