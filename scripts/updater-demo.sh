@@ -38,8 +38,9 @@ desk() {  # desk <version>: the stand-in main program of that version
   printf '#!/bin/sh\necho "RYKIVDesk %s started in $(pwd)" >> desk-started.txt\n' "$1"
 }
 
-# The update server's folder: version 2 of the program, a plugin, the
-# settings, and the manifest that names the list and the versions.
+# The update server's folder: version 2 of the program, a plugin and the
+# manifest that names the list and the versions (the stand-in makes the
+# server's config.ini).
 desk 2 > "$demo/server/RYKIVDesk"
 printf 'plugin, version 2\n' > "$demo/server/plugins/chart.dat"
 {
@@ -63,7 +64,6 @@ http=$(sed -n 's/^ports .*http=\([0-9]*\).*/\1/p' "$log")
 config() {
   printf '[KIVCONFIG]\r\nCName=RYKIVDesk\r\nName=RYKIVDesk\r\nAddr=http://127.0.0.1:%s/update\r\ndataName=kivupdate.dat\r\nconName=kiv\r\nType=0\r\n' "$http"
 }
-config > "$demo/server/config.ini"
 # The installation: version 1 of the program, no package list yet (every
 # file of the server's list is new to it).
 config > "$demo/installed/config.ini"

@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
+#include "platform/core/MessageLoop.h"
 #include "platform/post/Posting.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/SystemMenu.h"
 #include "tests/support/XvfbScreen.h"
+#include "shell/notice/NoticeIds.h"
 #include "tests/updater/KivUpdateDlgSupport.h"
 
 namespace kiv::test {
@@ -99,6 +103,62 @@ TEST_F(KivUpdateDlgTest, RunsTheUpdateOnceTheStartTimerFiresAndClosesWhenItEnds)
   EXPECT_EQ(Installed("a.dll"), "library a, version 2");
   EXPECT_EQ(promptsAnswered_, 2);  // the update prompt and the closing notice
   EXPECT_EQ(Starts(), 1u);
+}
+
+TEST_F(KivUpdateDlgTest, ShowsItsNoticeInTheCountdownDialogWhichChoosesOkByItself) {
+  standin::UpdateFileSwitch missing;
+  missing.status = 404;
+  folder_.SetSwitch("kivupdate.dat", missing);
+  window_ = std::make_unique<CKivUpdateDlg>(Options());  // prompts shown, not answered
+  ASSERT_TRUE(window_->Create(kIddKivUpdate));
+  const HWND updater = window_->m_hWnd;
+  clock_.Advance(kUpdateFirstTryMs);
+  // The notice's modal loop runs on this thread, inside the worker's call;
+  // a script beside it reads the notice and moves the clock on until the
+  // countdown has run out.
+  std::string shown;
+  std::thread script([&] {
+    const bool up = WaitUntil(
+        [&] {
+          return CallOnUiThread([&]() -> LRESULT {
+                   const HWND notice = ::GetActiveWindow();
+                   if (!notice || notice == updater) return 0;
+                   char text[256] = "";
+                   ::GetWindowTextA(::GetDlgItem(notice, kIdcUpWarnText), text, sizeof text);
+                   shown = text;
+                   return 1;
+                 }) != 0;
+        },
+        std::chrono::seconds(30));
+    for (int tick = 0; up && tick < 400 && ::IsWindow(updater); ++tick) {
+      clock_.Advance(1000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+  EXPECT_TRUE(PumpUntil([&] { return !WindowAlive(); }, 60000));
+  script.join();
+  EXPECT_EQ(shown, "\n" + std::string(kUpdateListDownloadFailed));
+  EXPECT_EQ(Starts(), 1u);  // OK, chosen by the countdown: the installed program
+}
+
+TEST_F(KivUpdateDlgTest, AsksInAMessageBoxOwnedByTheHiddenWindow) {
+  window_ = std::make_unique<CKivUpdateDlg>(Options());
+  ASSERT_TRUE(window_->Create(kIddKivUpdate));
+  ui::MessageBoxRequest asked;
+  ui::SetMessageBoxAnswererForTesting([&](const ui::MessageBoxRequest& request) {
+    asked = request;
+    asked.owner = ::IsWindowVisible(request.owner) ? nullptr : request.owner;  // owned, and still hidden
+    return IDNO;
+  });
+  clock_.Advance(kUpdateFirstTryMs);
+  EXPECT_TRUE(PumpUntil([&] { return !WindowAlive(); }, 60000));
+  ui::SetMessageBoxAnswererForTesting(nullptr);
+  EXPECT_EQ(asked.text, kUpdateOptionalPrompt);
+  EXPECT_EQ(asked.caption, kUpdatePromptCaption);
+  EXPECT_EQ(asked.type, MB_YESNO | MB_ICONEXCLAMATION);
+  EXPECT_NE(asked.owner, nullptr);
+  EXPECT_EQ(Installed("a.dll"), "library a, version 1");  // No: nothing fetched
+  EXPECT_EQ(Starts(), 1u);                               // and the installed program started
 }
 
 // The same window on the real screen, held in the middle of a run of seven

@@ -6,7 +6,10 @@
 //     path is percent-decoded, its GBK bytes taken as the file's name);
 //   - the package list, generated from the folder at each request: one
 //     record per file (the manifest excepted), dir "\" for the root and
-//     "\sub\folder" below it, names in GBK, versions from the manifest.
+//     "\sub\folder" below it, names in GBK, versions from the manifest;
+//   - config.ini: the folder's own, or, when it has none, one made for it
+//     (Name RYKIVDesk, Addr this server's /update as the request named its
+//     host, the list's name and type), which the list does not name.
 //
 // The manifest, update-manifest.txt in the root, is a few lines of text:
 //
@@ -81,7 +84,7 @@ class UpdateFolder {
   std::string ListBytes() const;
   std::string ListName() const;
 
-  HttpResponse Answer(const std::string& rawPath);
+  HttpResponse Answer(const HttpRequest& request);
 
  private:
   struct Manifest {
