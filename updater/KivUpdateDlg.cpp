@@ -1,13 +1,14 @@
 #include "updater/KivUpdateDlg.h"
 
 #include <algorithm>
+#include <chrono>
+#include <system_error>
 #include <utility>
 
 #include "platform/core/MessageLoop.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Resources.h"
 #include "platform/post/Posting.h"
-#include "platform/sys/KernelObjects.h"
 #include "platform/sys/Trace.h"
 #include "platform/ui/SystemMenu.h"
 #include "updater/UpdateRun.h"
@@ -28,11 +29,11 @@ struct UpdateJob {
   HWND window;
 };
 
-UINT UpdateWorker(void* param) {
-  std::unique_ptr<UpdateJob> job(static_cast<UpdateJob*>(param));
+void UpdateWorker(std::unique_ptr<UpdateJob> job, std::shared_ptr<std::atomic<bool>> ended) {
   RunUpdate(job->engine, job->host);
   ::PostMessage(job->window, WM_KIV_UPDATE_DONE, 0, 0);
-  return 0;
+  job.reset();
+  ended->store(true);
 }
 
 }  // namespace
@@ -42,6 +43,14 @@ CKivUpdateDlg::CKivUpdateDlg(UpdaterOptions options, CWnd* parent)
 
 CKivUpdateDlg::~CKivUpdateDlg() {
   if (::IsWindow(m_hWnd)) DestroyWindow();
+  if (!worker_.joinable()) return;
+  // A run still going (its window closed under it) goes on alone: it owns
+  // what it uses.
+  if (workerEnded_->load()) {
+    worker_.join();
+  } else {
+    worker_.detach();
+  }
 }
 
 BOOL CKivUpdateDlg::OnInitDialog() {
@@ -79,14 +88,15 @@ std::string CKivUpdateDlg::StatusText() const {
   return text;
 }
 
-bool CKivUpdateDlg::RunEnded() const {
-  if (!worker_) return false;
-  DWORD code = 0;
-  return ::GetExitCodeThread(worker_->m_hThread, &code) && code != STILL_ACTIVE;
-}
-
-bool CKivUpdateDlg::WaitForRunEnd(DWORD ms) const {
-  return !worker_ || ::WaitForSingleObject(worker_->m_hThread, ms) == WAIT_OBJECT_0;
+bool CKivUpdateDlg::WaitForRunEnd(DWORD ms) {
+  if (!worker_.joinable()) return true;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!workerEnded_->load()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  worker_.join();
+  return true;
 }
 
 void CKivUpdateDlg::OnTimer(UINT_PTR id) {
@@ -105,14 +115,12 @@ void CKivUpdateDlg::OnTimer(UINT_PTR id) {
 }
 
 void CKivUpdateDlg::StartRun() {
-  auto job = std::make_unique<UpdateJob>(options_, m_hWnd, answerer_);
   // The thread owns the job; the window keeps the thread only to tell
-  // whether it has ended.
-  worker_ = AfxBeginThread(UpdateWorker, job.get());
-  if (worker_) {
-    job.release();
-  } else {
-    DestroyWindow();
+  // whether it has ended and to join it.
+  try {
+    worker_ = std::thread(UpdateWorker, std::make_unique<UpdateJob>(options_, m_hWnd, answerer_), workerEnded_);
+  } catch (const std::system_error&) {
+    DestroyWindow();  // no thread to be had: nothing was begun
   }
 }
 

@@ -23,12 +23,13 @@
 // Threads: UI thread only, apart from what the worker posts.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/GdiObject.h"
-#include "platform/sys/Thread.h"
 #include "platform/ui/Dialog.h"
 #include "updater/KivUpdater.h"
 #include "updater/UpdateHost.h"
@@ -51,12 +52,12 @@ class CKivUpdateDlg : public CDialogEx {
   std::string StatusText() const;
   // The update run's worker: started; its run reported done (the window
   // then closes); its thread ended.
-  bool RunStarted() const { return worker_ != nullptr; }
+  bool RunStarted() const { return worker_.joinable(); }
   bool RunFinished() const { return runFinished_; }
-  bool RunEnded() const;
-  // Waits at most ms for the worker's thread to end; true when it has (or
-  // was never started).
-  bool WaitForRunEnd(DWORD ms) const;
+  bool RunEnded() const { return RunStarted() && workerEnded_->load(); }
+  // Waits at most ms for the worker to end and joins its thread; true when
+  // it has ended (or was never started).
+  bool WaitForRunEnd(DWORD ms);
 
   BOOL OnInitDialog() override;
 
@@ -82,7 +83,11 @@ class CKivUpdateDlg : public CDialogEx {
   kiv::UpdatePromptAnswerer answerer_;
   bool quitOnDestroy_ = false;
   kiv::UpdaterLock lock_;
-  CWinThreadPtr worker_;
+  // The worker is joined, not left to end on its own: the libraries it
+  // fetches with keep state per thread that is freed only once the thread
+  // has wholly ended, which a process may not overtake at its exit.
+  std::thread worker_;
+  std::shared_ptr<std::atomic<bool>> workerEnded_ = std::make_shared<std::atomic<bool>>(false);
   bool runFinished_ = false;
 
   // What the worker reported; UI thread only.
