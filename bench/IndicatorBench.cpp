@@ -103,9 +103,12 @@ class MonotonicWindow {
   size_t size_ = 0;
 };
 
-struct Columns {
-  std::vector<float> open, high, low, close, volume;
-  explicit Columns(const CKLineSeries& s) {
+// A series' bars as one array per field, in the element type a routine
+// takes (float for ours, double for the library's).
+template <class T>
+struct SeriesColumns {
+  std::vector<T> open, high, low, close, volume;
+  explicit SeriesColumns(const CKLineSeries& s) {
     for (int i = 0; i < s.GetCount(); ++i) {
       const KLineBar& b = s.Bar(i);
       open.push_back(b.open);
@@ -116,6 +119,7 @@ struct Columns {
     }
   }
 };
+using Columns = SeriesColumns<float>;
 
 using Outputs = std::vector<std::vector<float>>;
 
@@ -377,19 +381,7 @@ const std::vector<Kind>& Kinds() {
 
 #if defined(KIV_HAVE_INDICATOR_ORACLE)
 
-struct OracleInputs {
-  std::vector<double> open, high, low, close, volume;
-  explicit OracleInputs(const CKLineSeries& s) {
-    for (int i = 0; i < s.GetCount(); ++i) {
-      const KLineBar& b = s.Bar(i);
-      open.push_back(b.open);
-      high.push_back(b.high);
-      low.push_back(b.low);
-      close.push_back(b.close);
-      volume.push_back(b.volume);
-    }
-  }
-};
+using OracleInputs = SeriesColumns<double>;
 
 using Routine = int (*)(int, TI_REAL const* const*, TI_REAL const*, TI_REAL* const*);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/Display.h"
+#include "platform/core/SystemMenuHooks.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
@@ -172,6 +173,7 @@ void DestroyTree(Window* w) {
     if (Get((*it)->hwnd)) DestroyTree(*it);
   }
   CallProc(w, WM_NCDESTROY, 0, 0);
+  if (GetSystemMenuHooks().forget) GetSystemMenuHooks().forget(hwnd);
   KillWindowTimers(w);
   ForgetWindowInInputState(w);
   if (w->IsChild()) {

@@ -66,6 +66,18 @@ std::vector<double> ClosesOf(const CKLineSeries& series) {
   return out;
 }
 
+// Highs, lows and closes of the first `bars` bars, as the library takes them.
+struct HighLowClose {
+  std::vector<double> high, low, close;
+  HighLowClose(const CKLineSeries& s, int bars) {
+    for (int i = 0; i < bars; ++i) {
+      high.push_back(s.Bar(i).high);
+      low.push_back(s.Bar(i).low);
+      close.push_back(s.Bar(i).close);
+    }
+  }
+};
+
 using Routine = int (*)(int, TI_REAL const* const*, TI_REAL const*, TI_REAL* const*);
 using StartOf = int (*)(TI_REAL const*);
 
@@ -190,12 +202,10 @@ TEST_F(IndicatorOracleTest, CciAgreesFromTheLibrarysFirstBar) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
     const CKLineSeries& s = *series_[k];
-    std::vector<double> high, low, close;
-    for (int i = 0; i < kOracleBars; ++i) {
-      high.push_back(s.Bar(i).high);
-      low.push_back(s.Bar(i).low);
-      close.push_back(s.Bar(i).close);
-    }
+    const HighLowClose bars(s, kOracleBars);
+    const std::vector<double>& high = bars.high;
+    const std::vector<double>& low = bars.low;
+    const std::vector<double>& close = bars.close;
     // The library starts its CCI at bar 2N - 2.
     const std::vector<double> cci = RunOracle(ti_cci, ti_cci_start, {high, low, close}, {14.0}, 1)[0];
     // CCI is TP - MA over 0.015 x MD: a price's rounding moves it by the
@@ -216,12 +226,10 @@ TEST_F(IndicatorOracleTest, WilliamsRAgreesSignFlippedFromBarNMinusOne) {
   for (size_t k = 0; k < series_.size(); ++k) {
     SCOPED_TRACE(kOracleSeries[k].name);
     const CKLineSeries& s = *series_[k];
-    std::vector<double> high, low, close;
-    for (int i = 0; i < kOracleBars; ++i) {
-      high.push_back(s.Bar(i).high);
-      low.push_back(s.Bar(i).low);
-      close.push_back(s.Bar(i).close);
-    }
+    const HighLowClose bars(s, kOracleBars);
+    const std::vector<double>& high = bars.high;
+    const std::vector<double>& low = bars.low;
+    const std::vector<double>& close = bars.close;
     auto wr = Computed("W&R", k);
     const int periods[2] = {14, 28};
     for (int p = 0; p < 2; ++p) {
