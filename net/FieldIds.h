@@ -44,6 +44,11 @@ constexpr int32_t FIELD_STOCK_NAME = 700000005;  // GBK, NUL-padded
 
 // Nested reply packs.
 constexpr int32_t GROUP_STOCK_TABLE = 100010016;  // the stock-table reply (20000003): one row per security
+constexpr int32_t GROUP_INDEX_QUOTES = 100010014; // the ticker's reply (20000001): one row per index asked, in order
+
+// Quote values, 32-bit, price or level x 10000 (in most replies).
+constexpr int32_t FIELD_LAST_PRICE = 300000037;   // last price or index level
+constexpr int32_t FIELD_PREV_CLOSE = 300000005;   // previous close
 
 // Further request parameters of the typed senders.
 constexpr int32_t FIELD_RISE_SELECTOR = 200000015;  // 16-bit: segment of the change ranking

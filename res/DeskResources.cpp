@@ -15,12 +15,14 @@
 //     as are the caption buttons (bar height less its bottom row); the logo
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
+#include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
 #include "res/AccountTemplates.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "shell/ChromeIds.h"
 #include "shell/ShellIds.h"
 #include "shell/notice/NoticeIds.h"
 #include "shell/notice/UpWarnTemplate.h"
@@ -74,6 +76,37 @@ void DrawPhoneReminderArt(SkinPainter& p) {
   p.RoundBox(60, 54, 18, 18, 9, 0x2020F0, 0x0000B0, 0xFFFFFF);
   p.Caption("!", RECT{60, 54, 78, 72}, RGB(255, 255, 255), 13, "黑体", true);
   p.Fill(16, h - 62, w - 32, 1, 0xAAAAAA);
+}
+
+// The main window's chrome: the About box, the monitor window, the alert
+// pop-up and the mask. Each draws itself or is resized by its window, so the
+// templates hold styles and a starting size only (dialog units of 9-point
+// 宋体, about 1.5 pixels each way).
+void AddChromeTemplates(SkinTable* t) {
+  ui::DialogTemplate about;
+  about.style = WS_POPUP | WS_VISIBLE | DS_CENTER;
+  about.rect = CRect(0, 0, 240, 140);
+  about.caption = "关于翠溪";
+  t->AddDialogTemplate(kIddAbout, about);
+
+  ui::DialogTemplate monitor;  // created hidden; the main window shows it
+  monitor.style = WS_POPUP | WS_CLIPCHILDREN;
+  monitor.exStyle = WS_EX_TOOLWINDOW;
+  monitor.rect = CRect(0, 0, 180, 240);
+  monitor.caption = "监视窗口";
+  t->AddDialogTemplate(kIddMonitor, monitor);
+
+  ui::DialogTemplate alert;  // top-most, shown by its owner without taking the keyboard
+  alert.style = WS_POPUP | WS_CLIPCHILDREN;
+  alert.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  alert.rect = CRect(0, 0, 146, 80);
+  alert.caption = "翠溪证券提醒";
+  t->AddDialogTemplate(kIddAlert, alert);
+
+  ui::DialogTemplate mask;  // hidden until used; spreads over the screen
+  mask.style = WS_POPUP;
+  mask.rect = CRect(0, 0, 100, 100);
+  t->AddDialogTemplate(kIddMask, mask);
 }
 
 // The keyboard stock search pop-up: the edit line over the list. The dialog
@@ -211,6 +244,7 @@ SkinTable* BuildDesk() {
   t->AddIcon(202, IconRecipe{0x202020, kFall, "选"});
   t->AddIcon(62010, IconRecipe{0x202020, kAccent, "i"});
   t->AddString(kIdsAbout, "关于 RYKIVDesk(&A)...");
+  AddChromeTemplates(t);
   return t;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/core/WinUser.h"
+#include "shell/ShellIds.h"
 
 // --- The login's messages, posted to the login dialog by the login worker.
 // wParam why (kLoginRejected, kLoginUnreachable) / lParam 0.
@@ -84,7 +85,6 @@ constexpr int kIdcDialogDecline = 1015;
 constexpr UINT kIdbTitleBand = 151;
 constexpr UINT kIdbTitleCloseNormal = 152;
 constexpr UINT kIdbTitleCloseActive = 153;
-constexpr UINT kIdbTitleLogo = 330;
 constexpr UINT kIdbDialogBody = 334;
 constexpr UINT kIdbAcceptButton = 339;
 constexpr UINT kIdbDeclineButton = 338;

@@ -87,6 +87,71 @@ bool HasExRights(const Security& s) {
   return IsAShareGroup(s.group) || s.group == SecurityGroup::kShBShare || s.group == SecurityGroup::kSzBShare;
 }
 
+// The industry a security's own return follows (sectors: their own index).
+int IndustryOf(const Security& s) { return s.industry >= 0 ? s.industry : (s.sectorIndex >= 0 ? s.sectorIndex : 0); }
+
+// The k-th standard normal of a security's day (0 its return, 1 its open,
+// 2 and 3 its high and low).
+double DayNormal(uint64_t seed, uint64_t id, int64_t day, uint64_t k) {
+  return NormalOf(Hash(seed, HashKind::kDailyReturn, id, day, 0, 2 * k),
+                  Hash(seed, HashKind::kDailyReturn, id, day, 0, 2 * k + 1));
+}
+
+// Whether a share is suspended on a day (no bar); other securities always trade.
+bool SuspendedOn(uint64_t seed, const Security& s, int64_t day) {
+  return HasExRights(s) && UnitInterval(Hash(seed, HashKind::kSuspension, s.id, day)) < 0.002;
+}
+
+// A security's return of a day, clipped at its daily limit: the market
+// factor times its beta, its industry's return (shares only) and its own
+// noise.
+double DailyReturnOf(uint64_t seed, const Security& s, const Defaults& d, int64_t day, double marketFactor) {
+  const double limit = d.limitPercent / 100.0;
+  const int industry = IndustryOf(s);
+  const double industryReturn =
+      0.006 * NormalOf(Hash(seed, HashKind::kIndustry, industry, day, 0, 1), Hash(seed, HashKind::kIndustry, industry, day, 0, 2));
+  double r = d.beta * marketFactor + (HasExRights(s) ? industryReturn : 0.0) + d.volatility * DayNormal(seed, s.id, day, 0);
+  return std::clamp(r, -limit, limit);
+}
+
+// Brownian bridges between the anchors (t ascending, first 0, last 240), in
+// the anchors' units: one value per minute point, not rounded.
+std::vector<double> BridgeBetween(uint64_t seed, uint64_t id, int64_t day, const std::vector<std::pair<int, double>>& anchors,
+                                  double sigma) {
+  std::vector<double> path(PriceHistory::kPathPoints, 0.0);
+  for (size_t a = 0; a + 1 < anchors.size(); ++a) {
+    const int fromT = anchors[a].first, toT = anchors[a + 1].first;
+    const double fromV = anchors[a].second, toV = anchors[a + 1].second;
+    const int span = toT - fromT;
+    std::vector<double> walk(static_cast<size_t>(span) + 1, 0.0);
+    for (int k = 1; k <= span; ++k) {
+      walk[k] = walk[k - 1] + sigma * NormalOf(Hash(seed, HashKind::kMinutePath, id, day, fromT + k, 3),
+                                               Hash(seed, HashKind::kMinutePath, id, day, fromT + k, 4));
+    }
+    for (int k = 0; k <= span; ++k) {
+      const double share = span ? double(k) / span : 0.0;
+      path[fromT + k] = fromV + (toV - fromV) * share + walk[k] - walk[span] * share;
+    }
+  }
+  return path;
+}
+
+// The minutes at which a security's day touches its high and its low.
+std::pair<int, int> ExtremeMinutes(uint64_t seed, uint64_t id, int64_t day) {
+  const int highAt = static_cast<int>(UniformInt(Hash(seed, HashKind::kMinutePath, id, day, 0, 1), 1, 239));
+  int lowAt = static_cast<int>(UniformInt(Hash(seed, HashKind::kMinutePath, id, day, 0, 2), 1, 238));
+  if (lowAt >= highAt) ++lowAt;
+  return {highAt, lowAt};
+}
+
+std::vector<std::pair<int, double>> SortedAnchors(int highAt, int lowAt, double open, double high, double low,
+                                                  double close) {
+  std::vector<std::pair<int, double>> anchors = {{0, open}, {highAt, high}, {lowAt, low}, {kMinutes, close}};
+  std::sort(anchors.begin(), anchors.end(),
+            [](const std::pair<int, double>& a, const std::pair<int, double>& b) { return a.first < b.first; });
+  return anchors;
+}
+
 }  // namespace
 
 bool BarPeriodOf(uint32_t dataType, BarPeriod& out) {
@@ -176,7 +241,6 @@ std::shared_ptr<const PriceHistory::History> PriceHistory::Build(const Security&
   const int64_t start = std::max(FirstDay(), s.listDate > 0 ? DayOfDate(s.listDate) : FirstDay());
   const double limit = d.limitPercent / 100.0;
   const bool shares = HasExRights(s);
-  const int industry = s.industry >= 0 ? s.industry : (s.sectorIndex >= 0 ? s.sectorIndex : 0);
 
   // This year's ex-date (a day in June 15 .. July 31) and its terms.
   auto exDateOf = [&](int year) {
@@ -195,7 +259,7 @@ std::shared_ptr<const PriceHistory::History> PriceHistory::Build(const Security&
       eventYear = date.year;
       pendingExDate = exDateOf(date.year);
     }
-    if (shares && UnitInterval(Hash(seed, HashKind::kSuspension, id, day)) < 0.002) continue;
+    if (SuspendedOn(seed, s, day)) continue;
 
     double ref = prev;
     if (shares && pendingExDate != 0 && day >= pendingExDate && !history->days.empty()) {
@@ -211,13 +275,8 @@ std::shared_ptr<const PriceHistory::History> PriceHistory::Build(const Security&
       pendingExDate = 0;
     }
 
-    auto normal = [&](uint64_t k) {
-      return NormalOf(Hash(seed, HashKind::kDailyReturn, id, day, 0, 2 * k), Hash(seed, HashKind::kDailyReturn, id, day, 0, 2 * k + 1));
-    };
-    const double industryReturn =
-        0.006 * NormalOf(Hash(seed, HashKind::kIndustry, industry, day, 0, 1), Hash(seed, HashKind::kIndustry, industry, day, 0, 2));
-    double r = d.beta * MarketFactor(i) + (shares ? industryReturn : 0.0) + d.volatility * normal(0);
-    r = std::clamp(r, -limit, limit);
+    auto normal = [&](uint64_t k) { return DayNormal(seed, id, day, k); };
+    const double r = DailyReturnOf(seed, s, d, day, MarketFactor(i));
     const double up = ref * (1 + limit), down = ref * (1 - limit);
     const int32_t tick = d.tick;
     const int32_t floor = tick * 10;
@@ -253,35 +312,59 @@ std::vector<int32_t> PriceHistory::PathOf(const History& history, const DayRecor
   const MarketBar& bar = record.bar;
   const uint64_t seed = universe_.Seed();
   const uint64_t id = history.security->id;
-  std::vector<int32_t> path(kPathPoints);
   // The path touches the high and the low at hashed minutes.
-  const int highAt = static_cast<int>(UniformInt(Hash(seed, HashKind::kMinutePath, id, record.day, 0, 1), 1, 239));
-  int lowAt = static_cast<int>(UniformInt(Hash(seed, HashKind::kMinutePath, id, record.day, 0, 2), 1, 238));
-  if (lowAt >= highAt) ++lowAt;
-  struct Anchor {
-    int t;
-    double v;
-  };
-  std::vector<Anchor> anchors = {{0, double(bar.open)}, {highAt, double(bar.high)}, {lowAt, double(bar.low)},
-                                 {kMinutes, double(bar.close)}};
-  std::sort(anchors.begin(), anchors.end(), [](const Anchor& a, const Anchor& b) { return a.t < b.t; });
+  const auto [highAt, lowAt] = ExtremeMinutes(seed, id, record.day);
+  const std::vector<std::pair<int, double>> anchors =
+      SortedAnchors(highAt, lowAt, double(bar.open), double(bar.high), double(bar.low), double(bar.close));
   const double sigma = std::max<double>(history.tick, (bar.high - bar.low) * 0.06);
-  for (size_t a = 0; a + 1 < anchors.size(); ++a) {
-    const Anchor from = anchors[a], to = anchors[a + 1];
-    const int span = to.t - from.t;
-    // A Brownian bridge between the two anchors.
-    std::vector<double> walk(static_cast<size_t>(span) + 1, 0.0);
-    for (int k = 1; k <= span; ++k) {
-      walk[k] = walk[k - 1] + sigma * NormalOf(Hash(seed, HashKind::kMinutePath, id, record.day, from.t + k, 3),
-                                               Hash(seed, HashKind::kMinutePath, id, record.day, from.t + k, 4));
-    }
-    for (int k = 0; k <= span; ++k) {
-      const double share = span ? double(k) / span : 0.0;
-      const double v = from.v + (to.v - from.v) * share + walk[k] - walk[span] * share;
-      path[from.t + k] = std::clamp(RoundTo(v, history.tick), bar.low, bar.high);
-    }
-  }
-  for (const Anchor& anchor : anchors) path[anchor.t] = static_cast<int32_t>(anchor.v);
+  const std::vector<double> bridge = BridgeBetween(seed, id, record.day, anchors, sigma);
+  std::vector<int32_t> path(kPathPoints);
+  for (int t = 0; t < kPathPoints; ++t) path[t] = std::clamp(RoundTo(bridge[t], history.tick), bar.low, bar.high);
+  for (const auto& anchor : anchors) path[anchor.first] = static_cast<int32_t>(anchor.second);
+  return path;
+}
+
+const std::vector<int64_t>& PriceHistory::TradingDays() const { return tradingDays_; }
+
+bool PriceHistory::ModelTrades(const Security& s, size_t dayIndex) const {
+  if (dayIndex >= tradingDays_.size()) return false;
+  const int64_t day = tradingDays_[dayIndex];
+  if (s.listDate > 0 && day < DayOfDate(s.listDate)) return false;
+  return !SuspendedOn(universe_.Seed(), s, day);
+}
+
+double PriceHistory::ModelReturn(const Security& s, size_t dayIndex) const {
+  if (dayIndex >= tradingDays_.size()) return 0.0;
+  return DailyReturnOf(universe_.Seed(), s, DefaultsOf(s), tradingDays_[dayIndex], MarketFactor(dayIndex));
+}
+
+ModelDay PriceHistory::ModelDayOf(const Security& s, size_t dayIndex) const {
+  ModelDay out;
+  if (!ModelTrades(s, dayIndex)) return out;
+  const Defaults d = DefaultsOf(s);
+  const uint64_t seed = universe_.Seed();
+  const int64_t day = tradingDays_[dayIndex];
+  const double limit = d.limitPercent / 100.0;
+  out.traded = true;
+  out.close = 1 + ModelReturn(s, dayIndex);
+  out.open = 1 + std::clamp(DayNormal(seed, s.id, day, 1) * d.volatility * 0.3, -limit, limit);
+  // High and low as the bars make them, within the daily band.
+  out.high = std::min(1 + limit, std::max(out.open, out.close) * (1 + std::fabs(DayNormal(seed, s.id, day, 2)) * d.volatility * 0.5));
+  out.low = std::max(1 - limit, std::min(out.open, out.close) * (1 - std::fabs(DayNormal(seed, s.id, day, 3)) * d.volatility * 0.5));
+  out.high = std::max(out.high, std::max(out.open, out.close));
+  out.low = std::min(out.low, std::min(out.open, out.close));
+  return out;
+}
+
+std::vector<double> PriceHistory::ModelPath(const Security& s, int64_t day, const ModelDay& shape, double tickShare) const {
+  const uint64_t seed = universe_.Seed();
+  const auto [highAt, lowAt] = ExtremeMinutes(seed, s.id, day);
+  const std::vector<std::pair<int, double>> anchors =
+      SortedAnchors(highAt, lowAt, shape.open, shape.high, shape.low, shape.close);
+  const double sigma = std::max(tickShare, (shape.high - shape.low) * 0.06);
+  std::vector<double> path = BridgeBetween(seed, s.id, day, anchors, sigma);
+  for (double& v : path) v = std::clamp(v, shape.low, shape.high);
+  for (const auto& anchor : anchors) path[anchor.first] = anchor.second;
   return path;
 }
 

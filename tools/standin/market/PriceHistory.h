@@ -57,6 +57,18 @@ struct ExRightsEvent {
   int32_t cashX1000 = 0;    // cash per share, yuan x 1000
 };
 
+// One day of a security's model before rounding: its close, open, high and
+// low as factors of its reference price (the previous close, adjusted for
+// the day's ex-rights), within its daily band. What aggregates over many
+// members (the indices) read instead of the rounded bars.
+struct ModelDay {
+  bool traded = false;  // listed and not suspended that day
+  double close = 1.0;
+  double open = 1.0;
+  double high = 1.0;
+  double low = 1.0;
+};
+
 // Bar periods, in minutes for the intraday ones.
 enum class BarPeriod { kMinute1, kMinute5, kMinute15, kMinute30, kHour, kDay, kWeek, kMonth };
 
@@ -93,6 +105,24 @@ class PriceHistory {
   // Options of market 50: their daily bars (codes 1 to 8).
   std::vector<MarketBar> OptionBars(uint32_t code, int64_t nowUtc, int count);
   static std::string OptionNameUtf8(uint32_t code);
+
+  // The model beneath the bars, for aggregates over members, computed
+  // without building (or keeping) each member's bars:
+  // the trading days, ascending (days since 1970), which every index below
+  // counts in;
+  const std::vector<int64_t>& TradingDays() const;
+  // whether the security is listed and not suspended on that day;
+  bool ModelTrades(const Security& security, size_t dayIndex) const;
+  // its return of the day (close over reference, less 1): the value its
+  // bar's close is rounded from;
+  double ModelReturn(const Security& security, size_t dayIndex) const;
+  // the day's shape (untraded: traded false and every factor 1);
+  ModelDay ModelDayOf(const Security& security, size_t dayIndex) const;
+  // the day's minute path in the shape's units (241 points, the shape's
+  // open first and close last, touching its high and low at the minutes the
+  // bars' path does), with noise of at least tickShare (the tick over the
+  // reference price).
+  std::vector<double> ModelPath(const Security& security, int64_t day, const ModelDay& shape, double tickShare) const;
 
  private:
   struct DayRecord {

@@ -1,5 +1,7 @@
 #include "tools/standin/serve/MarketService.h"
 
+#include "net/DataTypes.h"
+#include "tools/standin/serve/IndexQuoteReplies.h"
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
 
@@ -27,7 +29,7 @@ bool IsBarType(uint32_t type) {
 }  // namespace
 
 bool MarketService::Serves(uint32_t type) {
-  return type == DT_STOCK_TABLE || type == kExRightsType || IsBarType(type);
+  return type == DT_STOCK_TABLE || type == DT_INDEX_QUOTES || type == kExRightsType || IsBarType(type);
 }
 
 KivNetPack MarketService::Reply(uint32_t type, const KivNetPack& request, int64_t nowUtc) {
@@ -67,6 +69,8 @@ KivNetPack MarketService::Build(uint32_t type, const KivNetPack& request, int64_
   switch (type) {
     case DT_STOCK_TABLE:
       return BuildStockTableReply(universe_);
+    case DT_INDEX_QUOTES:
+      return BuildIndexQuotesReply(indices_, request, nowUtc);
     case kExRightsType:
       return BuildExRightsReply(history_, request, nowUtc);
     default:

@@ -52,6 +52,7 @@
 #include "net/KivNetPack.h"
 #include "net/RequestHeader.h"
 #include "tools/standin/market/MarketTime.h"  // BeijingTime, ParseBeijingTime
+#include "tools/standin/market/IndexLevels.h"
 #include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/serve/BarReplies.h"
 #include "tools/standin/serve/BoundedLog.h"
@@ -61,6 +62,7 @@ namespace kiv::standin {
 class Accounts;
 class BlockServer;
 class HttpServer;
+class UpdateFolder;
 
 
 class MarketService;
@@ -98,6 +100,8 @@ struct StandinOptions {
   // this many requests each (0: none) and count them all, so that a stand-in
   // serving for days holds logs of fixed size.
   size_t requestLogLimit = kDefaultLogLimit;
+  // The update server's folder (UpdateFolder.h), native; empty: none.
+  std::string updateRoot;
 };
 
 // One message received on the market-data port, as decoded.
@@ -212,8 +216,9 @@ class StandinServer {
   // HTTP hour and minute bar texts hold "error" while `on`.
   void SetBarFault(BarFault fault);
   void SetHttpBarErrorText(bool on);
-  // The market's bars, for tests that predict replies.
+  // The market's bars and index levels, for tests that predict replies.
   PriceHistory& Prices();
+  IndexLevels& Indices();
 
   // Market clock, for tests that move time between requests.
   void SetFixedNow(std::optional<int64_t> nowUtc);
@@ -228,6 +233,8 @@ class StandinServer {
   Accounts& AccountService();
   // The block data port (switches, request log).
   BlockServer& Block();
+  // The update server under /update (root, switches, request counts).
+  UpdateFolder& Updates();
 
   class Impl;
 
