@@ -30,6 +30,16 @@ ui::DialogItem Item(int id, const char* className, const char* text, DWORD style
 }  // namespace
 
 void AddAccountTemplates(SkinTable* t) {
+  // The login dialog: its three edits only (the dialog places them, and
+  // makes and paints everything else); the window takes its skin's size.
+  ui::DialogTemplate login = Popup(180, 200);
+  login.items.push_back(Item(kIdcLoginUserName, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(60, 90, 140, 102)));
+  login.items.push_back(
+      Item(kIdcLoginPassword, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, CRect(60, 110, 140, 122)));
+  login.items.push_back(Item(kIdcLoginPasswordHint, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                             CRect(60, 110, 140, 122)));
+  t->AddDialogTemplate(kIddLogin, login);
+
   // The risk disclosure, 630 x 450 pixels: the 30-pixel title band, the text
   // view (12..606 x 39..348, its scroll bar right of it), and below it the
   // hint and the consent box in one place, above the button row (the bottom

@@ -98,7 +98,18 @@ UINT LoginThread(void* param);
 // False (the job freed) when no thread could be started.
 bool StartLoginThread(std::unique_ptr<WebLoginJob> job);
 
-// Waits for every login worker started so far to end. Start-up calls it
-// after the login dialog has gone and before the configuration store is
-// released. Each worker's HTTP exchanges end within the client's time-outs.
+// The report that the user has accepted the risk disclosure, on the account
+// API host ("host[:port]"): the name as UTF-8, percent-encoded; pclogged as
+// the account's new value; pclogtime in seconds since 1970 (low 32 bits).
+// Grows with its values.
+std::string UserModifyUrl(const std::string& apiAuthority, const std::string& userName, int32_t pclogged,
+                          uint32_t pclogtime);
+// Sends a report URL on a worker thread, kept track of for
+// JoinLoginThreads; its answer and any failure are ignored.
+bool StartUserReport(std::string url);
+
+// Waits for every login worker and report started so far to end. Start-up
+// calls it after the login dialog has gone and before the configuration
+// store and the globals are released. Each worker's HTTP exchanges end
+// within the client's time-outs.
 void JoinLoginThreads();

@@ -38,7 +38,7 @@ class TickerTest : public TickerFixture {
 
 TEST_F(TickerTest, DrawsTheServedQuotesInTheColourOfTheirChange) {
   CKivDesk_Wnd_Toolbar& ticker = Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(PumpUntil([&] { return HandledServedQuotes(); }));
   Pump();
   std::unique_ptr<gdi::Surface> shot = Shot();
   const KivUiTheme& theme = UiTheme();
@@ -66,7 +66,7 @@ TEST_F(TickerTest, DrawsTheServedQuotesInTheColourOfTheirChange) {
 
 TEST_F(TickerTest, AReplyWithThreeRowsKeepsTheValuesShownAndRewritesFrameDat) {
   CKivDesk_Wnd_Toolbar& ticker = Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(PumpUntil([&] { return HandledServedQuotes(); }));
   ASSERT_TRUE(PumpUntil([&] { return !ticker.IsPending() && service_.Manager().SentCount() == 0; }));
   std::filesystem::remove(CKivDesk_Wnd_Toolbar::FrameFilePath());
   server_.SetReplyOverride(DT_INDEX_QUOTES, [](const standin::LoggedRequest&) {
