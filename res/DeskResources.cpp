@@ -18,11 +18,14 @@
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
+#include "res/AccountTemplates.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
 #include "shell/ChromeIds.h"
 #include "shell/ShellIds.h"
+#include "shell/notice/NoticeIds.h"
+#include "shell/notice/UpWarnTemplate.h"
 
 namespace kiv {
 namespace res {
@@ -203,9 +206,11 @@ SkinTable* BuildDesk() {
   t->AddBitmap(327, HeadPhoto(kPageButtonW, 88, "翠溪证券"));
 
   // Login dialog.
-  t->AddBitmap(205, Dialog(270, 340, 30, "翠溪证券", false));
+  // 400 high: the boxes sit at half the height, the busy bar 80 above the
+  // bottom, with the check boxes and the login button between.
+  t->AddBitmap(205, Dialog(270, 400, 30, "翠溪证券", false));
   t->AddBitmap(206, Band(270, 10, kPanel, kWindow));
-  t->AddBitmap(207, Band(10, 340, kPanel, kWindow));
+  t->AddBitmap(207, Band(10, 400, kPanel, kWindow));
   t->AddBitmap(189, Button(96, 32, false, "登  录"));
   AddBarPair(t, 191, 190, 24, 24, Glyph::kClose);
   t->AddBitmap(203, Band(8, 24, 0x101010, 0x181818));
@@ -228,6 +233,8 @@ SkinTable* BuildDesk() {
   t->AddBitmap(314, CountdownBackground());
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
+  t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
+  AddAccountTemplates(t);
 
   AddStockInputTemplate(t);
 

@@ -1,10 +1,13 @@
 // The updater's (KivUpdate's) resources: its window skin (title strip 139,
 // 480 x 22; close box 133, 20 x 22; progress bars 130 filled and 131 empty,
 // 344 x 30), the countdown notice it shares with the terminal (314, 315, 316),
-// its icon 128, the hand cursor and the About string.
+// with its template, its icon 128, the hand cursor and the About string.
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "res/UpdaterTemplates.h"
+#include "shell/notice/NoticeIds.h"
+#include "shell/notice/UpWarnTemplate.h"
 
 namespace kiv {
 namespace res {
@@ -24,8 +27,10 @@ SkinTable* BuildUpdater() {
   t->AddBitmap(314, CountdownBackground());
   t->AddBitmap(315, CountdownButton(true));
   t->AddBitmap(316, CountdownButton(false));
+  t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
   t->AddIcon(128, IconRecipe{0x10308A, RGB(255, 255, 255), "升"});
   t->AddString(kIdsAbout, "关于 KivUpdate(&A)...");
+  AddUpdaterTemplates(t);
   return t;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/core/WinUser.h"
+#include "shell/ShellIds.h"
 
 // --- Messages to the main dialog ---------------------------------------------
 
@@ -70,7 +71,6 @@ constexpr UINT kIdcAlertClose = 1021;
 // picture whose width places the slogans, and the caption buttons.
 constexpr UINT kIdbTitleHeight = 147;
 constexpr UINT kIdbTitleBackground = 151;
-constexpr UINT kIdbTitleLogo = 330;
 constexpr UINT kIdbTitleMeasure = 245;
 constexpr UINT kIdbTitleExit = 152;
 constexpr UINT kIdbTitleExitActive = 153;

@@ -30,5 +30,9 @@ constexpr UINT kIdbTabNormal = 165;
 constexpr UINT kIdbTabSelected = 163;
 constexpr UINT kIdbTabSeparator = 164;
 
+// The product logo of the title bar and of the account dialogs' title
+// bands.
+constexpr UINT kIdbTitleLogo = 330;
+
 // The program's hand cursor, over clickable skins.
 constexpr UINT kIdcHandCursor = 188;

@@ -50,4 +50,12 @@ void ComposeTopLevel(gdi::Surface& target, win::Window* top, POINT at) {
   target.MarkDirty();
 }
 
+std::unique_ptr<gdi::Surface> ComposeOwnWindows(CSize size) {
+  auto screen = std::make_unique<gdi::Surface>(size.cx, size.cy, RGB(0, 0, 0));
+  for (win::Window* top : win::TopLevels()) {
+    if (win::IsShownOnScreen(top)) ComposeTopLevel(*screen, top, top->rect.TopLeft());
+  }
+  return screen;
+}
+
 }  // namespace kiv

@@ -3,6 +3,8 @@
 // blends it, its colour key makes those pixels transparent.
 #pragma once
 
+#include <memory>
+
 #include "platform/core/WindowSystem.h"
 #include "platform/gdi/Surface.h"
 
@@ -10,5 +12,9 @@ namespace kiv {
 
 // Draws top (a top-level window) at `at` in target.
 void ComposeTopLevel(gdi::Surface& target, win::Window* top, POINT at);
+
+// The screen as the program's own windows make it: every shown top-level
+// window from the bottom up on black, `size` pixels (the screen's).
+std::unique_ptr<gdi::Surface> ComposeOwnWindows(CSize size);
 
 }  // namespace kiv

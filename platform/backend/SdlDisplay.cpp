@@ -426,6 +426,14 @@ bool SdlDisplay::PointerPosition(POINT* screen) const {
   if (!driver || std::strcmp(driver, "x11") != 0) return false;
   int x = 0;
   int y = 0;
+  // Over one of our windows, where the window's own pointer events put it:
+  // SDL refreshes its global position only on raw input events, which a
+  // synthesized pointer (XTest, as xdotool moves it) need not send.
+  if (SDL_Window* focus = SDL_GetMouseFocus()) {
+    SDL_GetMouseState(&x, &y);
+    *screen = impl_->ScreenPoint(SDL_GetWindowID(focus), x, y);
+    return true;
+  }
   SDL_GetGlobalMouseState(&x, &y);
   screen->x = x;
   screen->y = y;

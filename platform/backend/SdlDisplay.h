@@ -36,8 +36,10 @@ class SdlDisplay : public Display {
   void Wake() override;
   void SetCursorShape(HCURSOR cursor) override;
   void WarpPointer(POINT screen) override;
-  // The X pointer wherever it is (SDL's global mouse state); false on a
-  // driver that knows the pointer only inside its windows (Wayland).
+  // The X pointer wherever it is: over one of our windows where that
+  // window's pointer events put it, elsewhere SDL's global mouse state;
+  // false on a driver that knows the pointer only inside its windows
+  // (Wayland).
   bool PointerPosition(POINT* screen) const override;
 
  private:

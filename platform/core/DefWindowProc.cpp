@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/core/Display.h"
+#include "platform/core/SystemMenuHooks.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 
@@ -109,12 +110,31 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           kiv::win::RunMoveLoop(w->Root(), pt);
           break;
         }
+        case SC_KEYMENU: {
+          // Alt+Space: the system menu under the window's top-left corner.
+          Window* root = w->Root();
+          const auto& hooks = kiv::win::GetSystemMenuHooks();
+          if (lParam == ' ' && (root->style & WS_SYSMENU) && hooks.open) {
+            hooks.open(root->hwnd, POINT{root->rect.left, root->rect.top});
+          }
+          break;
+        }
         default: break;
       }
       return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT)) ::PostMessage(w->Root()->hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (wParam == VK_SPACE && (lParam & KF_ALTDOWN_BIT)) ::SendMessage(w->Root()->hwnd, WM_SYSCOMMAND, SC_KEYMENU, ' ');
       return 0;
+    case WM_RBUTTONUP: {
+      // A right click that the window leaves alone asks for its context
+      // menu, which goes up to the parents and, unhandled at the top, opens
+      // the system menu.
+      POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ::ClientToScreen(hwnd, &screen);
+      ::SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(screen.x, screen.y));
+      return 0;
+    }
     case WM_SETCURSOR:
       // The parent may decide first; otherwise the class cursor in the client
       // area and the arrow elsewhere.
@@ -141,6 +161,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       // Unhandled, they go up to the parent.
       if (w->IsChild()) return ::SendMessage(w->parent->hwnd, msg, wParam, lParam);
+      if (msg == WM_CONTEXTMENU && (w->style & WS_SYSMENU) && kiv::win::GetSystemMenuHooks().open) {
+        kiv::win::GetSystemMenuHooks().open(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      }
       return 0;
     case WM_DRAWITEM: {
       auto* dis = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/backend/Composition.h"
 #include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
@@ -34,6 +35,12 @@ CRect ClientRect(Window* w) { return CRect(0, 0, w->rect.Width(), w->rect.Height
 std::map<HDC, std::unique_ptr<CDC>>& OwnedDcs() {
   static std::map<HDC, std::unique_ptr<CDC>> dcs;
   return dcs;
+}
+
+// The pictures the screen DCs draw on, by DC.
+std::map<HDC, std::unique_ptr<gdi::Surface>>& ScreenPictures() {
+  static std::map<HDC, std::unique_ptr<gdi::Surface>> pictures;
+  return pictures;
 }
 
 gdi::Region PaintClip(Window* w, const gdi::Region& area, bool clipChildren) {
@@ -304,6 +311,16 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 }
 
 HDC GetDC(HWND hwnd) {
+  if (!hwnd) {
+    // The screen: a picture of our windows, kept with its DC until released.
+    auto dc = std::make_unique<CDC>();
+    HDC h = dc->GetSafeHdc();
+    std::unique_ptr<kiv::gdi::Surface> screen = kiv::ComposeOwnWindows(kiv::CurrentDisplay().ScreenSize());
+    dc->AttachSurface(screen.get(), POINT{0, 0}, nullptr);
+    kiv::win::ScreenPictures()[h] = std::move(screen);
+    kiv::win::OwnedDcs()[h] = std::move(dc);
+    return h;
+  }
   Window* w = Get(hwnd);
   if (!w) return nullptr;
   auto dc = std::make_unique<CDC>();
@@ -321,6 +338,7 @@ int ReleaseDC(HWND hwnd, HDC dc) {
   if (it == dcs.end()) return 0;
   kiv::win::ReleaseClientDc(Get(hwnd), it->second.get());
   dcs.erase(it);
+  kiv::win::ScreenPictures().erase(dc);  // after its DC let go of it
   return 1;
 }
 

@@ -1,5 +1,6 @@
 // Cursors, icons and screen metrics.
 #include <atomic>
+#include <cstring>
 
 #include "platform/core/Display.h"
 #include "platform/core/WindowSystem.h"
@@ -142,10 +143,53 @@ int GetSystemMetrics(int index) {
   }
 }
 
+namespace {
+
+// The system's 9-point 宋体 (GBK face name), the font of its menus, captions,
+// status bars and tooltips.
+LOGFONT SystemUiFont(LONG weight) {
+  LOGFONT font;
+  font.lfHeight = -12;
+  font.lfWeight = weight;
+  font.lfCharSet = GB2312_CHARSET;
+  const char face[] = "宋体";
+  static_assert(sizeof(face) <= LF_FACESIZE, "the face name fits");
+  std::memcpy(font.lfFaceName, face, sizeof(face));
+  return font;
+}
+
+}  // namespace
+
 BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
-  if (action != SPI_GETWORKAREA || !pvParam) return FALSE;
-  *static_cast<RECT*>(pvParam) = kiv::CurrentDisplay().WorkArea();
-  return TRUE;
+  if (!pvParam) return FALSE;
+  switch (action) {
+    case SPI_GETWORKAREA:
+      *static_cast<RECT*>(pvParam) = kiv::CurrentDisplay().WorkArea();
+      return TRUE;
+    case SPI_GETNONCLIENTMETRICS: {
+      auto* metrics = static_cast<NONCLIENTMETRICS*>(pvParam);
+      if (metrics->cbSize != sizeof(NONCLIENTMETRICS)) return FALSE;
+      *metrics = NONCLIENTMETRICS();
+      metrics->cbSize = sizeof(NONCLIENTMETRICS);
+      metrics->iBorderWidth = 1;
+      metrics->iScrollWidth = ::GetSystemMetrics(SM_CXVSCROLL);
+      metrics->iScrollHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+      metrics->iCaptionWidth = 18;
+      metrics->iCaptionHeight = 18;
+      metrics->lfCaptionFont = SystemUiFont(FW_BOLD);
+      metrics->iSmCaptionWidth = 12;
+      metrics->iSmCaptionHeight = 15;
+      metrics->lfSmCaptionFont = SystemUiFont(FW_BOLD);
+      metrics->iMenuWidth = 18;
+      metrics->iMenuHeight = 18;
+      metrics->lfMenuFont = SystemUiFont(FW_NORMAL);
+      metrics->lfStatusFont = SystemUiFont(FW_NORMAL);
+      metrics->lfMessageFont = SystemUiFont(FW_NORMAL);
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
 }
 
 namespace {

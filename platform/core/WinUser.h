@@ -558,7 +558,81 @@ constexpr int SM_CXVIRTUALSCREEN = 78;
 constexpr int SM_CYVIRTUALSCREEN = 79;
 constexpr int SM_CMONITORS = 80;
 // SystemParametersInfo.
+constexpr UINT SPI_GETNONCLIENTMETRICS = 0x0029;
 constexpr UINT SPI_GETWORKAREA = 0x0030;
+
+// SPI_GETNONCLIENTMETRICS: the fonts and sizes of the system's window
+// frames, menus and status bars. cbSize must be the structure's size (340
+// bytes, the layout without the padded border width).
+struct NONCLIENTMETRICS {
+  UINT cbSize = 0;
+  int iBorderWidth = 0;
+  int iScrollWidth = 0;
+  int iScrollHeight = 0;
+  int iCaptionWidth = 0;
+  int iCaptionHeight = 0;
+  LOGFONT lfCaptionFont;
+  int iSmCaptionWidth = 0;
+  int iSmCaptionHeight = 0;
+  LOGFONT lfSmCaptionFont;
+  int iMenuWidth = 0;
+  int iMenuHeight = 0;
+  LOGFONT lfMenuFont;
+  LOGFONT lfStatusFont;
+  LOGFONT lfMessageFont;
+};
+static_assert(sizeof(NONCLIENTMETRICS) == 340, "NONCLIENTMETRICS keeps its Windows size");
+typedef NONCLIENTMETRICS NONCLIENTMETRICSA;
+
+// Window classes (RegisterClass). The layer keeps a class's style, cursor,
+// icon and background; its windows take the class cursor. The window
+// procedure is kept and not called: a window's messages go to its CWnd.
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef WORD ATOM;
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr UINT CS_DBLCLKS = 0x0008;
+constexpr UINT CS_SAVEBITS = 0x0800;
+constexpr UINT CS_DROPSHADOW = 0x00020000;
+struct WNDCLASS {
+  UINT style = 0;
+  WNDPROC lpfnWndProc = nullptr;
+  int cbClsExtra = 0;
+  int cbWndExtra = 0;
+  HINSTANCE hInstance = nullptr;
+  HICON hIcon = nullptr;
+  HCURSOR hCursor = nullptr;
+  HBRUSH hbrBackground = nullptr;
+  LPCSTR lpszMenuName = nullptr;
+  LPCSTR lpszClassName = nullptr;
+};
+typedef WNDCLASS WNDCLASSA;
+
+// ChildWindowFromPointEx: which children to pass over.
+constexpr UINT CWP_ALL = 0x0000;
+constexpr UINT CWP_SKIPINVISIBLE = 0x0001;
+constexpr UINT CWP_SKIPDISABLED = 0x0002;
+constexpr UINT CWP_SKIPTRANSPARENT = 0x0004;
+
+// LoadImage.
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT IMAGE_ICON = 1;
+constexpr UINT IMAGE_CURSOR = 2;
+constexpr UINT LR_DEFAULTCOLOR = 0x0000;
+constexpr UINT LR_DEFAULTSIZE = 0x0040;
+constexpr UINT LR_SHARED = 0x8000;
+
+// GetIconInfo: an icon's hot spot (its centre) and two new bitmaps, which
+// the caller deletes with DeleteObject: the AND mask (white where the icon
+// is transparent, black where it draws) and the colours.
+struct ICONINFO {
+  BOOL fIcon = FALSE;
+  DWORD xHotspot = 0;
+  DWORD yHotspot = 0;
+  HBITMAP hbmMask = nullptr;
+  HBITMAP hbmColor = nullptr;
+};
+typedef ICONINFO* PICONINFO;
 
 // Standard cursors (LoadCursor with a null instance): numbered names, as
 // MAKEINTRESOURCE makes them.
@@ -621,8 +695,17 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL ScreenToClient(HWND hwnd, LPPOINT point);
 BOOL ClientToScreen(HWND hwnd, LPPOINT point);
 int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
+// The deepest visible window under a screen point; a disabled child is
+// passed over for its parent, as input passes it over.
 HWND WindowFromPoint(POINT screenPoint);
+// The visible child under a point of the parent's client area, the parent
+// itself where no child is, null outside it. Disabled children are found
+// (WindowFromPoint passes over them, as input does).
 HWND ChildWindowFromPoint(HWND parent, POINT clientPoint);
+// The same with a choice: CWP_ALL finds hidden and disabled children too;
+// CWP_SKIPINVISIBLE, CWP_SKIPDISABLED and CWP_SKIPTRANSPARENT
+// (WS_EX_TRANSPARENT) pass over those children.
+HWND ChildWindowFromPointEx(HWND parent, POINT clientPoint, UINT flags);
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 int GetWindowTextLengthA(HWND hwnd);
@@ -664,6 +747,11 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags);
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+// A DC on the window's client area. GetDC(nullptr) is the screen: a picture
+// of the program's own shown top-level windows composed in z-order (black
+// where none is), taken at the call, with HORZRES and VERTRES the screen's
+// size. It is read from (a window copies what lies under it); what is drawn
+// on it shows nowhere. Give every DC back with ReleaseDC.
 HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
@@ -710,6 +798,23 @@ int GetWindowRgn(HWND hwnd, HRGN region);
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags);
 BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* flags);
 
+// --- Window classes --------------------------------------------------------
+
+// Registers a class by name (lpszClassName, compared without regard to
+// case) for the rest of the run: 0 when the name is missing or already
+// registered, else a non-zero atom. Windows created with that class name
+// take its cursor. Any thread.
+ATOM RegisterClassA(const WNDCLASSA* wndClass);
+inline ATOM RegisterClass(const WNDCLASS* wndClass) { return RegisterClassA(wndClass); }
+// TRUE with the class as registered (lpszClassName pointing at the name
+// given), FALSE for a name not registered.
+BOOL GetClassInfoA(HINSTANCE instance, LPCSTR className, WNDCLASSA* wndClass);
+inline BOOL GetClassInfo(HINSTANCE instance, LPCSTR className, WNDCLASS* wndClass) {
+  return GetClassInfoA(instance, className, wndClass);
+}
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
+inline BOOL UnregisterClass(LPCSTR className, HINSTANCE instance) { return UnregisterClassA(className, instance); }
+
 // --- Cursors and screen -------------------------------------------------
 
 // The display has no sound: accepted and silent. Each call is counted, so
@@ -724,8 +829,21 @@ inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(
 // rest of the run. DrawIcon (DC.h) draws one.
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 inline HICON LoadIcon(HINSTANCE instance, LPCSTR name) { return LoadIconA(instance, name); }
-// TRUE for an icon of LoadIcon, which stays valid (it is shared, and a
-// window may still show it); FALSE for anything else.
+// IMAGE_ICON: icon `name` drawn at cx x cy pixels (0: its own size,
+// SM_CXICON x SM_CYICON; at most 256 a side). Like LoadIcon's, these icons
+// are shared for the rest of the run, one per id and size, whatever the
+// flags; DestroyIcon accepts them and they stay valid. Other image types are
+// not loaded (null).
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+inline HANDLE LoadImage(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+  return LoadImageA(instance, name, type, cx, cy, flags);
+}
+// An icon's or cursor's hot spot and bitmaps (see ICONINFO); FALSE for a
+// handle that is neither. A standard cursor has no picture: its bitmaps are
+// null.
+BOOL GetIconInfo(HICON icon, PICONINFO info);
+// TRUE for an icon of LoadIcon or LoadImage, which stays valid (it is
+// shared, and a window may still show it); FALSE for anything else.
 BOOL DestroyIcon(HICON icon);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
@@ -736,6 +854,9 @@ int GetSystemMetrics(int index);
 // The classic colour scheme (COLOR_*): the colours controls start from
 // before a program gives its own.
 COLORREF GetSysColor(int index);
+// SPI_GETWORKAREA (RECT) and SPI_GETNONCLIENTMETRICS (NONCLIENTMETRICS with
+// cbSize set; the fonts are 9-point 宋体, the status font the one tooltips
+// and status bars use).
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni);
 inline BOOL SystemParametersInfo(UINT action, UINT uiParam, void* pvParam, UINT winIni) {
   return SystemParametersInfoA(action, uiParam, pvParam, winIni);

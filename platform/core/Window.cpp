@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/Display.h"
+#include "platform/core/SystemMenuHooks.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
@@ -172,6 +173,7 @@ void DestroyTree(Window* w) {
     if (Get((*it)->hwnd)) DestroyTree(*it);
   }
   CallProc(w, WM_NCDESTROY, 0, 0);
+  if (GetSystemMenuHooks().forget) GetSystemMenuHooks().forget(hwnd);
   KillWindowTimers(w);
   ForgetWindowInInputState(w);
   if (w->IsChild()) {
@@ -253,6 +255,7 @@ HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs) {
   w->queue = thread->queue;
   w->thread = thread;
   w->className = cs.lpszClass && reinterpret_cast<uintptr_t>(cs.lpszClass) > 0xFFFF ? cs.lpszClass : "";
+  w->cursor = ClassCursor(w->className);
   w->text = cs.lpszName ? cs.lpszName : "";
   bool visible = (cs.style & WS_VISIBLE) != 0;
   w->style = static_cast<DWORD>(cs.style) & ~WS_VISIBLE;
@@ -730,6 +733,20 @@ HWND ChildWindowFromPoint(HWND parent, POINT clientPoint) {
   return parent;
 }
 
+HWND ChildWindowFromPointEx(HWND parent, POINT clientPoint, UINT flags) {
+  Window* w = Get(parent);
+  if (!w) return nullptr;
+  if (!CRect(0, 0, w->rect.Width(), w->rect.Height()).PtInRect(clientPoint)) return nullptr;
+  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
+    Window* c = *it;
+    if ((flags & CWP_SKIPINVISIBLE) && !c->Visible()) continue;
+    if ((flags & CWP_SKIPDISABLED) && !c->Enabled()) continue;
+    if ((flags & CWP_SKIPTRANSPARENT) && (c->exStyle & WS_EX_TRANSPARENT)) continue;
+    if (Covers(c, clientPoint)) return c->hwnd;
+  }
+  return parent;
+}
+
 HWND WindowFromPoint(POINT screenPoint) {
   auto& list = kiv::win::TopLevels();
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
@@ -741,7 +758,7 @@ HWND WindowFromPoint(POINT screenPoint) {
     for (;;) {
       Window* hit = nullptr;
       for (auto c = w->children.rbegin(); c != w->children.rend(); ++c) {
-        if ((*c)->Visible() && Covers(*c, p)) {
+        if ((*c)->Visible() && (*c)->Enabled() && Covers(*c, p)) {
           hit = *c;
           break;
         }

@@ -229,6 +229,10 @@ void PushInput(const InputEvent& event);
 bool TakeTimerMessage(WindowThread& t, MSG* msg, uint64_t* nextDueMs);
 void KillWindowTimers(Window* w);
 
+// The cursor of a registered window class (WindowClasses.cpp); null for a
+// class name not registered or registered without one.
+HCURSOR ClassCursor(const std::string& className);
+
 // Creation (Window.cpp): makes the window of wnd; null on failure.
 HWND CreateWindowFor(CWnd* wnd, CREATESTRUCT cs);
 void SendMoveAndSize(Window* w, const WINDOWPOS* pos);

@@ -51,6 +51,9 @@ class Surface;
 }  // namespace kiv
 
 constexpr UINT ETO_OPAQUE = 0x0002;
+// DrawState: what is drawn (an icon) and how (as it is).
+constexpr UINT DST_ICON = 0x0003;
+constexpr UINT DSS_NORMAL = 0x0000;
 constexpr UINT ETO_CLIPPED = 0x0004;
 
 class CDC {
@@ -87,6 +90,12 @@ class CDC {
   // cursor of the layer, or a standard cursor (which has no picture).
   BOOL DrawIcon(int x, int y, HICON icon);
   BOOL DrawIcon(POINT p, HICON icon) { return DrawIcon(p.x, p.y, icon); }
+  // DrawState of an icon (DST_ICON | DSS_NORMAL): the icon's picture with
+  // its alpha at logical p, `size` (0 in a direction: the picture's own
+  // size, which is the size LoadImage made it at). FALSE for another kind or
+  // state, or a handle that is no icon or cursor with a picture. The brush
+  // is for the states that are not drawn as they are, and is not used.
+  BOOL DrawState(CPoint p, CSize size, HICON icon, UINT flags, HBRUSH brush = nullptr);
 
   // LOGPIXELSX/Y 96, BITSPIXEL 32, PLANES 1, HORZRES/VERTRES the target's
   // size (0 without a target).

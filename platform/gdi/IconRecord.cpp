@@ -1,5 +1,8 @@
 #include "platform/gdi/IconRecord.h"
 
+#include <cairo.h>
+
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -19,7 +22,8 @@ enum class IconRecordKind { kStandardCursor, kResourceCursor, kResourceIcon };
 // resource's key carries the table generation it was loaded under.
 struct IconRecordStore {
   std::mutex mutex;
-  std::map<std::tuple<IconRecordKind, unsigned, UINT>, std::unique_ptr<IconRecord>> byKey;
+  // (kind, table generation, id, size): one record per picture.
+  std::map<std::tuple<IconRecordKind, unsigned, UINT, int>, std::unique_ptr<IconRecord>> byKey;
   std::set<const IconRecord*> known;
 };
 
@@ -28,15 +32,30 @@ IconRecordStore& TheIconRecordStore() {
   return *store;
 }
 
+// The picture squeezed or stretched to cx x cy, alpha kept.
+std::shared_ptr<Surface> Scaled(const Surface& image, int cx, int cy) {
+  auto scaled = std::make_shared<Surface>(cx, cy);
+  cairo_t* cr = cairo_create(scaled->CairoSurface());
+  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+  cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  cairo_scale(cr, static_cast<double>(cx) / image.Width(), static_cast<double>(cy) / image.Height());
+  cairo_set_source_surface(cr, image.CairoSurface(), 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  scaled->MarkDirty();
+  return scaled;
+}
+
 HCURSOR HandleOf(const IconRecord* record) { return reinterpret_cast<HCURSOR>(const_cast<IconRecord*>(record)); }
 
 // The record under key, made by make() when there is none yet; null (and
 // nothing kept) when make() finds no picture.
 template <class Make>
-HCURSOR FindOrMake(IconRecordKind kind, unsigned generation, UINT id, Make make) {
+HCURSOR FindOrMake(IconRecordKind kind, unsigned generation, UINT id, int size, Make make) {
   IconRecordStore& store = TheIconRecordStore();
   std::lock_guard<std::mutex> lock(store.mutex);
-  auto key = std::make_tuple(kind, generation, id);
+  auto key = std::make_tuple(kind, generation, id, size);
   auto it = store.byKey.find(key);
   if (it != store.byKey.end()) return HandleOf(it->second.get());
   std::unique_ptr<IconRecord> record = make();
@@ -50,7 +69,7 @@ HCURSOR FindOrMake(IconRecordKind kind, unsigned generation, UINT id, Make make)
 }  // namespace
 
 HCURSOR StandardCursorHandle(UINT id) {
-  return FindOrMake(IconRecordKind::kStandardCursor, 0, id, [id] {
+  return FindOrMake(IconRecordKind::kStandardCursor, 0, id, 0, [id] {
     auto record = std::make_unique<IconRecord>();
     record->systemId = id;
     return record;
@@ -60,7 +79,7 @@ HCURSOR StandardCursorHandle(UINT id) {
 HCURSOR ResourceCursorHandle(UINT id) {
   const ResourceTable* table = GetResourceTable();
   if (!table) return nullptr;
-  return FindOrMake(IconRecordKind::kResourceCursor, ResourceTableGeneration(), id,
+  return FindOrMake(IconRecordKind::kResourceCursor, ResourceTableGeneration(), id, 0,
                     [table, id]() -> std::unique_ptr<IconRecord> {
                       CursorImage image = table->LoadCursor(id);
                       if (!image.image) return nullptr;
@@ -71,18 +90,19 @@ HCURSOR ResourceCursorHandle(UINT id) {
                     });
 }
 
-HICON ResourceIconHandle(UINT id) {
+HICON ResourceIconHandle(UINT id, int cx, int cy) {
   const ResourceTable* table = GetResourceTable();
-  if (!table) return nullptr;
-  return FindOrMake(IconRecordKind::kResourceIcon, ResourceTableGeneration(), id,
-                    [table, id]() -> std::unique_ptr<IconRecord> {
-                      std::shared_ptr<Surface> image = table->LoadIcon(id, kIconSize);
+  if (!table || cx < 1 || cx > kMaxIconSize || cy < 1 || cy > kMaxIconSize) return nullptr;
+  return FindOrMake(IconRecordKind::kResourceIcon, ResourceTableGeneration(), id, cx * (kMaxIconSize + 1) + cy,
+                    [table, id, cx, cy]() -> std::unique_ptr<IconRecord> {
+                      std::shared_ptr<Surface> image = table->LoadIcon(id, std::max(cx, cy));
                       if (!image) return nullptr;
+                      if (image->Width() != cx || image->Height() != cy) image = Scaled(*image, cx, cy);
                       auto record = std::make_unique<IconRecord>();
                       record->icon = true;
                       record->image = std::move(image);
                       // Used as a cursor, an icon points with its centre.
-                      record->hotSpot = CPoint(kIconSize / 2, kIconSize / 2);
+                      record->hotSpot = CPoint(cx / 2, cy / 2);
                       return record;
                     });
 }

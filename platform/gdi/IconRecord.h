@@ -26,6 +26,8 @@ class Surface;
 
 // The size icons are drawn at (SM_CXICON x SM_CYICON).
 constexpr int kIconSize = 32;
+// The largest icon side the store makes (LoadImage at a requested size).
+constexpr int kMaxIconSize = 256;
 
 struct IconRecord {
   // The IDC_ number of a standard cursor, which the display draws in its own
@@ -44,9 +46,11 @@ HCURSOR StandardCursorHandle(UINT id);
 // Cursor `id` of the installed resource table; null when there is no table
 // or it has no such cursor.
 HCURSOR ResourceCursorHandle(UINT id);
-// Icon `id` of the installed resource table at kIconSize; null when there is
-// no table or it has no such icon.
-HICON ResourceIconHandle(UINT id);
+// Icon `id` of the installed resource table at cx x cy pixels (the table
+// draws it square, at the larger side, and a picture of another shape is
+// scaled to it); null when there is no table, it has no such icon, or a
+// side is outside 1..kMaxIconSize.
+HICON ResourceIconHandle(UINT id, int cx = kIconSize, int cy = kIconSize);
 // The record of a handle the store made; null for null and for any other
 // value, so a stale or made-up handle is refused instead of followed.
 const IconRecord* IconRecordOf(HCURSOR handle);

@@ -46,6 +46,41 @@ std::string CRichTextView::GetPlainText() const {
   return text;  // the window text is this too, once runs are set
 }
 
+void CRichTextView::FormatRange(size_t start, size_t end, bool bold, int pointSize) {
+  const std::string plain = GetPlainText();
+  // Character boundaries at or before each end.
+  auto boundary = [&](size_t at) {
+    at = std::min(at, plain.size());
+    size_t i = 0;
+    while (i < at) {
+      const size_t next = i + static_cast<size_t>(CharLen(plain, i));
+      if (next > at) break;  // at falls inside this character
+      i = next;
+    }
+    return i;
+  };
+  start = boundary(start);
+  end = boundary(end);
+  if (start >= end) return;
+  std::vector<TextRun> split;
+  size_t offset = 0;
+  for (const TextRun& run : runs_) {
+    const size_t runEnd = offset + run.text.size();
+    const size_t from = std::max(start, offset), to = std::min(end, runEnd);
+    if (from >= to) {
+      split.push_back(run);
+    } else {
+      if (from > offset) split.push_back(TextRun{run.text.substr(0, from - offset), run.bold, run.pointSize, run.color});
+      split.push_back(TextRun{run.text.substr(from - offset, to - from), bold, pointSize, run.color});
+      if (to < runEnd) split.push_back(TextRun{run.text.substr(to - offset), run.bold, run.pointSize, run.color});
+    }
+    offset = runEnd;
+  }
+  runs_ = std::move(split);
+  dirty_ = true;
+  Invalidate();
+}
+
 CFont* CRichTextView::FontFor(const TextRun& run) {
   auto key = std::make_pair(run.bold, run.pointSize);
   auto& font = fonts_[key];

@@ -28,6 +28,12 @@ class CRichTextView : public CUiControl {
   void AppendRun(const TextRun& run);
   void SetRuns(std::vector<TextRun> runs);
   std::string GetPlainText() const;
+  const std::vector<TextRun>& GetRuns() const { return runs_; }
+  // Gives bytes start..end of the plain text (end excluded, both moved back
+  // to the start of the character they fall in, so that no GBK character
+  // is split) the weight and size given; their colour stays. The text and
+  // the scroll position stay; the lines are wrapped again.
+  void FormatRange(size_t start, size_t end, bool bold, int pointSize);
 
   // Pixels: the content's height, and the scroll position (its top shown
   // at the view's top), from 0 to GetContentHeight() - page height.

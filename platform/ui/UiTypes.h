@@ -80,7 +80,6 @@ constexpr DWORD SS_NOTIFY = 0x100u;
 constexpr DWORD SS_CENTERIMAGE = 0x200u;
 constexpr UINT STM_SETIMAGE = 0x0172;
 constexpr UINT STM_GETIMAGE = 0x0173;
-constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT STN_CLICKED = 0;
 constexpr UINT STN_DBLCLK = 1;
 

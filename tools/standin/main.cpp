@@ -24,6 +24,7 @@ void Usage(std::FILE* out) {
   std::fprintf(out,
                "usage: kivstandin [--market-port N] [--block-port N] [--list-port N] [--http-port N]\n"
                "                  [--seed N] [--now \"YYYY-MM-DD HH:MM:SS\"] [--request-log N]\n"
+               "                  [--update-root DIR]\n"
                "Serves the terminal's protocols on 127.0.0.1 with synthetic data until SIGINT or SIGTERM.\n"
                "  --market-port N  the market-data link (default %u)\n"
                "  --block-port N   the block data port (default %u)\n"
@@ -32,6 +33,8 @@ void Usage(std::FILE* out) {
                "  --seed N         the synthetic market's seed\n"
                "  --now TIME       a fixed Beijing time instead of the clock\n"
                "  --request-log N  requests each port's log keeps (default %zu)\n"
+               "  --update-root DIR  the update server's folder, served under /update with a\n"
+               "                   package list made from it (see update-manifest.txt)\n"
                "Port 0 takes any free port; the first line of output names the ports taken\n"
                "(\"ports market=N block=N list=N http=N\"). Beside another stand-in, or without root:\n"
                "  kivstandin --market-port 0 --block-port 0 --list-port 0 --http-port 0\n",
@@ -75,6 +78,8 @@ int main(int argc, char** argv) {
       options.requestLogLimit = static_cast<size_t>(number);
     } else if (option == "--seed" && ParseNumber(value, ~0ull, number)) {
       options.seed = number;
+    } else if (option == "--update-root" && value && *value) {
+      options.updateRoot = value;
     } else if (option == "--now" && value && kiv::standin::ParseBeijingTime(value)) {
       options.fixedNowUtc = kiv::standin::ParseBeijingTime(value);
     } else {

@@ -44,10 +44,11 @@ const ShellBitmapSize kShellBitmaps[] = {
     {165, 4, 24}, {163, 4, 24}, {164, 2, 24}, {161, 4, 22}, {160, 4, 22}, {162, 2, 22},
     {229, 4, 22}, {228, 4, 22}, {230, 2, 22}, {182, 4, 20}, {181, 4, 20}, {215, 20, 20},
     {214, 20, 20}, {575, 250, 44},
-    // Login dialog: background (270 wide, the dialog's design width), edges,
-    // login button, close pair, edit pattern (the edits' height), check
-    // boxes, rule, edit frame, product picture.
-    {205, 270, 340}, {206, 270, 10}, {207, 10, 340}, {189, 96, 32}, {191, 24, 24}, {190, 24, 24},
+    // Login dialog: background (270 wide, the dialog's design width; as high
+    // as the dialog, whose boxes sit at half of it and busy bar 80 above its
+    // bottom), edges, login button, close pair, edit pattern (the edits'
+    // height), check boxes, rule, edit frame, product picture.
+    {205, 270, 400}, {206, 270, 10}, {207, 10, 400}, {189, 96, 32}, {191, 24, 24}, {190, 24, 24},
     {203, 8, 24}, {208, 13, 13}, {209, 13, 13}, {210, 240, 2}, {322, 160, 26}, {329, 120, 60},
     // Caption strip, close pair and logo of the About box and the alert pop-up.
     {217, 1, 22}, {220, 19, 22}, {221, 19, 22}, {323, 35, 22},

@@ -45,6 +45,39 @@ TEST_F(RichTextViewTest, WrapsParagraphsAndBiggerRunsMakeTallerLines) {
   EXPECT_EQ(view_.GetContentHeight(), 0);
 }
 
+TEST_F(RichTextViewTest, FormatsAByteRangeWithoutSplittingACharacterOrMovingTheText) {
+  view_.SetRuns({{"标题\n", false, 9, RGB(1, 2, 3)}, {"正文abc", false, 9}});
+  view_.SetScrollPos(0);
+  // Bytes 3..8 end inside the title's second character and inside the
+  // body's second: each end falls back to the start of its character.
+  view_.FormatRange(3, 8, true, 11);
+  std::vector<TextRun> runs = view_.GetRuns();
+  std::vector<std::string> texts;
+  for (const TextRun& run : runs) texts.push_back(run.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"标", "题\n", "正", "文abc"}));
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_FALSE(runs[0].bold);
+  EXPECT_TRUE(runs[1].bold);
+  EXPECT_EQ(runs[1].pointSize, 11);
+  EXPECT_EQ(runs[1].color, RGB(1, 2, 3)) << "the colour stays";
+  EXPECT_TRUE(runs[2].bold);
+  EXPECT_FALSE(runs[3].bold);
+  EXPECT_EQ(runs[3].pointSize, 9);
+  EXPECT_EQ(view_.GetPlainText(), "标题\n正文abc");
+  std::string window;
+  view_.GetWindowText(window);
+  EXPECT_EQ(window, "标题\n正文abc");
+
+  const int before = view_.GetContentHeight();
+  view_.FormatRange(0, 100, true, 20);  // past the end: to the end
+  EXPECT_GT(view_.GetContentHeight(), before);
+  EXPECT_EQ(view_.GetRuns().front().pointSize, 20);
+  EXPECT_EQ(view_.GetRuns().back().pointSize, 20);
+  const size_t count = view_.GetRuns().size();
+  view_.FormatRange(5, 5, false, 9);  // empty: nothing
+  EXPECT_EQ(view_.GetRuns().size(), count);
+}
+
 TEST_F(RichTextViewTest, ScrollsWithinItsRangeAndReportsEachMove) {
   std::string text;
   for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\n";

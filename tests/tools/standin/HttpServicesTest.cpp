@@ -225,6 +225,9 @@ TEST(StandinHttpTest, AccountServiceAnswersTheLoginFlows) {
   EXPECT_NE(get("/api/login.html?type=1&username=ry0003&password=x").find("\"cellsure\":\"0\""), std::string::npos);
   EXPECT_EQ(get("/api/login.html?type=1&username=ry0004&password=123456"), "0");
   EXPECT_EQ(get("/api/login.html?type=1&username=ry9999&password=1"), "{\"uid\":null}");
+  // The name comes escaped as a form value, as the terminal escapes it.
+  EXPECT_EQ(get("/api/login.html?type=1&username=%52Y0004&password=1"), "0");
+  EXPECT_EQ(get("/api/login.html?type=1&username=+ry0004&password=1"), "{\"uid\":null}");
   EXPECT_EQ(get("/api/activeip?source=client&hash=00"),
             "[{\"ip\":\"127.0.0.1\",\"n\":1},{\"ip\":\"127.0.0.2\",\"n\":2},{\"ip\":\"127.0.0.1:8080\",\"n\":3}]");
 
@@ -237,6 +240,11 @@ TEST(StandinHttpTest, AccountServiceAnswersTheLoginFlows) {
   EXPECT_EQ(accounts.FindUser("ry0001")->password, "a b+");
   EXPECT_NE(get("/api/login.html?type=1&username=ry0001&password=1").find(LoginPasswordHash("a b+", "k3j9")),
             std::string::npos);
+
+  // The page a failed old user is sent to.
+  const std::string page = get("/account/register");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u) << page;
+  EXPECT_NE(page.find("注册新用户"), std::string::npos);
 }
 
 }  // namespace

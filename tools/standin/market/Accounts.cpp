@@ -79,7 +79,7 @@ void Accounts::SetActiveIps(const std::vector<std::string>& ips) {
 HttpResponse Accounts::HandleLogin(const HttpRequest& request) {
   HttpResponse response;
   response.contentType = "application/json; charset=utf-8";
-  const std::string name = QueryValue(request.rawPath, "username");
+  const std::string name = QueryValue(request.rawPath, "username", true);
   std::lock_guard<std::mutex> hold(mutex_);
   const AccountUser* user = FindLocked(name);
   if (!user) {
@@ -145,6 +145,18 @@ HttpResponse Accounts::HandlePasswordChange(const HttpRequest& request) {
     user->password = newPassword;
     response.body = "{\"result\":true}";
   }
+  return response;
+}
+
+HttpResponse Accounts::HandleRegisterPage(const HttpRequest&) {
+  HttpResponse response;
+  response.contentType = "text/html; charset=gbk";
+  response.body =
+      "<!DOCTYPE html><html><head><meta charset=\"gbk\"><title>注册新用户</title></head><body>"
+      "<h1>注册新用户</h1><form method=\"get\" action=\"/account/register\">"
+      "<p>用户名: <input name=\"username\"></p><p>密码: <input name=\"password\" type=\"password\"></p>"
+      "<p>手机号码: <input name=\"phone\"></p><p><input type=\"submit\" value=\"注册\"></p>"
+      "</form></body></html>";
   return response;
 }
 
@@ -215,6 +227,7 @@ void Accounts::Register(HttpServer& server) {
   server.Route("/api/activeip", [this](const HttpRequest& request) { return HandleActiveIp(request); });
   server.Route("/post.html", [this](const HttpRequest& request) { return HandleUserModify(request); });
   server.Route("/account.html", [this](const HttpRequest& request) { return HandlePasswordChange(request); });
+  server.Route("/account/register", [this](const HttpRequest& request) { return HandleRegisterPage(request); });
 }
 
 }  // namespace kiv::standin

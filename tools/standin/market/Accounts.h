@@ -24,7 +24,8 @@
 // The account service, whose replies the terminal searches for byte
 // patterns rather than parsing them:
 //
-//   GET /api/login.html?type=1&username=N&password=P
+//   GET /api/login.html?type=1&username=N&password=P   (N and P escaped as
+//       form values: %XX, "+" for a blank)
 //       {"uid":"10001","pclogged":"12","salt":"k3j9","password":"<H>",
 //        "cellsure":"1","timenow":<epoch>,"username":"ry0001"}
 //       H = MD5 hex of (MD5 hex of the user's password, then the salt): the
@@ -37,6 +38,8 @@
 //   GET /account.html?ac=password&username=N&password=P&newpassword=Q
 //       {"result":true} (changed), {"wrong_password":true}, or
 //       {"result":false} for an empty new password
+//   GET /account/register
+//       the registration page, a small HTML page (GBK)
 //
 // Thread-safe: every operation takes the object's lock.
 #pragma once
@@ -100,6 +103,7 @@ class Accounts {
   HttpResponse HandleActiveIp(const HttpRequest& request);
   HttpResponse HandleUserModify(const HttpRequest& request);
   HttpResponse HandlePasswordChange(const HttpRequest& request);
+  HttpResponse HandleRegisterPage(const HttpRequest& request);
   // Routes every path above on `server` to this object, which must outlive
   // the server's use of it.
   void Register(HttpServer& server);

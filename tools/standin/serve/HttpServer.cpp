@@ -81,7 +81,8 @@ class HttpServer::Impl {
   // One connection: read the head, answer (or stall), close.
   class Session : public std::enable_shared_from_this<Session> {
    public:
-    Session(Impl& owner, tcp::socket socket) : owner_(owner), socket_(std::move(socket)) {}
+    Session(Impl& owner, tcp::socket socket)
+        : owner_(owner), socket_(std::move(socket)), timer_(socket_.get_executor()) {}
 
     void Start() {
       auto self = shared_from_this();
@@ -128,17 +129,35 @@ class HttpServer::Impl {
     }
 
     void Answer(const HttpResponse& response, const char* version) {
+      const uint64_t length = response.contentLength.value_or(response.body.size());
       reply_ = std::string(version) + " " + std::to_string(response.status) + " " +
                 HttpReason(response.status) + "\r\nContent-Type: " + response.contentType +
-                "\r\nContent-Length: " + std::to_string(response.body.size()) +
+                "\r\nContent-Length: " + std::to_string(length) +
                 "\r\nConnection: close\r\n\r\n" + response.body;
       auto self = shared_from_this();
-      asio::async_write(socket_, asio::buffer(reply_),
-                        [self](const error_code&, size_t) { self->Close(); });
+      const bool reset = response.resetAfterBody;
+      auto write = [self, reset] {
+        asio::async_write(self->socket_, asio::buffer(self->reply_), [self, reset](const error_code&, size_t) {
+          if (reset) {
+            // Linger with a zero time-out: the close sends RST, not FIN.
+            error_code ignored;
+            self->socket_.set_option(asio::socket_base::linger(true, 0), ignored);
+            self->socket_.close(ignored);
+            return;
+          }
+          self->Close();
+        });
+      };
+      if (response.delay.count() <= 0) return write();
+      timer_.expires_after(response.delay);
+      timer_.async_wait([write](const error_code& ec) {
+        if (!ec) write();
+      });
     }
 
     Impl& owner_;
     tcp::socket socket_;
+    asio::steady_timer timer_;  // a delayed answer
     asio::streambuf buffer_{kMaxHeadBytes};
     HttpRequest request_;
     std::string reply_;

@@ -19,11 +19,13 @@
 // handlers run on the server's thread, one at a time.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,6 +45,12 @@ struct HttpResponse {
   int status = 200;
   std::string contentType = "text/plain; charset=utf-8";
   std::string body;
+  // Broken transfers, for tests of clients that must notice them: the length
+  // announced instead of the body's, a reset (RST) instead of a close after
+  // the body, and a wait before anything is written.
+  std::optional<uint64_t> contentLength;
+  bool resetAfterBody = false;
+  std::chrono::milliseconds delay{0};
 };
 
 typedef std::function<HttpResponse(const HttpRequest&)> HttpHandler;

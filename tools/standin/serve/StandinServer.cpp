@@ -23,6 +23,7 @@
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
 #include "tools/standin/serve/ServerListService.h"
+#include "tools/standin/serve/UpdateFolder.h"
 
 namespace kiv::standin {
 
@@ -42,6 +43,7 @@ class StandinServer::Impl {
       OnUserAnnounced(connection, userId);
     };
     accounts_.Register(http_);
+    updates_.Register(http_);
     std::shared_ptr<MarketPortState> state = state_;
     RegisterDataRoutes(http_, state_->service.GetUniverse(), &state_->service.Prices(),
                        [state] { return state->NowUtc(); });
@@ -86,6 +88,7 @@ class StandinServer::Impl {
   // The HTTP side: accounts outlive the server whose handlers use them.
   Accounts accounts_{options_.fixedNowUtc.value_or(0)};
   HttpServer http_;
+  UpdateFolder updates_{options_.updateRoot};
   std::unique_ptr<ServerListService> list_;
   BlockServer block_;
 
@@ -336,6 +339,7 @@ uint16_t StandinServer::ListPort() const { return impl_->running_ && impl_->list
 uint16_t StandinServer::HttpPort() const { return impl_->running_ ? impl_->http_.Port() : 0; }
 
 HttpServer& StandinServer::Http() { return impl_->http_; }
+UpdateFolder& StandinServer::Updates() { return impl_->updates_; }
 Accounts& StandinServer::AccountService() { return impl_->accounts_; }
 
 std::string StandinServer::PortsLine() const {

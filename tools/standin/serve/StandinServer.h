@@ -62,6 +62,7 @@ namespace kiv::standin {
 class Accounts;
 class BlockServer;
 class HttpServer;
+class UpdateFolder;
 
 
 class MarketService;
@@ -99,6 +100,8 @@ struct StandinOptions {
   // this many requests each (0: none) and count them all, so that a stand-in
   // serving for days holds logs of fixed size.
   size_t requestLogLimit = kDefaultLogLimit;
+  // The update server's folder (UpdateFolder.h), native; empty: none.
+  std::string updateRoot;
 };
 
 // One message received on the market-data port, as decoded.
@@ -230,6 +233,8 @@ class StandinServer {
   Accounts& AccountService();
   // The block data port (switches, request log).
   BlockServer& Block();
+  // The update server under /update (root, switches, request counts).
+  UpdateFolder& Updates();
 
   class Impl;
 
