@@ -62,7 +62,7 @@ bool CKiv_Dlg_About::MakeSurface(CDC* dc, const CRect& client) {
   }
   close->EnableHover(TRUE);
   close_ = std::move(close);
-  m_bNeedPaint = TRUE;
+  needsPaint_ = TRUE;
   return true;
 }
 
@@ -75,7 +75,7 @@ BOOL CKiv_Dlg_About::OnEraseBkgnd(CDC* dc) {
     EndDialog(IDCANCEL);
     return FALSE;
   }
-  if (m_bNeedPaint) PaintSurface(client);
+  if (needsPaint_) PaintSurface(client);
   dc->BitBlt(0, 0, client.Width(), client.Height(), &memory_, 0, 0, SRCCOPY);
   return TRUE;
 }
@@ -118,7 +118,7 @@ void CKiv_Dlg_About::PaintSurface(const CRect& client) {
     const CSize text = dc.GetTextExtent(version_);
     versionRect_ = CRect(CPoint(kPictureLeft, top + picture.cy + kVersionBelowPicture), text);
     dc.TextOut(versionRect_.left, versionRect_.top, version_);
-    m_bNeedPaint = FALSE;
+    needsPaint_ = FALSE;
   }
   skin.SelectObject(oldSkin);
   dc.SetTextColor(oldColour);

@@ -78,7 +78,7 @@ class CKiv_Dlg_About : public CDialog {
   bool surfaceMade_ = false;
   std::unique_ptr<CKivDesk_Button> close_;
   std::string version_;
-  BOOL m_bNeedPaint = TRUE;
+  BOOL needsPaint_ = TRUE;
   int stripHeight_ = 0;
   CRect versionRect_;
 };

@@ -140,7 +140,7 @@ TEST_F(TickerScreenTest, ShowsTheServedIndicesInTheColourOfTheirChange) {
   if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
   ASSERT_TRUE(screen_.Open(1400, 300));
   CKivDesk_Wnd_Toolbar& ticker = Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(WaitForServedQuotes());
   Pump();
   auto figures = [&](int i) {
     CRect cell = ticker.CellRect(i);
