@@ -47,7 +47,6 @@ namespace {
 
 constexpr int kChromeWidth = 1322;
 constexpr int kTickerHeight = 24;
-constexpr double kFrameBudgetSeconds = 0.016;
 
 // The ticker's and the title bar's drawing, without their paint's copy to
 // the screen.
@@ -226,11 +225,6 @@ void BM_FramePlainWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_FramePlainWrite)->Unit(benchmark::kMicrosecond);
 
-void PrintBudget(const RatioReporter& reporter, const char* what, const char* name) {
-  const double seconds = reporter.Seconds(name);
-  if (seconds > 0) std::printf("%s / 16 ms frame budget: %.4f\n", what, seconds / kFrameBudgetSeconds);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -243,8 +237,8 @@ int main(int argc, char** argv) {
   reporter.PrintRatio("ratio title-bar repaint / its slogans through TextOut", "BM_TitleDraw", "BM_TitleTexts");
   reporter.PrintRatio("ratio Frame.dat save (aside, synced, renamed) / plain write", "BM_FrameSave",
                       "BM_FramePlainWrite");
-  PrintBudget(reporter, "ticker repaint, 1322 px", "BM_TickerDraw");
-  PrintBudget(reporter, "title-bar repaint, 1322 px", "BM_TitleDraw");
+  reporter.PrintBudget("ticker repaint, 1322 px", "BM_TickerDraw");
+  reporter.PrintBudget("title-bar repaint, 1322 px", "BM_TitleDraw");
   benchmark::Shutdown();
   return 0;
 }

@@ -44,6 +44,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (a > 0 && b > 0) std::printf("%s: %.2f\n", what, a / b);
   }
 
+  // What a screen refresh allows at 60 frames a second.
+  static constexpr double kFrameBudgetSeconds = 0.016;
+
+  // Prints "<what> / 16 ms frame budget: <share>" when the benchmark ran.
+  void PrintBudget(const char* what, const std::string& name) const {
+    const double seconds = Seconds(name);
+    if (seconds > 0) std::printf("%s / 16 ms frame budget: %.4f\n", what, seconds / kFrameBudgetSeconds);
+  }
+
  private:
   std::map<std::string, double> single_;
   std::map<std::string, double> median_;

@@ -26,7 +26,6 @@
 namespace {
 
 constexpr int kStripWidth = 1366;
-constexpr double kFrameBudgetSeconds = 0.016;
 
 // The strip's face skin in a DC, and a surface of the strip's size.
 struct StripScene {
@@ -91,11 +90,6 @@ void BM_TabStripDraw(benchmark::State& state) {
 }
 BENCHMARK(BM_TabStripDraw)->Unit(benchmark::kMicrosecond);
 
-void PrintBudget(const RatioReporter& reporter, const char* what, const char* name) {
-  const double seconds = reporter.Seconds(name);
-  if (seconds > 0) std::printf("%s / 16 ms frame budget: %.4f\n", what, seconds / kFrameBudgetSeconds);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,9 +99,9 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatio("ratio 1366-px skin row, 1-px column copies / one stretch", "BM_SkinRowByColumnCopies",
                       "BM_SkinRowInOneStretch");
-  PrintBudget(reporter, "1366-px skin row by 1-px column copies", "BM_SkinRowByColumnCopies");
-  PrintBudget(reporter, "1366-px skin row in one stretch", "BM_SkinRowInOneStretch");
-  PrintBudget(reporter, "tab strip drawing, 6 captioned items, 1366 px", "BM_TabStripDraw");
+  reporter.PrintBudget("1366-px skin row by 1-px column copies", "BM_SkinRowByColumnCopies");
+  reporter.PrintBudget("1366-px skin row in one stretch", "BM_SkinRowInOneStretch");
+  reporter.PrintBudget("tab strip drawing, 6 captioned items, 1366 px", "BM_TabStripDraw");
   benchmark::Shutdown();
   return 0;
 }

@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr double kFrameBudgetSeconds = 0.016;
 const char* const kTipTexts[2] = {"<b>点击可以放大K线图,方便查看", "<b>点击可以还原K线图,以便了解更多信息"};
 const char* const kPlainTexts[2] = {"点击可以放大K线图,方便查看", "点击可以还原K线图,以便了解更多信息"};
 
@@ -165,11 +164,6 @@ void BM_PlainFillAndDrawText(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainFillAndDrawText)->Unit(benchmark::kMicrosecond);
 
-void PrintBudget(const RatioReporter& reporter, const char* what, const char* name) {
-  const double seconds = reporter.Seconds(name);
-  if (seconds > 0) std::printf("%s / 16 ms frame budget: %.4f\n", what, seconds / kFrameBudgetSeconds);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,8 +173,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatio("ratio K-line tooltip show / plain fill and DrawText of the same size and text",
                       "BM_ToolTipShow", "BM_PlainFillAndDrawText");
-  PrintBudget(reporter, "K-line tooltip show (measure, effect-13 pattern, place, shape, paint)", "BM_ToolTipShow");
-  PrintBudget(reporter, "plain fill and DrawText of the balloon's size", "BM_PlainFillAndDrawText");
+  reporter.PrintBudget("K-line tooltip show (measure, effect-13 pattern, place, shape, paint)", "BM_ToolTipShow");
+  reporter.PrintBudget("plain fill and DrawText of the balloon's size", "BM_PlainFillAndDrawText");
   benchmark::Shutdown();
   return 0;
 }

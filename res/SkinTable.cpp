@@ -47,6 +47,13 @@ std::shared_ptr<gdi::Surface> SkinTable::LoadBitmap(UINT id) const {
   return Render(it->second);
 }
 
+bool SkinTable::BitmapSize(UINT id, SIZE* size) const {
+  auto it = bitmaps_.find(id);
+  if (it == bitmaps_.end()) return false;
+  if (size != nullptr) *size = SIZE{it->second.width, it->second.height};
+  return true;
+}
+
 std::shared_ptr<gdi::Surface> SkinTable::LoadIcon(UINT id, int size) const {
   auto it = icons_.find(id);
   if (it == icons_.end() || size <= 0) return nullptr;

@@ -30,6 +30,7 @@ class SkinTable : public gdi::ResourceTable {
   }
 
   std::shared_ptr<gdi::Surface> LoadBitmap(UINT id) const override;
+  bool BitmapSize(UINT id, SIZE* size) const override;
   std::shared_ptr<gdi::Surface> LoadIcon(UINT id, int size) const override;
   gdi::CursorImage LoadCursor(UINT id) const override;
   bool LoadString(UINT id, std::string* text) const override;

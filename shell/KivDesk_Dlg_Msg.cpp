@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/gdi/BitmapBlit.h"
+#include "platform/gdi/Resources.h"
 #include "platform/post/Posting.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/ChromeIds.h"
@@ -155,8 +157,7 @@ bool CKivDesk_Dlg_Msg::MakeSurface(CDC* dc, const CRect& client) {
   oldCanvas_ = memory_.SelectObject(&canvas_);
   surfaceMade_ = true;
   if (!close_) {
-    CBitmap closeSkin;
-    const CSize button = closeSkin.LoadBitmap(kIdbDialogClose) ? closeSkin.GetSize() : CSize(0, 0);
+    const CSize button = kiv::gdi::ResourceBitmapSize(kIdbDialogClose);
     auto close = std::make_unique<CKivDesk_Button>(kIdbDialogClose, kIdbDialogCloseActive);
     const CRect rect(client.right - kCloseRightMargin - button.cx, 1, client.right - kCloseRightMargin, button.cy + 1);
     if (button.cx == 0 || !close->Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect, this, kIdcAlertClose)) {
@@ -196,17 +197,12 @@ void CKivDesk_Dlg_Msg::OnPaint() {
 void CKivDesk_Dlg_Msg::DrawContent(const CRect& client) {
   CDC& dc = memory_;
   dc.FillSolidRect(&client, kBackground);
-  CDC skin;
-  skin.CreateCompatibleDC(&dc);
-  CBitmap* oldSkin = skin.SelectObject(&strip_);
   const CSize strip = strip_.GetSize();
   const int oldStretch = dc.SetStretchBltMode(COLORONCOLOR);
-  dc.StretchBlt(0, 1, client.Width(), strip.cy, &skin, 0, 0, 1, strip.cy, SRCCOPY);
+  kiv::gdi::StretchBitmap(dc, strip_, CRect(0, 1, client.Width(), 1 + static_cast<int>(strip.cy)), 1);
   dc.SetStretchBltMode(oldStretch);
   const CSize logo = logo_.GetSize();
-  skin.SelectObject(&logo_);
-  dc.BitBlt(client.left + 5, 1, logo.cx, logo.cy, &skin, 0, 0, SRCCOPY);
-  skin.SelectObject(oldSkin);
+  kiv::gdi::DrawBitmap(dc, logo_, client.left + 5, 1);
 
   CPen border(PS_SOLID, 1, kBorder);
   CPen* oldPen = dc.SelectObject(&border);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/gdi/Resources.h"
 #include "shell/ChromeIds.h"
 #include "shell/KivUiTheme.h"
 #include "shell/ShellIds.h"
@@ -40,10 +41,7 @@ CKivDesk_Title::~CKivDesk_Title() {
 UINT CKivDesk_Title::ButtonId(Slot slot) { return kTitleButtonIds[slot]; }
 UINT CKivDesk_Title::ButtonMessage(Slot slot) { return kTitleButtonMessages[slot]; }
 
-CSize CKivDesk_Title::SkinSize(UINT id) {
-  CBitmap skin;
-  return skin.LoadBitmap(id) ? skin.GetSize() : CSize(0, 0);
-}
+CSize CKivDesk_Title::SkinSize(UINT id) { return kiv::gdi::ResourceBitmapSize(id); }
 
 int CKivDesk_Title::OnCreate(LPCREATESTRUCT cs) { return CWnd::OnCreate(cs) == -1 ? -1 : 0; }
 

@@ -1,5 +1,6 @@
 #include "shell/KivDesk_Wnd_ServerAddr.h"
 
+#include "platform/gdi/BitmapBlit.h"
 #include "shell/ChromeIds.h"
 #include "shell/KivUiTheme.h"
 
@@ -24,11 +25,7 @@ void CKivDesk_Wnd_ServerAddr::Draw(CDC& dc, const CRect& client) {
   dc.FillSolidRect(&client, kBackground);
   if (!icon_.GetSafeHandle() && !icon_.LoadBitmap(iconId_)) return;
   const CSize icon = icon_.GetSize();
-  CDC skin;
-  skin.CreateCompatibleDC(&dc);
-  CBitmap* oldSkin = skin.SelectObject(&icon_);
-  dc.BitBlt(kIconLeft, client.bottom - icon.cy - kIconBottomMargin, icon.cx, icon.cy, &skin, 0, 0, SRCCOPY);
-  skin.SelectObject(oldSkin);
+  kiv::gdi::DrawBitmap(dc, icon_, kIconLeft, client.bottom - static_cast<int>(icon.cy) - kIconBottomMargin);
 
   CFont* oldFont = dc.SelectObject(&font_);
   const COLORREF oldColour = dc.SetTextColor(kLabelColour);

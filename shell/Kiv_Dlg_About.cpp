@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/gdi/Resources.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/ChromeIds.h"
 #include "shell/KivUiTheme.h"
@@ -53,8 +54,7 @@ bool CKiv_Dlg_About::MakeSurface(CDC* dc, const CRect& client) {
   canvas_.CreateCompatibleBitmap(dc, client.Width(), client.Height());
   oldCanvas_ = memory_.SelectObject(&canvas_);
   surfaceMade_ = true;
-  CBitmap closeSkin;
-  const CSize button = closeSkin.LoadBitmap(kIdbDialogClose) ? closeSkin.GetSize() : CSize(0, 0);
+  const CSize button = kiv::gdi::ResourceBitmapSize(kIdbDialogClose);
   auto close = std::make_unique<CKivDesk_Button>(kIdbDialogClose, kIdbDialogCloseActive);
   const CRect rect(client.right - button.cx / 2 - button.cx, 0, client.right - button.cx / 2, button.cy);
   if (button.cx == 0 || !close->Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect, this, kIdcAboutClose)) {

@@ -8,6 +8,7 @@
 #include "data/RegistrySettings.h"
 #include "data/ServerConfig.h"
 #include "net/NetService.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "platform/gdi/Rgn.h"
 #include "platform/sys/Clock.h"
 #include "platform/sys/GbkText.h"
@@ -523,25 +524,16 @@ void CKiv_Dlg_Login::OnPaint() {
   dc.BitBlt(0, 0, client.Width(), client.Height(), &memory_, 0, 0, SRCCOPY);
 }
 
-void CKiv_Dlg_Login::DrawSkin(CDC& dc, CBitmap& bitmap, const CRect& to) {
-  if (!bitmap.GetSafeHandle() || to.IsRectEmpty()) return;
-  const CSize size = bitmap.GetSize();
-  CDC skin;
-  skin.CreateCompatibleDC(&dc);
-  CBitmap* old = skin.SelectObject(&bitmap);
-  dc.StretchBlt(to.left, to.top, to.Width(), to.Height(), &skin, 0, 0, size.cx, size.cy, SRCCOPY);
-  skin.SelectObject(old);
-}
-
 void CKiv_Dlg_Login::DrawContent(CDC& dc) {
   CRect client;
   GetClientRect(&client);
-  DrawSkin(dc, background_, client);
-  DrawSkin(dc, picture_, rcPicture_);
-  DrawSkin(dc, editFrame_, rcUserFrame_);
-  DrawSkin(dc, editFrame_, rcPasswordFrame_);
+  kiv::gdi::StretchBitmap(dc, background_, client);
+  kiv::gdi::StretchBitmap(dc, picture_, rcPicture_);
+  kiv::gdi::StretchBitmap(dc, editFrame_, rcUserFrame_);
+  kiv::gdi::StretchBitmap(dc, editFrame_, rcPasswordFrame_);
   const CSize rule = LoginScaled(rule_);
-  DrawSkin(dc, rule_, CRect(CPoint((client.Width() - rule.cx) / 2, rcFooter_.top - LoginScaleY(6)), rule));
+  kiv::gdi::StretchBitmap(dc, rule_,
+                          CRect(CPoint((client.Width() - rule.cx) / 2, rcFooter_.top - LoginScaleY(6)), rule));
 
   CFont* oldFont = dc.SelectObject(&editFont_);
   dc.SetBkMode(TRANSPARENT);
@@ -565,7 +557,7 @@ void CKiv_Dlg_Login::DrawContent(CDC& dc) {
     const CRect& area = *item.first;
     const bool ticked = item.second.first != FALSE;
     const int boxTop = area.top + (area.Height() - box.cy) / 2;
-    DrawSkin(dc, ticked ? checked_ : unchecked_, CRect(CPoint(area.left, boxTop), box));
+    kiv::gdi::StretchBitmap(dc, ticked ? checked_ : unchecked_, CRect(CPoint(area.left, boxTop), box));
     CRect caption(area.left + box.cx + LoginScaleX(4), area.top, area.right, area.bottom);
     dc.SetTextColor(ticked ? kLabelText : kDimText);
     dc.DrawText(item.second.second, -1, &caption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -100,7 +100,6 @@ class CKiv_Dlg_Login : public CDialog {
   void ShowPasswordBox();
   void OnPasswordFocus();
   void DrawContent(CDC& dc);
-  void DrawSkin(CDC& dc, CBitmap& bitmap, const CRect& to);
   bool InHotArea(const CPoint& client) const;
 
   CCongfig& config_;

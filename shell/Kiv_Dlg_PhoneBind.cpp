@@ -1,6 +1,7 @@
 #include "shell/Kiv_Dlg_PhoneBind.h"
 
 #include "platform/core/WinUser.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "shell/AccountIds.h"
 
 const CKiv_Dlg_PhoneBind::LineStyle CKiv_Dlg_PhoneBind::kLineStyles[kLineCount] = {
@@ -43,29 +44,18 @@ BOOL CKiv_Dlg_PhoneBind::OnEraseBkgnd(CDC*) {
   return TRUE;  // the paint covers every pixel
 }
 
-void CKiv_Dlg_PhoneBind::DrawSkin(CDC& dc, CBitmap& bitmap, const CSize& size, int x, int y) {
-  if (!bitmap.GetSafeHandle()) return;
-  CDC skin;
-  skin.CreateCompatibleDC(&dc);
-  CBitmap* old = skin.SelectObject(&bitmap);
-  dc.BitBlt(x, y, size.cx, size.cy, &skin, 0, 0, SRCCOPY);
-  skin.SelectObject(old);
-}
-
 void CKiv_Dlg_PhoneBind::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, kBody);
-  DrawSkin(memory, background_, backgroundSize_, 0, 0);
-  DrawSkin(memory, firstButton_, firstButtonSize_, client.right - kFirstButtonLeft, client.bottom - kButtonTop);
-  DrawSkin(memory, secondButton_, secondButtonSize_,
-           client.right - kSecondButtonLeft + static_cast<int>(firstButtonSize_.cx), client.bottom - kButtonTop);
+  kiv::gdi::DrawBitmap(memory, background_, 0, 0);
+  kiv::gdi::DrawBitmap(memory, firstButton_, client.right - kFirstButtonLeft, client.bottom - kButtonTop);
+  kiv::gdi::DrawBitmap(memory, secondButton_,
+                       client.right - kSecondButtonLeft + static_cast<int>(firstButtonSize_.cx),
+                       client.bottom - kButtonTop);
   memory.SetBkMode(OPAQUE);
   memory.SetBkColor(kBody);
   CFont* oldFont = memory.SelectObject(&fonts_[0]);
@@ -76,8 +66,7 @@ void CKiv_Dlg_PhoneBind::OnPaint() {
     memory.TextOut(style.x, style.y, m_strLines[i]);
   }
   memory.SelectObject(oldFont);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }
 
 void CKiv_Dlg_PhoneBind::OnLButtonDown(UINT flags, CPoint point) {

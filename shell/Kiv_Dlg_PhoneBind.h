@@ -52,8 +52,6 @@ class CKiv_Dlg_PhoneBind : public CDialog {
   void OnLButtonDown(UINT flags, CPoint point) override;
 
  private:
-  void DrawSkin(CDC& dc, CBitmap& bitmap, const CSize& size, int x, int y);
-
   std::string m_strLines[kLineCount];  // GBK
   CBitmap secondButton_;  // 304
   CBitmap firstButton_;   // 305

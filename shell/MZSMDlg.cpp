@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/gdi/BitmapBlit.h"
+#include "platform/gdi/Resources.h"
 #include "platform/sys/GbkText.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/MessageBox.h"
@@ -14,11 +16,6 @@
 #include "shell/ShellIds.h"
 
 namespace {
-
-CSize RiskSkinSize(UINT id) {
-  CBitmap bitmap;
-  return bitmap.LoadBitmap(id) ? bitmap.GetSize() : CSize(0, 0);
-}
 
 // The first occurrence of pattern that starts on a character of the GBK text.
 size_t FindInGbk(std::string_view text, std::string_view pattern) {
@@ -65,7 +62,7 @@ BOOL CMZSMDlg::OnInitDialog() {
   GetClientRect(&client);
 
   if (mode_ == 1) {
-    const CSize close = RiskSkinSize(kIdbTitleCloseNormal);
+    const CSize close = kiv::gdi::ResourceBitmapSize(kIdbTitleCloseNormal);
     const CRect rect(client.right - 5 - close.cx, 1, client.right - 5, close.cy + 1);
     if (close.cx == 0 || !MakeButton(close_, kIdbTitleCloseNormal, kIdbTitleCloseActive, kIdcDialogClose, rect, true)) {
       ResourceError();
@@ -74,9 +71,9 @@ BOOL CMZSMDlg::OnInitDialog() {
   }
   // The bottom row, 20 pixels above the bottom edge.
   const int width = client.Width();
-  const CSize acceptSize = RiskSkinSize(mode_ == 1 ? kIdbAcceptButton : kIdbOkButton);
-  const CSize declineSize = RiskSkinSize(kIdbDeclineButton);
-  const int rowTop = client.bottom - 20 - static_cast<int>(RiskSkinSize(kIdbAcceptButton).cy);
+  const CSize acceptSize = kiv::gdi::ResourceBitmapSize(mode_ == 1 ? kIdbAcceptButton : kIdbOkButton);
+  const CSize declineSize = kiv::gdi::ResourceBitmapSize(kIdbDeclineButton);
+  const int rowTop = client.bottom - 20 - static_cast<int>(kiv::gdi::ResourceBitmapSize(kIdbAcceptButton).cy);
   bool made;
   if (mode_ == 1) {
     const int acceptLeft = static_cast<int>((width - 2.5 * acceptSize.cx) / 2);
@@ -340,30 +337,17 @@ void CMZSMDlg::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, kBody);
 
-  CDC skin;
-  skin.CreateCompatibleDC(&memory);
   int bandHeight = 0;
   if (titleBand_.GetSafeHandle()) {
     // The band's first column, stretched across.
-    const CSize size = titleBand_.GetSize();
-    bandHeight = static_cast<int>(size.cy);
-    CBitmap* old = skin.SelectObject(&titleBand_);
-    memory.StretchBlt(0, 0, client.Width(), bandHeight, &skin, 0, 0, 1, size.cy, SRCCOPY);
-    skin.SelectObject(old);
+    bandHeight = static_cast<int>(titleBand_.GetSize().cy);
+    kiv::gdi::StretchBitmap(memory, titleBand_, CRect(0, 0, client.Width(), bandHeight), 1);
   }
-  if (logo_.GetSafeHandle()) {
-    const CSize size = logo_.GetSize();
-    CBitmap* old = skin.SelectObject(&logo_);
-    memory.BitBlt(0, 0, size.cx, size.cy, &skin, 0, 0, SRCCOPY);
-    skin.SelectObject(old);
-  }
+  kiv::gdi::DrawBitmap(memory, logo_, 0, 0);
   CFont* oldFont = memory.SelectObject(&font_);
   memory.SetBkMode(TRANSPARENT);
   memory.SetTextColor(0xFFFFFF);
@@ -378,6 +362,5 @@ void CMZSMDlg::OnPaint() {
     memory.FillSolidRect(&thumb, kScrollThumb);
   }
 
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }

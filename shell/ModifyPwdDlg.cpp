@@ -7,6 +7,8 @@
 #include "data/ServerConfig.h"
 #include "data/UrlEncodeUtf8.h"
 #include "data/UrlEscape.h"
+#include "platform/gdi/BitmapBlit.h"
+#include "platform/gdi/Resources.h"
 #include "platform/post/Posting.h"
 #include "platform/sys/Thread.h"
 #include "platform/ui/MessageBox.h"
@@ -92,10 +94,9 @@ BOOL CModifyPwdDlg::OnInitDialog() {
 
   CRect client;
   GetClientRect(&client);
-  CBitmap closeSkin, okSkin, cancelSkin;
-  const CSize close = closeSkin.LoadBitmap(kIdbTitleCloseNormal) ? closeSkin.GetSize() : CSize(0, 0);
-  const CSize ok = okSkin.LoadBitmap(kIdbOkButton) ? okSkin.GetSize() : CSize(0, 0);
-  const CSize cancel = cancelSkin.LoadBitmap(kIdbCancelButton) ? cancelSkin.GetSize() : CSize(0, 0);
+  const CSize close = kiv::gdi::ResourceBitmapSize(kIdbTitleCloseNormal);
+  const CSize ok = kiv::gdi::ResourceBitmapSize(kIdbOkButton);
+  const CSize cancel = kiv::gdi::ResourceBitmapSize(kIdbCancelButton);
   // The close button at the title band's right end; the two others centred
   // in a row 20 pixels above the bottom.
   const int rowTop = client.bottom - 20 - static_cast<int>(ok.cy);
@@ -228,34 +229,19 @@ void CModifyPwdDlg::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, kBack);
 
-  CDC skin;
-  skin.CreateCompatibleDC(&memory);
   const CSize band = PwdSkinSize(titleBand_);
   // Skins stretched from their first column: the band across the top, the
   // body piece across the bottom row.
-  auto stretch = [&](CBitmap& bitmap, int top, int height) {
-    if (!bitmap.GetSafeHandle()) return;
-    const CSize size = bitmap.GetSize();
-    CBitmap* old = skin.SelectObject(&bitmap);
-    memory.StretchBlt(0, top, client.Width(), height, &skin, 0, 0, 1, size.cy, SRCCOPY);
-    skin.SelectObject(old);
-  };
-  stretch(titleBand_, 0, static_cast<int>(band.cy));
+  kiv::gdi::StretchBitmap(memory, titleBand_, CRect(0, 0, client.Width(), static_cast<int>(band.cy)), 1);
   const CSize body = PwdSkinSize(body_);
-  stretch(body_, client.bottom - static_cast<int>(body.cy) - 10, static_cast<int>(body.cy) + 10);
-  if (logo_.GetSafeHandle()) {
-    const CSize size = logo_.GetSize();
-    CBitmap* old = skin.SelectObject(&logo_);
-    memory.BitBlt(0, 0, size.cx, size.cy, &skin, 0, 0, SRCCOPY);
-    skin.SelectObject(old);
-  }
+  kiv::gdi::StretchBitmap(memory, body_,
+                          CRect(0, client.bottom - static_cast<int>(body.cy) - 10, client.Width(), client.bottom),
+                          1);
+  kiv::gdi::DrawBitmap(memory, logo_, 0, 0);
 
   CFont* oldFont = memory.SelectObject(&font_);
   memory.SetBkMode(TRANSPARENT);
@@ -273,8 +259,7 @@ void CModifyPwdDlg::OnPaint() {
   memory.DrawText(kNote, -1, &note, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
   memory.SelectObject(oldFont);
 
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }
 
 void CModifyPwdDlg::OnDestroy() {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/BitmapBlit.h"
 #include "shell/ShellIds.h"
 
 void CNDProgressCtrl::SetRangeMax(short maximum) {
@@ -45,11 +46,8 @@ void CNDProgressCtrl::OnPaint() {
   CRect client;
   GetClientRect(&client);
   if (client.IsRectEmpty()) return;
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, backColor_);
   int step = Step();
   // Without a step the block has no place (its slide-out divides by the
@@ -71,6 +69,5 @@ void CNDProgressCtrl::OnPaint() {
                            barColor_);
     }
   }
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/core/MessageLoop.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Resources.h"
 #include "platform/post/Posting.h"
@@ -156,18 +157,9 @@ BOOL CKivUpdateDlg::OnEraseBkgnd(CDC*) {
 }
 
 void CKivUpdateDlg::DrawBar(CDC& dc, int top, int filledWidth) {
-  CDC images;
-  images.CreateCompatibleDC(&dc);
-  if (barEmpty_.GetSafeHandle()) {
-    CBitmap* old = images.SelectObject(&barEmpty_);
-    const CSize size = barEmpty_.GetSize();
-    dc.BitBlt(kUpdateBarLeft, top, size.cx, size.cy, &images, 0, 0, SRCCOPY);
-    images.SelectObject(old);
-  }
-  if (barFull_.GetSafeHandle() && filledWidth > 0) {
-    CBitmap* old = images.SelectObject(&barFull_);
-    dc.BitBlt(kUpdateBarLeft, top, std::min<int>(filledWidth, barSize_.cx), barSize_.cy, &images, 0, 0, SRCCOPY);
-    images.SelectObject(old);
+  kiv::gdi::DrawBitmap(dc, barEmpty_, kUpdateBarLeft, top);
+  if (filledWidth > 0) {
+    kiv::gdi::DrawBitmap(dc, barFull_, kUpdateBarLeft, top, std::min<int>(filledWidth, barSize_.cx), barSize_.cy);
   }
 }
 
@@ -175,26 +167,12 @@ void CKivUpdateDlg::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, kUpdateBackground);
 
-  CDC images;
-  images.CreateCompatibleDC(&memory);
-  if (title_.GetSafeHandle()) {
-    CBitmap* old = images.SelectObject(&title_);
-    const CSize size = title_.GetSize();
-    memory.BitBlt(0, 0, size.cx, size.cy, &images, 0, 0, SRCCOPY);
-    images.SelectObject(old);
-  }
-  if (closeBox_.GetSafeHandle()) {
-    CBitmap* old = images.SelectObject(&closeBox_);
-    memory.BitBlt(client.right - closeSize_.cx, 0, closeSize_.cx, closeSize_.cy, &images, 0, 0, SRCCOPY);
-    images.SelectObject(old);
-  }
+  kiv::gdi::DrawBitmap(memory, title_, 0, 0);
+  kiv::gdi::DrawBitmap(memory, closeBox_, client.right - closeSize_.cx, 0, closeSize_.cx, closeSize_.cy);
   DrawBar(memory, kUpdateFileBarTop, fileBar_);
   DrawBar(memory, kUpdateTotalBarTop, totalBar_);
 
@@ -204,8 +182,7 @@ void CKivUpdateDlg::OnPaint() {
   memory.TextOut(kUpdateTotalLabelLeft, kUpdateTotalLabelTop, kUpdateTotalLabel);
   memory.SelectObject(oldFont);
 
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }
 
 HBRUSH CKivUpdateDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {

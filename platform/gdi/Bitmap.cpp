@@ -79,6 +79,20 @@ void SetResourceTable(const ResourceTable* table) {
 const ResourceTable* GetResourceTable() { return InstalledTable(); }
 unsigned ResourceTableGeneration() { return TableGeneration(); }
 
+bool ResourceTable::BitmapSize(UINT id, SIZE* size) const {
+  std::shared_ptr<Surface> image = LoadBitmap(id);
+  if (!image) return false;
+  if (size != nullptr) *size = SIZE{image->Width(), image->Height()};
+  return true;
+}
+
+SIZE ResourceBitmapSize(UINT id) {
+  SIZE size{0, 0};
+  const ResourceTable* table = InstalledTable();
+  if (table == nullptr || !table->BitmapSize(id, &size)) return SIZE{0, 0};
+  return size;
+}
+
 }  // namespace gdi
 }  // namespace kiv
 

@@ -33,6 +33,10 @@ class ResourceTable {
   virtual ~ResourceTable() = default;
   // A new image of bitmap `id`, or null when the program has no such bitmap.
   virtual std::shared_ptr<Surface> LoadBitmap(UINT id) const = 0;
+  // The size of bitmap `id` without drawing it; false when there is none.
+  // The default draws it and measures; a table that knows its sizes says
+  // them at once.
+  virtual bool BitmapSize(UINT id, SIZE* size) const;
   // Icon `id` drawn at size x size pixels (32 or 16), or null.
   virtual std::shared_ptr<Surface> LoadIcon(UINT id, int size) const = 0;
   // Cursor `id`; image null when there is none.
@@ -57,6 +61,9 @@ const ResourceTable* GetResourceTable();
 // keyed by it, so that a table installed later (perhaps at the same address)
 // is never answered from an older one.
 unsigned ResourceTableGeneration();
+// The size of the installed table's bitmap `id`, for layouts that place a
+// skin before they load it; 0 x 0 when there is none.
+SIZE ResourceBitmapSize(UINT id);
 
 }  // namespace gdi
 }  // namespace kiv

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/core/WinUser.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "shell/notice/NoticeIds.h"
 
 CKivUpWarnDlg::CKivUpWarnDlg(CWnd* parent) : CDialogEx(kIddUpWarn, parent), owner_(parent) {}
@@ -19,8 +20,8 @@ BOOL CKivUpWarnDlg::OnInitDialog() {
   CDialogEx::OnInitDialog();
   SetDlgItemText(kIdcUpWarnText, "");
   if (background_.LoadBitmap(kIdbUpWarnBackground)) backgroundSize_ = background_.GetSize();
-  if (firstButton_.LoadBitmap(kIdbUpWarnOk)) firstButtonSize_ = firstButton_.GetSize();
-  if (secondButton_.LoadBitmap(kIdbUpWarnCancel)) secondButtonSize_ = secondButton_.GetSize();
+  firstButton_.LoadBitmap(kIdbUpWarnOk);
+  secondButton_.LoadBitmap(kIdbUpWarnCancel);
   lineFont_.CreateFont(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 32, "宋体");
   numberFont_.CreateFont(15, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 32, "宋体");
   bodyBrush_.CreateSolidBrush(kBody);
@@ -75,28 +76,17 @@ void CKivUpWarnDlg::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, kBody);
 
-  CDC skin;
-  skin.CreateCompatibleDC(&memory);
-  auto blit = [&](CBitmap& bitmap, const CSize& size, int x, int y) {
-    if (!bitmap.GetSafeHandle()) return;
-    CBitmap* old = skin.SelectObject(&bitmap);
-    memory.BitBlt(x, y, size.cx, size.cy, &skin, 0, 0, SRCCOPY);
-    skin.SelectObject(old);
-  };
-  blit(background_, backgroundSize_, 0, 0);
+  kiv::gdi::DrawBitmap(memory, background_, 0, 0);
   const int buttonTop = client.bottom - kButtonTop;
   if (m_nMode == 2) {
-    blit(firstButton_, firstButtonSize_, client.left + kFirstButtonLeft, buttonTop);
-    blit(secondButton_, secondButtonSize_, client.left + kSecondButtonLeft, buttonTop);
+    kiv::gdi::DrawBitmap(memory, firstButton_, client.left + kFirstButtonLeft, buttonTop);
+    kiv::gdi::DrawBitmap(memory, secondButton_, client.left + kSecondButtonLeft, buttonTop);
   } else {
-    blit(firstButton_, firstButtonSize_, client.left + kSecondButtonLeft, buttonTop);
+    kiv::gdi::DrawBitmap(memory, firstButton_, client.left + kSecondButtonLeft, buttonTop);
   }
 
   CFont* oldFont = memory.SelectObject(&lineFont_);
@@ -108,8 +98,7 @@ void CKivUpWarnDlg::OnPaint() {
   memory.SelectObject(oldFont);
   DrawCountdown(memory);
 
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-  memory.SelectObject(oldCanvas);
+  canvas.CopyTo(dc);
 }
 
 CRect CKivUpWarnDlg::NumberRect() const {

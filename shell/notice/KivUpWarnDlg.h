@@ -91,8 +91,6 @@ class CKivUpWarnDlg : public CDialogEx {
   CBitmap firstButton_;
   CBitmap secondButton_;
   CSize backgroundSize_;
-  CSize firstButtonSize_;
-  CSize secondButtonSize_;
   CFont lineFont_;    // 12 px 宋体
   CFont numberFont_;  // 15 px 宋体, bold
   CBrush bodyBrush_;

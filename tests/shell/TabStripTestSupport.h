@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/Resources.h"
 #include "platform/gdi/Surface.h"
 #include "res/ResourceTables.h"
 #include "shell/KivDesk_Wnd_Tab.h"
@@ -64,14 +65,8 @@ class TabStripTest : public WindowTest {
     EXPECT_TRUE(skin.LoadBitmap(id)) << id;
     return skin.GetSurface() ? skin.GetSurface()->PixelAt(x, y) : CLR_INVALID;
   }
-  static int FaceHeight() {
-    CBitmap skin;
-    return skin.LoadBitmap(kIdbTabNormal) ? skin.GetSize().cy : 0;
-  }
-  static int SeparatorWidth() {
-    CBitmap skin;
-    return skin.LoadBitmap(kIdbTabSeparator) ? skin.GetSize().cx : 0;
-  }
+  static int FaceHeight() { return static_cast<int>(kiv::gdi::ResourceBitmapSize(kIdbTabNormal).cy); }
+  static int SeparatorWidth() { return static_cast<int>(kiv::gdi::ResourceBitmapSize(kIdbTabSeparator).cx); }
   // The width of a caption in the theme's small list font.
   static int CaptionWidth(const char* text) {
     CFont font;

@@ -6,6 +6,7 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DC.h"
+#include "platform/gdi/Resources.h"
 
 namespace kiv::test {
 
@@ -38,9 +39,6 @@ inline std::vector<COLORREF> AllSkinPixels(UINT id) {
 }
 
 // 0 x 0 when the table has no such bitmap.
-inline CSize SkinSize(UINT id) {
-  CBitmap skin;
-  return skin.LoadBitmap(id) ? skin.GetSize() : CSize(0, 0);
-}
+inline CSize SkinSize(UINT id) { return kiv::gdi::ResourceBitmapSize(id); }
 
 }  // namespace kiv::test

@@ -77,6 +77,27 @@ TEST(ResourceTablesTest, EveryListedBitmapDrawsOpaque) {
   }
 }
 
+TEST(ResourceTablesTest, ABitmapsSizeIsKnownWithoutDrawingItAndIsTheDrawnSize) {
+  for (bool updater : {false, true}) {
+    const ResourceTable& table = updater ? res::UpdaterResources() : res::DeskResources();
+    for (UINT id : updater ? res::UpdaterBitmapIds() : res::DeskBitmapIds()) {
+      SIZE size{0, 0};
+      ASSERT_TRUE(table.BitmapSize(id, &size)) << id;
+      auto image = table.LoadBitmap(id);
+      ASSERT_NE(image, nullptr) << id;
+      EXPECT_EQ(size.cx, image->Width()) << id;
+      EXPECT_EQ(size.cy, image->Height()) << id;
+    }
+  }
+  SIZE none{7, 7};
+  EXPECT_FALSE(res::DeskResources().BitmapSize(59999, &none));
+  SetResourceTable(&res::DeskResources());
+  EXPECT_EQ(ResourceBitmapSize(136).cx, 110);
+  EXPECT_EQ(ResourceBitmapSize(59999).cx, 0);
+  SetResourceTable(nullptr);
+  EXPECT_EQ(ResourceBitmapSize(136).cx, 0) << "no table installed";
+}
+
 TEST(ResourceTablesTest, LoadBitmapUsesTheInstalledProgramsTable) {
   res::UseUpdaterResources();
   CBitmap bitmap;
