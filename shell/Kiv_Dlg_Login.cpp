@@ -20,11 +20,11 @@
 #include "shell/KivUiScale.h"
 #include "shell/KivUiTheme.h"
 #include "shell/Kiv_Dlg_PhoneBind.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/LoginGlobals.h"
 #include "shell/MZSMDlg.h"
 #include "shell/NDProgressCtrl.h"
 #include "shell/ShellIds.h"
-#include "shell/WebLogin.h"
+#include "shell/login/WebLogin.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include "platform/sys/Thread.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
+#include "shell/login/AnsiToUtf8.h"
 #include "shell/KivDesk_Button.h"
 #include "shell/KivUiTheme.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/LoginGlobals.h"
 #include "shell/ShellIds.h"
 
 namespace {

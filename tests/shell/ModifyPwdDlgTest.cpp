@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
+#include "shell/login/AnsiToUtf8.h"
 #include "shell/ModifyPwdDlg.h"
 #include "tests/shell/AccountTestSupport.h"
 #include "tests/shell/ModalDriver.h"

@@ -1,4 +1,4 @@
-#include "shell/WebLogin.h"
+#include "shell/login/WebLogin.h"
 
 #include <climits>
 #include <cstdlib>
@@ -17,8 +17,8 @@
 #include "platform/sys/KernelObjects.h"
 #include "platform/sys/Thread.h"
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/AnsiToUtf8.h"
+#include "shell/login/LoginGlobals.h"
 
 namespace {
 
