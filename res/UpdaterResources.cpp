@@ -5,6 +5,7 @@
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
+#include "res/UpdaterTemplates.h"
 #include "shell/notice/NoticeIds.h"
 #include "shell/notice/UpWarnTemplate.h"
 
@@ -29,6 +30,7 @@ SkinTable* BuildUpdater() {
   t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
   t->AddIcon(128, IconRecipe{0x10308A, RGB(255, 255, 255), "升"});
   t->AddString(kIdsAbout, "关于 KivUpdate(&A)...");
+  AddUpdaterTemplates(t);
   return t;
 }
 

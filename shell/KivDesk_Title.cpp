@@ -138,9 +138,13 @@ void CKivDesk_Title::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  if (!LoadCaptionSkins()) return;
   if (!canvas_.Fit(client.Width(), client.Height())) return;
-  CDC& memory = canvas_.Dc();
+  if (!DrawBar(canvas_.Dc(), client)) return;
+  dc.BitBlt(0, 0, client.Width(), client.Height(), &canvas_.Dc(), 0, 0, SRCCOPY);
+}
+
+bool CKivDesk_Title::DrawBar(CDC& memory, const CRect& client) {
+  if (!LoadCaptionSkins()) return false;
   const CSize logo = logo_.GetSize();
   CDC skin;
   skin.CreateCompatibleDC(&memory);
@@ -154,7 +158,7 @@ void CKivDesk_Title::OnPaint() {
   memory.BitBlt(0, 0, logo.cx, logo.cy, &skin, 0, 0, SRCCOPY);
   skin.SelectObject(oldSkin);
   if (wide_) DrawSlogans(memory, client);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
+  return true;
 }
 
 int CKivDesk_Title::SloganLeft() {

@@ -76,6 +76,9 @@ class CKivDesk_Title : public CWnd {
   void OnDrawItem(int idCtl, LPDRAWITEMSTRUCT drawItem) override;
   // WM_KIV_SELECT from the buttons.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The bar's own picture (the buttons paint themselves) on dc; false, with
+  // nothing drawn, while a caption skin is missing.
+  bool DrawBar(CDC& dc, const CRect& client);
 
  private:
   bool LoadCaptionSkins();

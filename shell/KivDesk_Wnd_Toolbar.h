@@ -112,9 +112,10 @@ class CKivDesk_Wnd_Toolbar : public CWnd, public kiv::TickerWindow {
   void OnLButtonDown(UINT flags, CPoint point) override;
   // WM_KIV_REQUEST_FAILED and WM_KIV_REQUEST_ENDED.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The whole picture of the client area on dc: what the paint shows.
+  void Draw(CDC& dc, const CRect& client);
 
  private:
-  void Draw(CDC& dc, const CRect& client);
   void DrawCell(CDC& dc, int index, const CRect& cell);
   void RequestQuotes();
   CFont& Font();

@@ -84,7 +84,7 @@ int CKivUpdater::ReadConfig() {
   if (cut) text.clear();
   std::string badKey;
   if (ReadUpdaterConfig(text, &config_, &badKey) != 0) {
-    KivTrace("updater: config.ini unusable at key %s", badKey.c_str());
+    KivTrace("updater: config.ini unusable at key %s\n", badKey.c_str());
     return -1;
   }
   return 0;
@@ -110,7 +110,7 @@ void CKivUpdater::LoadPackageList(int source) {
   if (!ReadWholeFile(path, &file, kMaxPackageFileBytes, &cut) || cut) return;
   const PackageListStatus status = ReadPackageList(file, config_.type, &target);
   if (status != PackageListStatus::kOk) {
-    KivTrace("updater: %s list refused: %s", source == 0 ? "installed" : "downloaded", PackageListStatusName(status));
+    KivTrace("updater: %s list refused: %s\n", source == 0 ? "installed" : "downloaded", PackageListStatusName(status));
   }
 }
 
@@ -144,7 +144,7 @@ bool CKivUpdater::Fetch(const std::string& url, const std::string& nativePath, s
   const bool ok = whole && ::stat(nativePath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
                   static_cast<uint64_t>(info.st_size) > floorBytes && SyncFile(nativePath);
   if (!ok) {
-    KivTrace("updater: %s failed (status %ld, %s%s)", url.c_str(), got.status, whole ? "short" : "cut",
+    KivTrace("updater: %s failed (status %ld, %s%s)\n", url.c_str(), got.status, whole ? "short" : "cut",
              got.errorText.empty() ? "" : (", " + got.errorText).c_str());
     ::unlink(nativePath.c_str());
   }
@@ -168,7 +168,7 @@ int CKivUpdater::DownloadFile(const PackageRecord& record) {
   std::string relative;
   std::string reason;
   if (!RecordRelativePath(record, &relative, &reason)) {
-    KivTrace("updater: record refused: %s", reason.c_str());
+    KivTrace("updater: record refused: %s\n", reason.c_str());
     return 0;
   }
   const std::string staged = std::string(kStagingFolder) + "/" + relative;
@@ -284,10 +284,10 @@ void CKivUpdater::DiscardStaging() {
 JournalOutcome CKivUpdater::FinishInterruptedMoves() {
   const JournalOutcome outcome = FinishMoveJournal(options_.programFolder);
   if (outcome == JournalOutcome::kFailed) {
-    KivTrace("updater: the moves of an interrupted update could not all be made");
+    KivTrace("updater: the moves of an interrupted update could not all be made\n");
     return outcome;
   }
-  if (outcome == JournalOutcome::kUnreadable) KivTrace("updater: an unreadable move journal was dropped");
+  if (outcome == JournalOutcome::kUnreadable) KivTrace("updater: an unreadable move journal was dropped\n");
   DiscardStaging();  // what a run ended before its journal left behind
   return outcome;
 }
@@ -299,7 +299,7 @@ std::vector<pid_t> CKivUpdater::FindRunningProcesses() const {
 int CKivUpdater::TerminateProcesses() {
   std::vector<pid_t> survivors;
   if (TerminateProcessesByExecutable(Native(config_.name), options_.graceMs, &survivors)) return 0;
-  KivTrace("updater: %zu process(es) of %s did not end", survivors.size(), Native(config_.name).c_str());
+  KivTrace("updater: %zu process(es) of %s did not end\n", survivors.size(), Native(config_.name).c_str());
   return -1;
 }
 
@@ -328,7 +328,7 @@ bool CKivUpdater::StartMainProgram() {
   const std::string path = folder + "/" + config_.name;
   if (options_.startProgram) return options_.startProgram(path, folder);
   const intptr_t result = ShellResultCode(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, folder.c_str(), SW_SHOW));
-  if (result <= 32) KivTrace("updater: %s did not start (%ld)", options_.programFolder.c_str(), static_cast<long>(result));
+  if (result <= 32) KivTrace("updater: %s did not start (%ld)\n", options_.programFolder.c_str(), static_cast<long>(result));
   return result > 32;
 }
 

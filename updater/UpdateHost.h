@@ -8,11 +8,25 @@
 // them on its UI thread on the worker's behalf).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/sys/WinTypes.h"
 
 namespace kiv {
+
+// One prompt of the run, as a test or a scripted start answers it.
+struct UpdatePrompt {
+  bool countdown = false;  // the countdown dialog; otherwise a message box
+  std::string text;
+  std::string caption;  // message box
+  int seconds = 0;      // countdown
+  int mode = 0;         // countdown: 1 notice, 2 question
+  UINT type = 0;        // message box: MB_* flags
+};
+
+// Answers a prompt in place of showing it: IDOK, IDCANCEL, IDYES or IDNO.
+using UpdatePromptAnswerer = std::function<int(const UpdatePrompt& prompt)>;
 
 class UpdateHost {
  public:

@@ -18,6 +18,7 @@ constexpr UINT kIdbUpdateClose = 133;      // close box, 20 x 22
 constexpr UINT kIdbUpdateBarFull = 130;    // filled bar, 344 x 30
 constexpr UINT kIdbUpdateBarEmpty = 131;   // empty bar, 344 x 30
 constexpr UINT kIdiKivUpdate = 128;
+constexpr UINT kIdsUpdateAbout = 101;      // string: the system menu's About item (none: no item)
 constexpr UINT kIddUpdateAbout = 100;      // the About dialog of the system menu
 constexpr UINT kIdmUpdateAbout = 0x10;     // its system-menu command
 

@@ -138,6 +138,16 @@ void ShowSdlWindowIcon(SDL_Window* window, HICON icon) {
   SDL_FreeSurface(straight);
 }
 
+// Top-most tool windows (the alert pop-ups) and windows that never activate
+// appear without taking the keyboard from the window that has it: SDL is told
+// not to activate them when it shows them, and they are not raised (raising
+// activates); they stay above the others as top-most windows, or by having
+// been shown last.
+bool ShownWithoutActivation(const win::Window* w) {
+  constexpr DWORD kPopUp = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+  return (w->exStyle & WS_EX_NOACTIVATE) != 0 || (w->exStyle & kPopUp) == kPopUp;
+}
+
 }  // namespace
 
 struct SdlDisplay::Impl {
@@ -327,7 +337,10 @@ void SdlDisplay::TopLevelChanged(HWND top) {
     }
     s.rect = w->rect;
     s.title = title;
+    const bool quiet = ShownWithoutActivation(w);
+    if (quiet) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(s.window);
+    if (quiet) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
     s.dirty = true;
   }
   if (w->rect.TopLeft() != s.rect.TopLeft()) SDL_SetWindowPosition(s.window, w->rect.left, w->rect.top);
@@ -363,7 +376,7 @@ void SdlDisplay::TopLevelChanged(HWND top) {
   // Keep the screen's stacking in step with the window system's.
   std::vector<HWND> stacking;
   for (win::Window* t : win::TopLevels()) {
-    if (impl_->shown.count(t->hwnd)) stacking.push_back(t->hwnd);
+    if (impl_->shown.count(t->hwnd) && !ShownWithoutActivation(t)) stacking.push_back(t->hwnd);
   }
   if (stacking != impl_->stacking) {
     for (HWND h : stacking) SDL_RaiseWindow(impl_->shown[h].window);

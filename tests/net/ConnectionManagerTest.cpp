@@ -87,7 +87,13 @@ class ManagerFixture : public ::testing::Test {
 
   StandinServer server_{FastStandin()};
   Calls calls_;
-  std::unique_ptr<CNetService> service_ = std::make_unique<CNetService>(NetTimings::Fast());
+  // The manager's tests watch links closed for silence: a short time-out.
+  static NetTimings ManagerTimings() {
+    NetTimings t = NetTimings::Fast();
+    t.inactivityTimeout = std::chrono::milliseconds(3000);
+    return t;
+  }
+  std::unique_ptr<CNetService> service_ = std::make_unique<CNetService>(ManagerTimings());
 };
 
 TEST_F(ManagerFixture, NumbersRequestsFrom1001AndHeartbeatsWith1000) {

@@ -38,7 +38,7 @@ class TickerTest : public TickerFixture {
 
 TEST_F(TickerTest, DrawsTheServedQuotesInTheColourOfTheirChange) {
   CKivDesk_Wnd_Toolbar& ticker = Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(WaitForServedQuotes());
   Pump();
   std::unique_ptr<gdi::Surface> shot = Shot();
   const KivUiTheme& theme = UiTheme();
@@ -66,7 +66,7 @@ TEST_F(TickerTest, DrawsTheServedQuotesInTheColourOfTheirChange) {
 
 TEST_F(TickerTest, AReplyWithThreeRowsKeepsTheValuesShownAndRewritesFrameDat) {
   CKivDesk_Wnd_Toolbar& ticker = Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(WaitForServedQuotes());
   ASSERT_TRUE(PumpUntil([&] { return !ticker.IsPending() && service_.Manager().SentCount() == 0; }));
   std::filesystem::remove(CKivDesk_Wnd_Toolbar::FrameFilePath());
   server_.SetReplyOverride(DT_INDEX_QUOTES, [](const standin::LoggedRequest&) {
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Times, TickerClockTextTest,
 
 TEST_F(TickerTest, ARestartShowsFrameDatsValuesBeforeAnyReply) {
   Open(1322, TRUE);
-  ASSERT_TRUE(PumpUntil([&] { return ShowsServedQuotes(); }));
+  ASSERT_TRUE(WaitForServedQuotes());
   ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(CKivDesk_Wnd_Toolbar::FrameFilePath()); }));
   CloseTicker();
   // The next start finds a silent server: only the file can give values.

@@ -30,6 +30,16 @@ namespace kiv::test {
 // Monday 16 March 2026, 10:37 in Beijing: the morning session runs.
 inline int64_t TickerSessionNow() { return standin::BeijingTime(2026, 3, 16, 10, 37, 0); }
 
+// Short waits, but room for the stand-in's first index quotes: it makes the
+// index levels from their members' whole history at the first request, which
+// in a sanitizer build on a busy machine can hold its one thread (and its
+// heartbeat echoes) for seconds.
+inline NetTimings TickerNetTimings() {
+  NetTimings timings = NetTimings::Fast();
+  timings.inactivityTimeout = std::chrono::milliseconds(60000);
+  return timings;
+}
+
 inline standin::StandinOptions TickerStandinOptions() {
   standin::StandinOptions options;
   options.fixedNowUtc = TickerSessionNow();
@@ -110,6 +120,21 @@ class TickerFixture : public ChromeWindowTest {
     }
     return true;
   }
+  // The reply handler has done all it does for the served quotes: values
+  // taken, paint asked for, Frame.dat written last. What the ticker shows
+  // can be ahead of the paint request and of the file.
+  bool HandledServedQuotes() {
+    if (!ShowsServedQuotes()) return false;
+    KivNetPack stored;
+    if (!CKivDesk_Wnd_Toolbar::LoadFrameFile(CKivDesk_Wnd_Toolbar::FrameFilePath(), &stored)) return false;
+    for (int i = 0; i < CKivDesk_Wnd_Toolbar::kIndexCount; ++i) {
+      if (stored.GetInt32(FIELD_LAST_PRICE, i) != Served(i).last) return false;
+    }
+    return true;
+  }
+  // The first served quotes handled: generous, for the reason
+  // TickerNetTimings gives.
+  bool WaitForServedQuotes() { return PumpUntil([&] { return HandledServedQuotes(); }, 60000); }
   size_t QuoteRequestsReceived() const { return server_.RequestsOfType(DT_INDEX_QUOTES).size(); }
 
   struct Opened {
@@ -120,7 +145,7 @@ class TickerFixture : public ChromeWindowTest {
   static constexpr int kHeight = 24;
   ScratchFolder scratch_{"ticker"};
   standin::StandinServer server_{TickerStandinOptions()};
-  CNetService service_{NetTimings::Fast()};
+  CNetService service_{TickerNetTimings()};
   TestWnd* main_ = nullptr;
   std::unique_ptr<CKivDesk_Wnd_Toolbar> ticker_;
   std::vector<Opened> opened_;

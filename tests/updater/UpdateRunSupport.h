@@ -35,14 +35,18 @@ struct FileState {
   bool operator==(const FileState& other) const { return bytes == other.bytes && mode == other.mode; }
 };
 
-// Every file below folder (temp/ and the updater's lock left out), by
-// '/'-separated path.
+// What the main program's stand-in in the process tests writes when it
+// starts (StubDesk.cpp).
+constexpr char kDeskStartsLog[] = "desk-starts.log";
+
+// Every file below folder (temp/ and the stand-in program's log left out),
+// by '/'-separated path.
 inline std::map<std::string, FileState> FolderState(const fs::path& folder) {
   std::map<std::string, FileState> files;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string relative = fs::relative(it->path(), folder).generic_string();
-    if (relative == "temp" || relative.rfind("temp/", 0) == 0) continue;
+    if (relative == "temp" || relative.rfind("temp/", 0) == 0 || relative == kDeskStartsLog) continue;
     if (!it->is_regular_file()) continue;
     struct stat info;
     ::stat(it->path().c_str(), &info);
@@ -131,10 +135,13 @@ inline std::string ConfigText(uint16_t port, const std::string& mustup = "", int
 // An installation and its update server. The installation holds version 1
 // of the main program, two libraries and config.ini; the server offers
 // version 2 of the program and one library, a new library in a folder and
-// its own config.ini.
-class UpdateRunFixture : public ::testing::Test {
+// its own config.ini. Base is the test fixture it extends (a window test's
+// for the window's tests).
+template <class Base>
+class UpdateScene : public Base {
  protected:
   void SetUp() override {
+    Base::SetUp();
     folder_.Register(http_);
     ASSERT_TRUE(http_.Start()) << http_.LastError();
     folder_.SetRoot(root_.path().string());
@@ -153,7 +160,10 @@ class UpdateRunFixture : public ::testing::Test {
     Serve("config.ini", ConfigText(http_.Port()) + "; served\r\n");
     Manifest({{"RYKIVDesk", 2, 0}, {"a.dll", 1, 1}, {"b.dll", 1, 0}, {"config.ini", 1, 1}});
   }
-  void TearDown() override { http_.Stop(); }
+  void TearDown() override {
+    http_.Stop();
+    Base::TearDown();
+  }
 
   struct Version {
     std::string path;
@@ -221,5 +231,7 @@ class UpdateRunFixture : public ::testing::Test {
   std::mutex startsMutex_;
   std::vector<std::string> starts_;
 };
+
+using UpdateRunFixture = UpdateScene<::testing::Test>;
 
 }  // namespace kiv::test

@@ -79,6 +79,20 @@ TEST_F(UpdateFolderTest, ServesTheListMadeFromTheFolderAndEveryFileInIt) {
   EXPECT_EQ(folder_.RequestCount("kivupdate.dat"), 1u);
 }
 
+TEST_F(UpdateFolderTest, MakesAConfigIniPointingAtItselfWhenTheFolderHasNone) {
+  fs::remove(root_.path() / "config.ini");
+  std::string body;
+  ASSERT_EQ(HttpTransportGet(Url("config.ini"), &body).status, 200);
+  EXPECT_NE(body.find("Addr=http://127.0.0.1:" + std::to_string(http_.Port()) + "/update\r\n"), std::string::npos);
+  EXPECT_NE(body.find("dataName=kivupdate.dat\r\n"), std::string::npos);
+  EXPECT_NE(body.find("Type=3\r\n"), std::string::npos);
+  std::string list;
+  ASSERT_TRUE(HttpTransportGet(Url("kivupdate.dat"), &list).complete);
+  std::vector<PackageRecord> records;
+  ASSERT_EQ(ReadPackageList(list, 3, &records), PackageListStatus::kOk);
+  EXPECT_EQ(records.size(), 3u);  // the made file is not one of the folder's
+}
+
 TEST_F(UpdateFolderTest, AnswersNothingOutsideItsFolder) {
   Write("../outside.txt", "secret");
   for (const char* path : {"../outside.txt", "%2E%2E/outside.txt", "missing.dll", "update-manifest.txt", ""}) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "tools/standin/market/MarketTime.h"
 
@@ -118,27 +119,52 @@ long IndexLevels::DayIndexOf(int64_t day) const {
 void IndexLevels::ComputeThrough(size_t dayIndex) {
   const size_t end = std::min(dayIndex + 1, prices_.TradingDays().size());
   if (end <= computed_) return;
+  const size_t first = computed_, days = end - first;
+  // Each share's returns and weights of the new days: a chain of its own
+  // (its price moves with its returns), independent of every other share's,
+  // so the shares are shared out among a few threads. The sums below then
+  // add them in one fixed order, so the levels do not depend on the threads.
+  std::vector<std::vector<double>> returns(shares_.size());
+  auto runShares = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      Member& m = shares_[i];
+      returns[i].assign(days, std::nan(""));
+      m.weights.reserve(end);
+      for (size_t t = first; t < end; ++t) {
+        if (!prices_.ModelTrades(*m.security, t)) {
+          m.weights.push_back(0.0f);
+          continue;
+        }
+        const double r = prices_.ModelReturn(*m.security, t);
+        m.weights.push_back(static_cast<float>(double(m.security->floatShares) * m.price));
+        m.price *= 1.0 + r;
+        returns[i][t - first] = r;
+      }
+    }
+  };
+  const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMaxThreads);
+  const size_t chunk = (shares_.size() + threads - 1) / threads;
+  std::vector<std::thread> workers;
+  for (size_t from = chunk; from < shares_.size(); from += chunk) {
+    workers.emplace_back(runShares, from, std::min(shares_.size(), from + chunk));
+  }
+  runShares(0, std::min(shares_.size(), chunk));
+  for (std::thread& w : workers) w.join();
+
   // Which indices each share counts in.
   std::vector<std::vector<int>> countsIn(shares_.size());
   for (size_t d = 0; d < definitions_.size(); ++d) {
     for (size_t i : definitions_[d].members) countsIn[i].push_back(static_cast<int>(d));
   }
-  for (Member& m : shares_) m.weights.reserve(end);
   for (auto& levels : levels_) levels.reserve(end);
   std::vector<double> sumWeight(definitions_.size()), sumWeighted(definitions_.size());
-  for (size_t t = computed_; t < end; ++t) {
+  for (size_t t = first; t < end; ++t) {
     std::fill(sumWeight.begin(), sumWeight.end(), 0.0);
     std::fill(sumWeighted.begin(), sumWeighted.end(), 0.0);
     for (size_t i = 0; i < shares_.size(); ++i) {
-      Member& m = shares_[i];
-      if (!prices_.ModelTrades(*m.security, t)) {
-        m.weights.push_back(0.0f);
-        continue;
-      }
-      const float weight = static_cast<float>(double(m.security->floatShares) * m.price);
-      m.weights.push_back(weight);
-      const double r = prices_.ModelReturn(*m.security, t);
-      m.price *= 1.0 + r;
+      const double r = returns[i][t - first];
+      if (std::isnan(r)) continue;
+      const float weight = shares_[i].weights[t];
       for (int d : countsIn[i]) {
         sumWeight[d] += weight;
         sumWeighted[d] += double(weight) * r;

@@ -30,8 +30,10 @@
 //
 // Everything is a pure function of the seed: computed once, as far as the
 // latest day asked for, and memoised (the daily series grows forward; the
-// minute paths of the last few days asked for are kept). Thread-safe: one
-// lock over the memo; the price model it reads is pure.
+// minute paths of the last few days asked for are kept). The members' chains
+// are computed on a few threads of its own, joined before the call returns,
+// and summed in one fixed order. Thread-safe: one lock over the memo; the
+// price model it reads is pure.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +56,7 @@ class IndexLevels {
  public:
   static constexpr size_t kIndexCount = 9;
   static constexpr size_t kKeptPaths = 16;  // minute paths memoised
+  static constexpr size_t kMaxThreads = 8;  // sharing out the members' chains
 
   IndexLevels(const Universe& universe, const PriceHistory& prices);
 

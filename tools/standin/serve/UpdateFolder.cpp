@@ -53,12 +53,31 @@ HttpResponse Status(int status) {
   return response;
 }
 
+// The Host header of a request head; "127.0.0.1" when it has none.
+std::string HostOf(const std::string& head) {
+  std::istringstream lines(head);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > 5 && (line.compare(0, 5, "Host:") == 0 || line.compare(0, 5, "host:") == 0)) {
+      std::string host = line.substr(5);
+      host.erase(0, host.find_first_not_of(' '));
+      if (!host.empty() && host.find_first_of(" \t/") == std::string::npos) return host;
+    }
+  }
+  return "127.0.0.1";
+}
+
+std::string MadeConfig(const std::string& host, const std::string& listName, int32_t type) {
+  return "[KIVCONFIG]\r\nCName=RYKIVDesk\r\nName=RYKIVDesk\r\nAddr=http://" + host + kUpdatePath +
+         "\r\ndataName=" + listName + "\r\nconName=kiv\r\nType=" + std::to_string(type) + "\r\n";
+}
+
 }  // namespace
 
 UpdateFolder::UpdateFolder(std::string root) : root_(std::move(root)) {}
 
 void UpdateFolder::Register(HttpServer& server) {
-  server.Route(std::string(kUpdatePath) + "/", [this](const HttpRequest& request) { return Answer(request.rawPath); });
+  server.Route(std::string(kUpdatePath) + "/", [this](const HttpRequest& request) { return Answer(request); });
 }
 
 void UpdateFolder::SetRoot(const std::string& root) {
@@ -123,6 +142,9 @@ UpdateFolder::Manifest UpdateFolder::ReadManifest(const std::string& root) {
       int32_t major = 0;
       int32_t minor = 0;
       if (words >> path >> major >> minor) manifest.versions[path] = {major, minor};
+    } else if (kind == "delay") {
+      int ms = 0;
+      if (words >> ms) manifest.delayMs = std::clamp(ms, 0, 60000);
     }
   }
   return manifest;
@@ -167,8 +189,8 @@ std::string UpdateFolder::ListBytes() const {
 
 std::string UpdateFolder::ListName() const { return ReadManifest(Root()).listName; }
 
-HttpResponse UpdateFolder::Answer(const std::string& rawPath) {
-  const std::string path = FolderPath(rawPath);
+HttpResponse UpdateFolder::Answer(const HttpRequest& request) {
+  const std::string path = FolderPath(request.rawPath);
   std::string root;
   std::optional<UpdateFileSwitch> change;
   {
@@ -191,12 +213,16 @@ HttpResponse UpdateFolder::Answer(const std::string& rawPath) {
     response.body = *change->body;
   } else if (!root.empty() && !path.empty() && path == manifest.listName) {
     response.body = BuildList(root, manifest);
+  } else if (!root.empty() && path == "config.ini" && !fs::exists(fs::path(root) / path)) {
+    response.body = MadeConfig(HostOf(request.head), manifest.listName, manifest.type);
   } else if (root.empty() || path.empty() || path == kUpdateManifest ||
              !ReadWholeFile((fs::path(root) / path).string(), &response.body, kMaxServedFileBytes)) {
     return Status(404);
+  } else {
+    response.delay = std::chrono::milliseconds(manifest.delayMs);
   }
   if (change) {
-    response.delay = change->delay;
+    if (change->delay.count() > 0) response.delay = change->delay;
     if (change->cutAfter && *change->cutAfter < response.body.size()) {
       response.contentLength = response.body.size();
       response.body.resize(*change->cutAfter);

@@ -6,13 +6,19 @@
 //     path is percent-decoded, its GBK bytes taken as the file's name);
 //   - the package list, generated from the folder at each request: one
 //     record per file (the manifest excepted), dir "\" for the root and
-//     "\sub\folder" below it, names in GBK, versions from the manifest.
+//     "\sub\folder" below it, names in GBK, versions from the manifest;
+//   - config.ini: the folder's own, or, when it has none, one made for it
+//     (Name RYKIVDesk, Addr this server's /update as the request named its
+//     host, the list's name and type), which the list does not name.
 //
 // The manifest, update-manifest.txt in the root, is a few lines of text:
 //
 //   list kivupdate.dat 3           the list's file name and its type
 //   version RYKIVDesk 2 0          major and minor of a file (by its path
 //   version plugins/x/a.dll 1 7    below the root); others are 1.0
+//   delay 1500                     every file (not the list) answered this
+//                                  many milliseconds late: a run slow
+//                                  enough to watch, or to stop half-way
 //
 // Without a manifest the list is kivupdate.dat of type 0.
 //
@@ -78,13 +84,14 @@ class UpdateFolder {
   std::string ListBytes() const;
   std::string ListName() const;
 
-  HttpResponse Answer(const std::string& rawPath);
+  HttpResponse Answer(const HttpRequest& request);
 
  private:
   struct Manifest {
     std::string listName = kDefaultUpdateList;
     int32_t type = 0;
     std::map<std::string, std::pair<int32_t, int32_t>> versions;  // path -> (major, minor)
+    int delayMs = 0;
   };
   static Manifest ReadManifest(const std::string& root);
   static std::string BuildList(const std::string& root, const Manifest& manifest);
