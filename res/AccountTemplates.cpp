@@ -33,7 +33,8 @@ void AddAccountTemplates(SkinTable* t) {
   // The login dialog: its three edits only (the dialog places them, and
   // makes and paints everything else); the window takes its skin's size.
   ui::DialogTemplate login = Popup(180, 200);
-  login.items.push_back(Item(kIdcLoginUserName, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(60, 90, 140, 102)));
+  login.items.push_back(
+      Item(kIdcLoginUserName, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(60, 90, 140, 102)));
   login.items.push_back(
       Item(kIdcLoginPassword, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, CRect(60, 110, 140, 122)));
   login.items.push_back(Item(kIdcLoginPasswordHint, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,

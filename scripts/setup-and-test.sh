@@ -24,7 +24,7 @@ packages=(
   zlib1g-dev nlohmann-json3-dev
   libcurl4-openssl-dev python3 python3-numpy
   python3-docx libreoffice-writer-nogui unzip
-  libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev
+  libcairo2-dev libpango1.0-dev libsdl2-dev libpng-dev libxext-dev
   xvfb xauth x11-apps imagemagick xdotool
   fonts-wqy-zenhei fonts-arphic-uming
   unicode-data

@@ -21,11 +21,11 @@
 #include "shell/KivUiScale.h"
 #include "shell/KivUiTheme.h"
 #include "shell/Kiv_Dlg_PhoneBind.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/LoginGlobals.h"
 #include "shell/MZSMDlg.h"
 #include "shell/NDProgressCtrl.h"
 #include "shell/ShellIds.h"
-#include "shell/WebLogin.h"
+#include "shell/login/WebLogin.h"
 
 namespace {
 
@@ -64,7 +64,9 @@ constexpr const char* kAutoLoginCaption = "自动登录";
 CKiv_Dlg_Login::CKiv_Dlg_Login(CCongfig& config, CNetService& net, CWnd* parent)
     : CDialog(kIddLogin, parent), config_(config), net_(net) {
   m_hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(kIdiLogin));
-  if (KivUiScale* scale = GetUiScale()) scale->SetScreen(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+  if (KivUiScale* scale = GetUiScale()) {
+    scale->SetScreen(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+  }
 }
 
 CKiv_Dlg_Login::~CKiv_Dlg_Login() {
@@ -379,8 +381,11 @@ void CKiv_Dlg_Login::OnLoginFailed(WPARAM why) {
   if (why == kLoginUnreachable) {
     Box("无法连接服务器");
   } else if (!m_strUserName.empty() && m_strUserName[0] == '1') {
-    if (Box("  老用户请注意! 重要通知! \n\n请用远澜社区的用户名和密码登录!\n\n是否转到远澜社区注册新用户?",
-            MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+    static const char kOldUser[] =
+        "  老用户请注意! 重要通知! \n\n"
+        "请用远澜社区的用户名和密码登录!\n\n"
+        "是否转到远澜社区注册新用户?";
+    if (Box(kOldUser, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
       const ServerConfig servers = GetServerConfig();
       const std::string page = "http://" + servers.HttpAuthority(servers.accountWebHost) + kRegisterPath;
       ::ShellExecuteA(m_hWnd, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -13,10 +13,10 @@
 #include "platform/sys/Thread.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
+#include "shell/login/AnsiToUtf8.h"
 #include "shell/KivDesk_Button.h"
 #include "shell/KivUiTheme.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/LoginGlobals.h"
 #include "shell/ShellIds.h"
 
 namespace {
@@ -246,7 +246,13 @@ void CModifyPwdDlg::OnPaint() {
   CFont* oldFont = memory.SelectObject(&font_);
   memory.SetBkMode(TRANSPARENT);
   memory.SetTextColor(kLabelText);
-  CRect title(0, 0, client.Width(), static_cast<int>(band.cy));
+  // Centred in the band between the logo and the close button.
+  CRect title(static_cast<int>(PwdSkinSize(logo_).cx), 0, client.Width(), static_cast<int>(band.cy));
+  if (close_) {
+    CRect closeRect;
+    close_->GetWindowRect(&closeRect);
+    title.right -= closeRect.Width() + 5;
+  }
   memory.DrawText(kTitle, -1, &title, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   CWnd* status = GetDlgItem(kIdcPasswordStatus);
   CRect note(0, 0, client.Width(), 0);

@@ -12,9 +12,11 @@
 #include <map>
 #include <vector>
 
+#include "platform/backend/X11Shape.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/gdi/Surface.h"
 #include "platform/sys/CodePage.h"
+#include "platform/sys/Trace.h"
 
 namespace kiv {
 
@@ -155,12 +157,30 @@ struct SdlDisplay::Impl {
     BYTE alpha = 255;
     std::string title;
     HICON icon = nullptr;  // shown as the window's icon
+    bool shaped = false;          // the window has a region, its shape on screen
+    std::vector<RECT> shape;      // that region's rectangles, window coordinates
+    unsigned long shapedOn = 0;   // the X window the shape was last applied to
     bool dirty = true;
   };
   std::map<HWND, Shown> shown;
   std::vector<HWND> stacking;  // bottom to top, as last shown
   Uint32 wakeEvent = 0;
   std::map<HCURSOR, SDL_Cursor*> cursors;
+  bool unshapedTraced = false;  // said once that regions show as bounding boxes
+
+  // Applies s's shape (or its absence) to its X window. Elsewhere than on
+  // X11 the window keeps its bounding box, which is said once.
+  void ApplyShape(Shown& s) {
+    if (ApplyX11WindowShape(s.window, s.shaped ? &s.shape : nullptr)) {
+      s.shapedOn = X11WindowOf(s.window);
+    } else if (s.shaped && !unshapedTraced) {
+      KivTrace("window regions show as their bounding boxes on this display (no X11 SHAPE)\n");
+      unshapedTraced = true;
+    }
+    // What the old shape covered is uncovered now, and the X server keeps
+    // no pixels of a covered window: show every window again.
+    for (auto& other : shown) other.second.dirty = true;
+  }
 
   HWND HwndOf(Uint32 windowId) const {
     for (auto& s : shown) {
@@ -194,6 +214,8 @@ struct SdlDisplay::Impl {
     if (!w || !w->store) return;
     SDL_Surface* target = SDL_GetWindowSurface(s.window);
     if (!target) return;
+    // The first surface comes with a new X window, without the shape.
+    if (s.shaped && s.shapedOn != 0 && X11WindowOf(s.window) != s.shapedOn) ApplyShape(s);
     gdi::Surface& store = *w->store;
     int width = std::min(target->w, store.Width());
     int height = std::min(target->h, store.Height());
@@ -339,6 +361,17 @@ void SdlDisplay::TopLevelChanged(HWND top) {
   if (alpha != s.alpha) {
     SDL_SetWindowOpacity(s.window, alpha / 255.0f);  // fails quietly without a compositor
     s.alpha = alpha;
+  }
+  // The window's region as its shape on the screen.
+  const std::vector<RECT> rects = w->hasRegion ? w->region.Rects() : std::vector<RECT>();
+  const auto sameRect = [](const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  if (w->hasRegion != s.shaped ||
+      !std::equal(rects.begin(), rects.end(), s.shape.begin(), s.shape.end(), sameRect)) {
+    s.shaped = w->hasRegion;
+    s.shape = rects;
+    impl_->ApplyShape(s);
   }
   // Keep the screen's stacking in step with the window system's.
   std::vector<HWND> stacking;

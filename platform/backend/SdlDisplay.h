@@ -4,8 +4,10 @@
 // input (text input gives input-method results as committed text); layered
 // alpha becomes window opacity where the window manager supports it.
 //
-// Window regions are not applied on screen (the window shows its bounding
-// box); they still clip painting and hit-testing.
+// A window's region is its shape on an X11 screen (the SHAPE extension,
+// X11Shape.h): outside it the screen beneath shows and the pointer passes
+// through. Elsewhere (Wayland) the window shows its bounding box, which one
+// trace line says; the region still clips painting and hit-testing.
 //
 // A top-level window's WM_SETICON icon (the big one, else the small one)
 // becomes its window icon, and GetCursorPos reads the real pointer, also

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data/TextConvert.h"
-#include "shell/WebLogin.h"
+#include "shell/login/WebLogin.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
+#include "shell/login/AnsiToUtf8.h"
 #include "shell/ModifyPwdDlg.h"
 #include "tests/shell/AccountTestSupport.h"
 #include "tests/shell/ModalDriver.h"
@@ -59,7 +59,8 @@ TEST_F(ModifyPwdDlgTest, EachCaseShowsItsStatus) {
       {"a wrong old password beside two different new ones", "123456", "bad", "a", "b", "原密码不正确", 0},
       {"two different new passwords", "123456", "123456", "abc", "abd", "两次密码不一致", 0},
       {"an old password the service does not know", "999999", "999999", "abc", "abc", "原密码不正确", 1},
-      {"an empty new password, sent for the service to judge", "123456", "123456", "", "", "新密码格式不正确", 1},
+      {"an empty new password, sent for the service to judge", "123456", "123456", "", "", "新密码格式不正确",
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -159,7 +160,8 @@ TEST_F(ModifyPwdDlgTest, ASuccessfulChangeIsKeptAndTheNextChangeNeedsTheNewPassw
 
 TEST_F(ModifyPwdDlgTest, TheRequestCarriesTheNameAsUtf8AndThePasswordsAsFormValues) {
   EXPECT_EQ(CModifyPwdDlg::ChangeUrl("h:81", "ry 用户", "a b&", "中%"),
-            "http://h:81/account.html?ac=password&username=ry%20%E7%94%A8%E6%88%B7&password=a+b%26&newpassword=%D6%D0%25");
+            "http://h:81/account.html?ac=password&username=ry%20%E7%94%A8%E6%88%B7&password=a+b%26"
+            "&newpassword=%D6%D0%25");
   // A long name and passwords are never cut.
   const std::string name(300, 'r');
   const std::string password(400, '%');

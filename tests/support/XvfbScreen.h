@@ -1,6 +1,9 @@
 // The real screen for window tests: a private Xvfb server, the SDL display
-// installed on it, and screenshots read back from the X server with xwd and
-// convert. Every window is tested headlessly; each page is also shown once
+// installed on it, and screenshots read back from the X server with
+// ImageMagick's import, which reads the screen as the server shows it. (xwd
+// rebuilds the picture window by window when windows use other visuals than
+// the root, as SDL's do, and then draws a shaped window as its whole
+// bounding box.) Every window is tested headlessly; each page is also shown once
 // here, so that what the SDL display presents is checked too.
 //
 //   class MyPageScreenTest : public WindowTest {
@@ -24,8 +27,8 @@
 // takes screenshots until the picture shows what the test waits for, within
 // a generous bound, and hands back the last one for the checks that follow.
 //
-// Runs on the UI thread (the test's own). Needs Xvfb, xwd and convert
-// (xvfb, x11-apps, imagemagick); a test skips only when one is missing.
+// Runs on the UI thread (the test's own). Needs Xvfb and ImageMagick's
+// import (xvfb, imagemagick); a test skips only when one is missing.
 #pragma once
 
 #include <cairo.h>
@@ -167,7 +170,7 @@ class XvfbServer {
 // The fixture piece: Xvfb plus the SDL display on it, for one test.
 class XvfbScreen {
  public:
-  static constexpr const char* kMissing = "Xvfb, xwd or convert is not installed";
+  static constexpr const char* kMissing = "Xvfb or ImageMagick's import is not installed";
 
   XvfbScreen() = default;
   XvfbScreen(const XvfbScreen&) = delete;
@@ -175,7 +178,7 @@ class XvfbScreen {
   ~XvfbScreen() { Close(); }
 
   // Whether this machine can run the screen tests at all.
-  static bool Available() { return ProgramInPath("Xvfb") && ProgramInPath("xwd") && ProgramInPath("convert"); }
+  static bool Available() { return ProgramInPath("Xvfb") && ProgramInPath("import"); }
 
   // Starts a private X server of the given size and installs the SDL
   // display on it. Call it on the UI thread while no window exists.
@@ -212,20 +215,17 @@ class XvfbScreen {
 
   const std::string& Display() const { return server_.Display(); }
 
-  // Reads the whole X screen back; false when xwd or convert fails. The
-  // picture goes through a PNG in the test's scratch folder, kept as
-  // <name>.png when KIV_KEEP_SNAPSHOTS is set.
+  // Reads the whole X screen back; false when import fails. The picture
+  // goes through a PNG in the test's scratch folder, kept as <name>.png when
+  // KIV_KEEP_SNAPSHOTS is set.
   bool Shoot(Screenshot* shot, const std::string& name = "xvfb-screen") {
     const char* tmp = std::getenv("KIV_TEST_TMP");
     const std::filesystem::path folder = tmp && *tmp ? tmp : "/tmp";
     std::filesystem::create_directories(folder);
     const std::string stem = (folder / (name + "." + std::to_string(getpid()))).string();
-    const std::string xwd = stem + ".xwd";
     const std::string png = stem + ".png";
-    const std::string capture =
-        "xwd -root -silent -display " + Display() + " -out " + xwd + " && convert xwd:" + xwd + " png:" + png;
+    const std::string capture = "import -display " + Display() + " -window root png:" + png;
     const bool taken = std::system(capture.c_str()) == 0 && shot->Load(png);
-    std::remove(xwd.c_str());
     if (!std::getenv("KIV_KEEP_SNAPSHOTS")) std::remove(png.c_str());
     return taken;
   }

@@ -4,6 +4,8 @@
 // only when Xvfb or its tools are not installed.
 #include <cstring>
 
+#include "platform/gdi/Rgn.h"
+
 #include "tests/platform/core/WindowTestSupport.h"
 #include "tests/support/FakeXInput.h"
 #include "tests/support/XvfbScreen.h"
@@ -136,6 +138,51 @@ TEST_F(SdlDisplayTest, ShowsAWindowWithChineseTextOnARealXServer) {
   EXPECT_GT(brightIn(shot, true), 200);  // four CJK glyphs, 32 pixels high, in white
   EXPECT_EQ(brightIn(shot, false), 0);
   EXPECT_EQ(shot.Pixel(50, 50), RGB(0, 0, 0));  // the root window around it
+}
+
+TEST_F(SdlDisplayTest, AWindowsRegionIsItsShapeOnTheScreen) {
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  ASSERT_TRUE(screen_.Open(800, 600));
+  constexpr COLORREF kUnder = RGB(0x20, 0x80, 0x20);
+  constexpr COLORREF kOver = RGB(0xC0, 0x30, 0x30);
+  TestWnd* under = Top("under", CRect(150, 100, 400, 300));
+  under->fill = kUnder;
+  TestWnd* shaped = Top("shaped", CRect(100, 100, 300, 300));
+  shaped->fill = kOver;
+  // The left half, and a round corner cut from its top-left, which lies
+  // over the root window.
+  CRgn region, cut, round;
+  region.CreateRectRgn(0, 0, 100, 200);
+  cut.CreateRectRgn(0, 0, 20, 20);
+  round.CreateEllipticRgn(0, 0, 40, 40);
+  cut.CombineRgn(&cut, &round, RGN_DIFF);
+  region.CombineRgn(&region, &cut, RGN_DIFF);
+  shaped->SetWindowRgn(region, TRUE);
+  Screenshot shot;
+  EXPECT_TRUE(screen_.ShootUntil(
+      [&](const Screenshot& s) {
+        return s.Pixel(150, 200) == kOver && s.Pixel(250, 200) == kUnder && s.Pixel(100, 100) == RGB(0, 0, 0);
+      },
+      &shot, "sdl-region"));
+  EXPECT_EQ(shot.Pixel(150, 200), kOver);   // inside the region
+  EXPECT_EQ(shot.Pixel(250, 200), kUnder);  // outside: the window beneath
+  EXPECT_EQ(shot.Pixel(100, 100), RGB(0, 0, 0)) << "the cut corner shows the root window";
+
+  // Outside the region the pointer reaches the window beneath.
+  FakeXInput input;
+  if (input.Open(screen_.Display())) {
+    input.Move(250, 200);
+    input.Click(1);
+    EXPECT_TRUE(PumpUntil([&] { return !Of("under", WM_LBUTTONUP).empty(); }));
+    EXPECT_TRUE(Of("shaped", WM_LBUTTONDOWN).empty());
+  }
+
+  // Without its region the whole window shows again (over the window
+  // beneath, which the click brought to the top: raise it first).
+  shaped->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  shaped->SetWindowRgn(nullptr, TRUE);
+  EXPECT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return s.Pixel(250, 200) == kOver; }, &shot,
+                                 "sdl-region-removed"));
 }
 
 }  // namespace

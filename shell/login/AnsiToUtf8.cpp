@@ -1,4 +1,4 @@
-#include "shell/AnsiToUtf8.h"
+#include "shell/login/AnsiToUtf8.h"
 
 #include "platform/sys/CodePage.h"
 

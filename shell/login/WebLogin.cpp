@@ -1,4 +1,4 @@
-#include "shell/WebLogin.h"
+#include "shell/login/WebLogin.h"
 
 #include <climits>
 #include <cstdlib>
@@ -17,8 +17,8 @@
 #include "platform/sys/KernelObjects.h"
 #include "platform/sys/Thread.h"
 #include "shell/AccountIds.h"
-#include "shell/AnsiToUtf8.h"
-#include "shell/LoginGlobals.h"
+#include "shell/login/AnsiToUtf8.h"
+#include "shell/login/LoginGlobals.h"
 
 namespace {
 
@@ -109,15 +109,21 @@ LoginReplyScan ScanLoginReply(const std::string& replyText, const std::string& t
   // from the pattern's start to the end of the reply.
   const size_t uidAt = LoginFindOnCharacter(reply, kLoginUid);
   if (uidAt == kLoginNotFound || reply.size() - uidAt < kLoginUid.size() + 1) return scan;
-  const int32_t uid = static_cast<int32_t>(LoginReadDecimal(reply.substr(uidAt + kLoginUid.size()), INT32_MIN, INT32_MAX));
+  const int32_t uid =
+      static_cast<int32_t>(LoginReadDecimal(reply.substr(uidAt + kLoginUid.size()), INT32_MIN, INT32_MAX));
 
   std::string salt;
   const size_t saltAt = LoginFindOnCharacter(reply, kLoginSalt);
-  if (saltAt == kLoginNotFound || !LoginQuotedValue(reply, saltAt, kLoginSalt.size(), kMaxLoginSalt, &salt)) return scan;
+  if (saltAt == kLoginNotFound || !LoginQuotedValue(reply, saltAt, kLoginSalt.size(), kMaxLoginSalt, &salt)) {
+    return scan;
+  }
 
   std::string digest;
   const size_t digestAt = LoginFindOnCharacter(reply, kLoginDigest);
-  if (digestAt == kLoginNotFound || !LoginQuotedValue(reply, digestAt, kLoginDigest.size(), kMaxLoginDigest, &digest)) return scan;
+  if (digestAt == kLoginNotFound ||
+      !LoginQuotedValue(reply, digestAt, kLoginDigest.size(), kMaxLoginDigest, &digest)) {
+    return scan;
+  }
   if (LoginMd5Hex(LoginMd5Hex(typedPassword) + salt) != digest) return scan;
 
   const size_t timeAt = LoginFindOnCharacter(reply, kLoginTimeNow);
@@ -141,7 +147,9 @@ LoginReplyScan ScanLoginReply(const std::string& replyText, const std::string& t
     const size_t comma = kiv::FindCharGbk(reply, ',', loggedAt);
     const std::string_view field = reply.substr(loggedAt, comma == kLoginNotFound ? kLoginNotFound : comma - loggedAt);
     const size_t digit = field.find_first_of("0123456789");
-    if (digit != kLoginNotFound) scan.pclogged = static_cast<int32_t>(LoginReadDecimal(field.substr(digit), 0, INT32_MAX));
+    if (digit != kLoginNotFound) {
+      scan.pclogged = static_cast<int32_t>(LoginReadDecimal(field.substr(digit), 0, INT32_MAX));
+    }
   }
   return scan;
 }
@@ -161,7 +169,8 @@ std::vector<std::string> ScanActiveIps(const std::string& replyText) {
 }
 
 std::string LoginUrl(const std::string& authority, const std::string& userName, const std::string& password) {
-  return "http://" + authority + kLoginPath + LoginEscapeFormValue(userName) + "&password=" + LoginEscapeFormValue(password);
+  return "http://" + authority + kLoginPath + LoginEscapeFormValue(userName) + "&password=" +
+         LoginEscapeFormValue(password);
 }
 
 int ActivateServerIps(const std::string& rootAuthority, CCongfig* config) {
