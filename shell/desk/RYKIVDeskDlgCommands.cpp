@@ -545,6 +545,9 @@ void CRYKIVDeskDlg::OnCharMessage(MSG* msg) {
   if ((ch >= 0x20 && ch <= 0x7E) || (ch & 0x80)) {
     m_strTyped.push_back(static_cast<char>(ch));
     ++m_nTypedCount;
+    // A message must pass once the typing stops, so that what was typed
+    // goes on even when nothing else happens.
+    SetTimer(kTypedTimer, kTypedMs);
   }
 }
 
