@@ -600,7 +600,9 @@ BOOL CRYKIVDeskDlg::OnKeyDownMessage(MSG* msg) {
   }
   if (vk == VK_F1 && ctrl && shift) {
     if (!Globals() || Globals()->Stocks().IsEmpty()) return FALSE;
-    if (AfxMessageBox(kDownloadAllText, MB_OKCANCEL) == IDOK) AfxBeginThread(kiv::RefreshAllStocks, Globals());
+    if (AfxMessageBox(kDownloadAllText, MB_OKCANCEL) == IDOK) {
+      if (CWinThreadPtr worker = AfxBeginThread(kiv::RefreshAllStocks, Globals())) workers_.push_back(worker);
+    }
     return FALSE;
   }
   if (vk == VK_F3) {

@@ -17,6 +17,9 @@
 #include "platform/sys/Shell.h"
 #include "shell/KivDesk_Dlg_Msg.h"
 #include "shell/KivDesk_Dlg_Tip.h"
+#include "shell/Kiv_Dlg_About.h"
+#include "shell/MZSMDlg.h"
+#include "shell/ModifyPwdDlg.h"
 #include "shell/notice/KivUpWarnDlg.h"
 #include "tests/shell/ModalDriver.h"
 #include "tests/shell/desk/DeskTestSupport.h"
@@ -200,6 +203,46 @@ TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   Tray(WM_RBUTTONDOWN);
   EXPECT_TRUE(dlg.MonitorAlways());
   EXPECT_TRUE(dlg.TipDlg()->IsShown());
+}
+
+TEST_F(DeskTrayTest, TitleCommandsAndTheTrayRunTheirDialogsModally) {
+  CRYKIVDeskDlg& dlg = Open();
+  struct Case {
+    const char* what;
+    std::function<void()> start;
+    std::function<bool(CWnd*)> is;
+  };
+  const Case cases[] = {
+      {"password", [&] { dlg.PostMessage(WM_KIV_CHANGE_PASSWORD, 0, 0); },
+       [](CWnd* w) { return dynamic_cast<CModifyPwdDlg*>(w) != nullptr; }},
+      {"risk disclosure", [&] { dlg.PostMessage(WM_KIV_RISK_NOTICE, 0, 0); },
+       [](CWnd* w) { return dynamic_cast<CMZSMDlg*>(w) != nullptr; }},
+      {"about from the tray",
+       [&] {
+         menuAnswer_ = kTrayMenuAbout;
+         TrayIconEvent(dlg.m_hWnd, kTrayIconId, WM_RBUTTONDOWN);
+       },
+       [](CWnd* w) { return dynamic_cast<CKiv_Dlg_About*>(w) != nullptr; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool seen = false;
+    ModalDriver driver;
+    driver.Run(
+        [&] {
+          c.start();
+          for (int i = 0; i < 4; ++i) Pump();
+          return INT_PTR(0);
+        },
+        [&](ModalDriver& d) {
+          ASSERT_TRUE(d.WaitOnUi([&] { return c.is(CWnd::GetActiveWindow()); }));
+          seen = true;
+          d.OnUi([] { ::EndDialog(::GetActiveWindow(), IDCANCEL); });
+        },
+        [] { return HWND(nullptr); });
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(dlg.IsWindowVisible());
+  }
 }
 
 // --- Forced logout -------------------------------------------------------------
