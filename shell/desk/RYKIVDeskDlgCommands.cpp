@@ -693,12 +693,14 @@ void CRYKIVDeskDlg::OpenFromNavigation(bool previous) {
   if (records.empty()) return;
   const StockId current = m_pKLine->GetStock();
   const int count = static_cast<int>(records.size());
+  // The whole key first: a code can stand in two markets (000001 is the
+  // Shanghai index and a Shenzhen share).
   int at = -1;
-  for (int i = 0; i < count; ++i) {
-    if (SameStockCode(records[static_cast<size_t>(i)].id, current)) {
-      at = i;
-      break;
-    }
+  for (int i = 0; i < count && at < 0; ++i) {
+    if (records[static_cast<size_t>(i)].id == current) at = i;
+  }
+  for (int i = 0; i < count && at < 0; ++i) {
+    if (SameStockCode(records[static_cast<size_t>(i)].id, current)) at = i;
   }
   const int next = at < 0 ? 0 : (previous ? (at + count - 1) % count : (at + 1) % count);
   PostOpenStock(records[static_cast<size_t>(next)].id, 0);

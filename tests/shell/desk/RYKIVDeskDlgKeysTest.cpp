@@ -100,6 +100,34 @@ const KeyCase kViewKeys[] = {
 
 INSTANTIATE_TEST_SUITE_P(Keys, DeskViewKeyTest, ::testing::ValuesIn(kViewKeys), CaseName());
 
+TEST_F(DeskKeysTest, WithoutANavigationListPageDownStepsThroughTheStockTable) {
+  std::vector<StockRecord> records;
+  globals_->Stocks().CopyTo(records);
+  ASSERT_GT(records.size(), 2u);
+  CRYKIVDeskDlg& dlg = Open();
+  Maximise();
+  OpenStock(records.back().id, KIV_ORIGIN_NONE);
+  dlg.SetFocus();
+  StandInCallLog::Clear();
+  Keys({}, VK_NEXT);  // past the last: the first
+  Keys({}, VK_PRIOR);  // and back
+  EXPECT_EQ(Calls("stockview", "SetStock"), std::vector<int64_t>({records.front().id, records.back().id}));
+  // A code listed in two markets steps from its own place: the Shenzhen
+  // share 000001 after the Shanghai index of the same code.
+  const auto share = std::find_if(records.begin(), records.end(),
+                                  [](const StockRecord& r) { return r.id == MakeStockId(1, kMarketShenzhen); });
+  const bool indexListed = std::any_of(records.begin(), records.end(),
+                                       [](const StockRecord& r) { return r.id == MakeStockId(1, kMarketShanghai); });
+  EXPECT_TRUE(indexListed);
+  if (share != records.end() && share + 1 != records.end()) {
+    OpenStock(MakeStockId(1, kMarketShenzhen), KIV_ORIGIN_NONE);
+    dlg.SetFocus();
+    StandInCallLog::Clear();
+    Keys({}, VK_NEXT);
+    EXPECT_EQ(Calls("stockview", "SetStock"), std::vector<int64_t>({(share + 1)->id}));
+  }
+}
+
 TEST_F(DeskKeysTest, F6ReturnsToTheWatchList) {
   CRYKIVDeskDlg& dlg = OpenWithStock();
   Keys({}, VK_F6);

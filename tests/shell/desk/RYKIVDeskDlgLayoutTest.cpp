@@ -174,6 +174,18 @@ TEST_F(DeskLayoutTest, ThePropertyAndTheInstanceChannelLiveWithTheWindow) {
       },
       std::chrono::seconds(10)));
   EXPECT_EQ(Calls("side", "OpenStock"), std::vector<int64_t>({0x01000001}));
+  // A second start brings the window back from the tray.
+  Post(WM_KIV_TO_TRAY);
+  ASSERT_FALSE(dlg.IsWindowVisible());
+  EXPECT_EQ(SendRaiseToInstance("KivDeskTest", folder), InstanceSendResult::kDelivered);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        Pump();
+        return dlg.IsWindowVisible() != FALSE;
+      },
+      std::chrono::seconds(10)));
+  EXPECT_FALSE(dlg.IsMinimized());
+  EXPECT_EQ(CWnd::GetActiveWindow(), &dlg);
   const HWND hwnd = dlg.m_hWnd;
   dlg.DestroyWindow();
   EXPECT_EQ(::GetProp(hwnd, kInstanceProperty), nullptr);
