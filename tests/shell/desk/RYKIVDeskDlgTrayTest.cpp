@@ -167,6 +167,32 @@ TEST_F(DeskTrayTest, NoMorePopUpsThanWatchedStocks) {
   SetDisplay(nullptr);
 }
 
+TEST_F(DeskTrayTest, NoPopUpWhileTheStockSearchIsOpen) {
+  CRYKIVDeskDlg& dlg = Open();
+  dlg.SetFocus();
+  Pump();
+  bool searching = false;
+  ModalDriver driver;
+  driver.Run(
+      [&] {
+        Screen().PressKey('P');
+        for (int i = 0; i < 4; ++i) Pump();
+        return INT_PTR(0);
+      },
+      [&](ModalDriver& d) {
+        ASSERT_TRUE(d.WaitOnUi([&] { return dlg.SearchOpen() != FALSE; }));
+        searching = true;
+        d.OnUi([&] { Alert(MakeStockId(600000, 1)); });
+        EXPECT_TRUE(d.AskUi([&] { return AlertCount() == 0; }));
+        d.OnUi([] { ::EndDialog(::GetActiveWindow(), IDCANCEL); });
+      },
+      [] { return HWND(nullptr); });
+  EXPECT_TRUE(searching);
+  EXPECT_FALSE(dlg.SearchOpen());
+  Alert(MakeStockId(600000, 1));
+  EXPECT_EQ(AlertCount(), 1);
+}
+
 TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   CRYKIVDeskDlg& dlg = Open();
   const CPoint icon(1300, 750);
