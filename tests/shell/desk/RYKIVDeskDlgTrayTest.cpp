@@ -204,8 +204,14 @@ TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   EXPECT_TRUE(dlg.TipDlg()->GetExStyle() & WS_EX_TOPMOST);
   CRect tip;
   dlg.TipDlg()->GetWindowRect(&tip);
-  EXPECT_LE(tip.bottom, icon.y);
-  EXPECT_LE(tip.right, icon.x);
+  // On top of what is under the cursor (the icon's window where the display
+  // shows one), right edges lined up.
+  CRect under(icon, CSize(0, 0));
+  if (CWnd* below = CWnd::WindowFromPoint(icon)) {
+    if (below != dlg.TipDlg()) below->GetWindowRect(&under);
+  }
+  EXPECT_EQ(tip.bottom, under.top);
+  EXPECT_EQ(tip.right, under.right);
   EXPECT_GT(tip.Height(), 0);
   // The cursor stays: still shown after the timer.
   clock_.Advance(kMonitorHoverMs);
