@@ -34,7 +34,10 @@ class DeskPage {
 
 // A list of stocks the user steps through with Page Up / Page Down and the
 // wheel in the stock view: the watch list, a ranking list, a sector's list.
-// Positions are display positions, rows storage indexes.
+// A list that opens a stock posts WM_KIV_OPEN_STOCK with its own window
+// handle as the origin (lParam); the main dialog finds this interface on the
+// window object of that handle. Positions are display positions, rows
+// storage indexes.
 class NavigationList {
  public:
   virtual ~NavigationList() = default;

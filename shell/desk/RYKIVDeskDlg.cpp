@@ -499,11 +499,6 @@ CWnd* CRYKIVDeskDlg::PageCWnd(int page) const {
   return &window->Window();
 }
 
-bool CRYKIVDeskDlg::PageShown(int page) const {
-  CWnd* window = PageCWnd(page);
-  return window && window->IsWindowVisible();
-}
-
 CKivDesk_Button* CRYKIVDeskDlg::PageButton(int slot) const {
   if (slot < 0 || slot >= kPageButtonSlots) return nullptr;
   return m_pButtons[static_cast<size_t>(slot)].get();

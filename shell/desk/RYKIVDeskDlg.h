@@ -165,7 +165,6 @@ class CRYKIVDeskDlg : public CKivDialogBase {
   void RepaintAll();
   void ShowRobotOverview();
   CWnd* PageCWnd(int page) const;
-  bool PageShown(int page) const;
 
   // Commands and routing.
   void OnSelectPage(UINT id, int item);
