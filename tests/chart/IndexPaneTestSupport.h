@@ -64,6 +64,18 @@ class IndexPaneTest : public WindowTest {
     g_data.labelHeight = 20;
     g_data.zoomLevel = 6;  // bars 5 pixels wide, step 7
     g_data.m_StartIndex = 0;
+    series_ = SeriesOf(WalkBars(120));
+  }
+  void TearDown() override {
+    pane_.reset();
+    g_data = saved_;
+    WindowTest::TearDown();
+  }
+
+  // Creates the pane showing `first`, shown as the host's layout shows it.
+  // The host and its chart first (on whichever display is installed by
+  // then).
+  CountedIndexPane& Open(const char* first = "KDJ") {
     host_ = Top("host", CRect(kHostX, kHostY, kHostX + kPaneWidth, kHostY + kPaneTop + kPaneHeight));
     chart_ = Child(host_, "chart", CRect(0, 0, kPaneWidth, kPaneTop), 501);
     host_->hook = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -74,16 +86,6 @@ class IndexPaneTest : public WindowTest {
       if (msg == WM_KIV_CROSSHAIR_REPAINT) host_->PostMessage(WM_KIV_CHART_MOUSE, 0, 0);
       return false;
     };
-    series_ = SeriesOf(WalkBars(120));
-  }
-  void TearDown() override {
-    pane_.reset();
-    g_data = saved_;
-    WindowTest::TearDown();
-  }
-
-  // Creates the pane showing `first`, shown as the host's layout shows it.
-  CountedIndexPane& Open(const char* first = "KDJ") {
     pane_ = std::make_unique<CountedIndexPane>(first, kIdbIndexTabFace, kIdbIndexTabSeparator);
     EXPECT_TRUE(pane_->Create(nullptr, kIndexPaneWindowName, WS_CHILD | WS_VISIBLE,
                               CRect(0, kPaneTop, kPaneWidth, kPaneTop + kPaneHeight), host_, kIdcIndexPane));
