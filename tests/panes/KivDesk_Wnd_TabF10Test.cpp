@@ -108,7 +108,8 @@ TEST_F(F10TabTest, APressOnTheSecondRowSelectsItsItem) {
   EXPECT_EQ(strip.GetCurSel(), 9);
   EXPECT_EQ(Selections(), (std::vector<std::pair<WPARAM, LPARAM>>{{kMainTabId, 9}}));
   EXPECT_EQ(StripPixel(strip, tenth.left + 1, tenth.top + 1), SkinPixel(kIdbTabSelected, 0, 1));
-  EXPECT_GT(CountColour(strip, CRect(tenth.left, tenth.top, tenth.right, tenth.top + FaceHeight()), kF10SelectedText), 0);
+  const CRect tenthFace(tenth.left, tenth.top, tenth.right, tenth.top + FaceHeight());
+  EXPECT_GT(CountColour(strip, tenthFace, kF10SelectedText), 0);
   // The row between the two is no item's.
   Click(strip, CPoint(ItemRect(strip, 1).CenterPoint().x, FaceHeight()));
   EXPECT_EQ(strip.GetCurSel(), 9);

@@ -97,7 +97,8 @@ const std::vector<std::pair<std::string, SharedCaseBody>>& SharedCases() {
          EXPECT_EQ(strip.GetCurSel(), 3);
          EXPECT_EQ(t.Selections(), (Posts{{kMainTabId, 3}}));
          EXPECT_EQ(t.Paints(), 1);
-         EXPECT_EQ(t.StripPixel(strip, t.ItemRect(strip, 3).left + 1, 1), SharedStripTest::SkinPixel(kIdbTabSelected, 0, 1));
+         EXPECT_EQ(t.StripPixel(strip, t.ItemRect(strip, 3).left + 1, 1),
+                   SharedStripTest::SkinPixel(kIdbTabSelected, 0, 1));
        }},
       {"a_press_on_the_current_item_posts_nothing_and_does_not_repaint",
        [](SharedStripTest& t) {
