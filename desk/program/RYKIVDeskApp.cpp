@@ -90,7 +90,7 @@ BOOL CRYKIVDeskApp::InitInstance() {
   auto login = std::make_unique<CKiv_Dlg_Login>(globals.Config(), globals.Net());
   if (login->DoModal() != IDOK) {
     globals.Shutdown();
-    kiv::JoinLoginThreads();
+    JoinLoginThreads();
     login.reset();
     SetUiScale(nullptr);
     ended_ = Ending::kLoginEnded;
@@ -139,7 +139,7 @@ BOOL CRYKIVDeskApp::InitInstance() {
 
   // Nothing runs on another thread from here on.
   globals.Shutdown();
-  kiv::JoinLoginThreads();
+  JoinLoginThreads();
   // Every window, then the globals (reverse order, at the end of scope).
   if (::IsWindow(dialog->m_hWnd)) dialog->DestroyWindow();
   dialog.reset();
