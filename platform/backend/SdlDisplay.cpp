@@ -411,6 +411,15 @@ void SdlDisplay::TopLevelChanged(HWND top) {
   if (stacking != impl_->stacking) {
     for (HWND h : stacking) SDL_RaiseWindow(impl_->shown[h].window);
     impl_->stacking = stacking;
+    // Top-most windows stay above what was just raised, also where no
+    // window manager keeps them there (a bare X server): the quiet ones
+    // (tray icons, alert pop-ups) are raised without taking the focus.
+    for (win::Window* t : win::TopLevels()) {
+      auto it = impl_->shown.find(t->hwnd);
+      if (it != impl_->shown.end() && (t->exStyle & WS_EX_TOPMOST) && !t->minimized) {
+        RaiseX11WindowQuietly(it->second.window);
+      }
+    }
   }
 }
 

@@ -63,6 +63,22 @@ unsigned long X11WindowOf(SDL_Window* window) {
 #endif
 }
 
+bool RaiseX11WindowQuietly(SDL_Window* window) {
+#if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
+  if (window == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (info.info.x11.display == nullptr) return false;
+  XRaiseWindow(info.info.x11.display, info.info.x11.window);
+  XFlush(info.info.x11.display);
+  return true;
+#else
+  (void)window;
+  return false;
+#endif
+}
+
 bool DockX11WindowInSystemTray(SDL_Window* window) {
 #if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
   if (window == nullptr) return false;

@@ -34,4 +34,9 @@ unsigned long X11WindowOf(SDL_Window* window);
 // asked, when the window is no X11 window or no tray runs.
 bool DockX11WindowInSystemTray(SDL_Window* window);
 
+// Raises the window to the top of the X stacking order without asking for
+// the input focus (SDL's raise also activates). False when it is no X11
+// window.
+bool RaiseX11WindowQuietly(SDL_Window* window);
+
 }  // namespace kiv
