@@ -12,6 +12,7 @@
 #include "data/ServerConfig.h"
 #include "desk/program/RoomMakers.h"
 #include "desk/startup/StoredServers.h"
+#include "desk/startup/UserConfigFile.h"
 #include "platform/backend/SdlDisplay.h"
 #include "platform/core/WinUser.h"
 #include "platform/sys/AtomicFile.h"
@@ -57,7 +58,7 @@ std::string CRYKIVDeskApp::PrepareUserFolders(const std::string& userName) {
   kiv::CreateFolders(kiv::NativePath(data), 0755);
   const std::string config = data + "/Config/";
   kiv::CreateFolders(kiv::NativePath(config), 0755);
-  return config + userName + ".data";
+  return config + UserConfigFileName(userName);
 }
 
 BOOL CRYKIVDeskApp::InitInstance() {

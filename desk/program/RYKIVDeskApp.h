@@ -41,7 +41,7 @@ class CRYKIVDeskApp {
 
  private:
   // Data/ and Data/Config/ under the current folder; the per-user file's
-  // path for `userName` (GBK).
+  // path for `userName` (GBK), one file in Data/Config/ whatever was typed.
   static std::string PrepareUserFolders(const std::string& userName);
 
   Ending ended_ = Ending::kNotRun;
