@@ -294,6 +294,11 @@ std::unique_ptr<SdlDisplay> SdlDisplay::Open() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
+  // Frames go to the X server as images (XShm), not through an OpenGL
+  // texture: the windows are drawn by cairo in memory anyway, and the GL
+  // path would start a software renderer's threads (and its data races)
+  // in every process that shows a window on a screen without a GPU.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SdlOwnedAllocations sdlOwned;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
   std::unique_ptr<SdlDisplay> display(new SdlDisplay());
