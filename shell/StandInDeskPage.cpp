@@ -110,6 +110,7 @@ LRESULT StandInDeskPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     char name[32];
     std::snprintf(name, sizeof name, "Message(0x%X)", msg);
     Record(name, static_cast<int64_t>(wParam));
+    Record(std::string(name) + ".lParam", static_cast<int64_t>(lParam));
     return 0;
   }
   return CWnd::OnMessage(msg, wParam, lParam);

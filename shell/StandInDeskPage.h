@@ -10,7 +10,8 @@
 //   SetListFont (1 large, 0 small), SetFontIndirect (height), OpenStock (a
 //   WM_KIV_OPEN_STOCK's stock, which it frees), VScroll (the scroll code,
 //   with the position in the high 16 bits) and Message(0x...) (any other
-//   message of WM_USER and above, value its wParam).
+//   message of WM_USER and above, value its wParam, followed by
+//   Message(0x...).lParam with its lParam).
 // As a navigation list it steps through rows a test gives it (SetRows).
 //
 // Ownership: made by the main dialog's makers, which own it. UI thread only.

@@ -122,6 +122,10 @@ constexpr UINT kMonitorHoverMs = 200;
 constexpr UINT kMonitorAlwaysOffMs = 5000;
 constexpr UINT kMonitorToTrayMs = 20;
 
+// Typed bytes go to the stock search once this long passed without another.
+constexpr UINT_PTR kTypedTimer = 10119;
+constexpr UINT kTypedMs = 50;
+
 // --- Layout --------------------------------------------------------------------
 
 constexpr int kCompactWidth = 300;

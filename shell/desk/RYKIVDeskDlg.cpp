@@ -123,8 +123,7 @@ CRYKIVDeskDlg::~CRYKIVDeskDlg() {
   // The push handler first: after Revoke none runs, and none starts.
   life_.Revoke();
   if (pushHandlerSet_ && net_) net_->SetPushHandler(PacketHandler());
-  for (const CWinThreadPtr& worker : workers_) ::WaitForSingleObject(worker->m_hThread, INFINITE);
-  workers_.clear();
+  WaitForWorkers();
   if (m_nid.hWnd) {
     Shell_NotifyIcon(NIM_DELETE, &m_nid);
     m_nid.hWnd = nullptr;
@@ -149,6 +148,11 @@ CRYKIVDeskDlg::~CRYKIVDeskDlg() {
   for (auto& alert : m_pAlertSlots) DestroyChild(alert);
   m_pAlertSlots.clear();
   if (::IsWindow(m_hWnd)) DestroyWindow();
+}
+
+void CRYKIVDeskDlg::WaitForWorkers() {
+  for (const CWinThreadPtr& worker : workers_) ::WaitForSingleObject(worker->m_hThread, INFINITE);
+  workers_.clear();
 }
 
 BOOL CRYKIVDeskDlg::Create(CWnd* parent) { return CDialog::Create(kIddMainDialog, parent); }

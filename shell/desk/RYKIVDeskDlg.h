@@ -95,6 +95,10 @@ class CRYKIVDeskDlg : public CKivDialogBase {
   // push is ignored. Always true. The network I/O thread.
   bool OnNetPack(KivNetPack& pack, const uint32_t& type, const uint32_t& extra);
 
+  // Waits for the dialog's workers (watch-list changes, manual downloads)
+  // to end; their results are posted, so handle them afterwards.
+  void WaitForWorkers();
+
   // --- State, for the program's other windows and the tests ---------------
   int WndState() const { return m_nWndState; }
   int Page() const { return m_nPage; }

@@ -174,6 +174,8 @@ void CRYKIVDeskDlg::OnSysCommand(UINT id, LPARAM lParam) {
       m_bMinimized = FALSE;
       ShowWindow(SW_SHOW);
       SetForegroundWindow();
+      // Only the page now current stays shown.
+      ShowPage();
       return;
     }
     case SC_MINIMIZE:
@@ -330,6 +332,9 @@ void CRYKIVDeskDlg::OnOpenStock(std::unique_ptr<StockId> stock, LPARAM origin) {
   if (m_nWndState == 1) return;
 
   if (m_pF10 && m_pF10->Window().m_hWnd) m_pF10->Window().ShowWindow(SW_HIDE);
+  // Leaving the view (Esc, the compact panel) returns to the page the stock
+  // was opened from.
+  if (m_nPage != kPageStockView) m_nLastPage = m_nPage;
   m_nPage = kPageStockView;
   HideOtherPages(kPageStockView);
   if (!CreateKLineView()) return;
@@ -540,6 +545,9 @@ void CRYKIVDeskDlg::OnCharMessage(MSG* msg) {
   if ((ch >= 0x20 && ch <= 0x7E) || (ch & 0x80)) {
     m_strTyped.push_back(static_cast<char>(ch));
     ++m_nTypedCount;
+    // A message must pass once the typing stops, so that what was typed
+    // goes on even when nothing else happens.
+    SetTimer(kTypedTimer, kTypedMs);
   }
 }
 

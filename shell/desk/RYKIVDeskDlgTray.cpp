@@ -190,6 +190,11 @@ void CRYKIVDeskDlg::ShowTrayMenu() {
 }
 
 void CRYKIVDeskDlg::OnTimer(UINT_PTR id) {
+  if (id == kTypedTimer) {
+    KillTimer(kTypedTimer);
+    FlushTyped();
+    return;
+  }
   if (id != kMonitorTimer) {
     CKivDialogBase::OnTimer(id);
     return;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "data/GlobalObjects.h"
+#include "net/FieldIds.h"
 #include "platform/post/Posting.h"
 #include "platform/sys/TrayIcon.h"
 #include "platform/ui/Menu.h"
@@ -40,6 +43,10 @@ class DeskTest : public AccountTest {
     GetShellPlugins() = ShellPlugins();
     StandInCallLog::Clear();
     ResetTrayForTesting();
+    // As the window system's sink: the callback posted to the icon's window.
+    SetTrayMessageSink([](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+      ::PostMessage(window, message, wParam, lParam);
+    });
     ServerConfig config = GetServerConfig();
     config.makerWebHost = Authority();
     SetServerConfig(config);
@@ -54,6 +61,7 @@ class DeskTest : public AccountTest {
     ASSERT_TRUE(globals_->Net().AddServer("127.0.0.1", server_->MarketPort(), "standin"));
     ASSERT_TRUE(server_->WaitForConnections(1));
     ASSERT_NO_FATAL_FAILURE(LogIn());
+    ASSERT_NO_FATAL_FAILURE(LoadStockTable());
 
     ui::SetMessageBoxAnswererForTesting([this](const ui::MessageBoxRequest& box) {
       std::lock_guard<std::mutex> hold(mutex_);
@@ -109,6 +117,8 @@ class DeskTest : public AccountTest {
     job->rootAuthority = Authority();
     job->config = nullptr;
     LoginThread(job.release());
+    Pump();
+    sink->DestroyWindow();
     ASSERT_NE(g_LoginUserId.load(), 0);
     WatchListEnv env;
     env.serverTime = [] { return kAccountNow; };
@@ -119,6 +129,27 @@ class DeskTest : public AccountTest {
     env.retryDelayMs = 10;
     globals_->WatchList().SetEnvironment(env);
     ASSERT_EQ(globals_->WatchList().Download(), 1);
+  }
+
+  // The stock table from the stand-in, as the stock-table window keeps it.
+  void LoadStockTable() {
+    std::atomic<bool> done{false};
+    KivGlobalObjects* globals = globals_.get();
+    ASSERT_TRUE(globals_->Net().RequestMarketOverview(
+        [globals, &done](KivNetPack& payload, const uint32_t&, const uint32_t&) {
+          KivNetPack group;
+          if (payload.GetPack(group, GROUP_STOCK_TABLE, 0)) globals->Stocks().FillFromPack(group);
+          done = true;
+          return true;
+        }));
+    ASSERT_TRUE(WaitUntil([&] { return done.load(); }, std::chrono::seconds(20)));
+    ASSERT_FALSE(globals_->Stocks().IsEmpty());
+  }
+  // The stand-in's watch list of the logged-in user.
+  std::vector<StockId> ServedWatchList() {
+    std::vector<StockId> stocks;
+    for (const auto& item : server_->AccountService().WatchList(g_LoginUserId.load())) stocks.push_back(item.stockId);
+    return stocks;
   }
 
   CRYKIVDeskDlg& Open() {

@@ -94,6 +94,10 @@ TEST_F(DeskLayoutTest, MaximisedShowsEightButtonsNoStripsAndTheListRightOfTheCol
   EXPECT_EQ(list->LastRect().left, dlg.ButtonColumnWidth() + 1);
   EXPECT_EQ(list->LastRect().top, dlg.TitleHeight());
   EXPECT_TRUE(dlg.Title()->IsMaximized());
+  // On screen: the empty page in the theme's background right of the column.
+  Pump();
+  const CRect page = list->LastRect();
+  EXPECT_EQ(ClientPixel(dlg, page.CenterPoint().x, page.CenterPoint().y), UiTheme().clrBack);
 
   // The head photo fills the column between the title and the first
   // button; the server strip holds the column's bottom 30 pixels.
