@@ -130,6 +130,15 @@ TEST_F(DeskProgramScreenTest, LogsInShowsBothStatesGoesToTheTrayComesBackAndExit
   EXPECT_EQ(shot.Pixel(kScreenWidth - 28, kScreenHeight - 16), kTrayIconFace);
   EXPECT_TRUE(desk->Running());
 
+  // A click on the tray icon brings the window back; to the tray again.
+  ASSERT_TRUE(Xdo("mousemove " + std::to_string(kScreenWidth - 16) + " " + std::to_string(kScreenHeight - 16) +
+                  " click 1"));
+  ASSERT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return !Black(s.Pixel(kScreenWidth - 100, 14)); },
+                                 &shot, "desk-from-tray"));
+  ASSERT_TRUE(Xdo("mousemove " + std::to_string(kScreenWidth - 47) + " 14 click 1"));
+  ASSERT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return Black(s.Pixel(kScreenWidth - 100, 14)); }, &shot,
+                                 "desk-tray-again"));
+
   // A second start ends at once, and the first comes back.
   auto second = StartDesk("second.out");
   EXPECT_EQ(second->Wait(), 0) << Output("second.out");
