@@ -13,6 +13,7 @@
 #   5. runs RYKIVDesk in the run folder on the display, and stops kivstandin
 #      when it ends.
 # The stand-in's accounts are printed before the terminal starts.
+# KIV_BUILD_JOBS sets the build's parallel jobs (default: every core).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -69,7 +70,7 @@ install_packages
 
 echo "== building RYKIVDesk, kivstandin and kivdesk_settings"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release --target RYKIVDesk kivstandin kivdesk_settings -j "$(nproc 2>/dev/null || echo 2)"
+cmake --build build/release --target RYKIVDesk kivstandin kivdesk_settings -j "${KIV_BUILD_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
 run=$root/build/run-terminal
 mkdir -p "$run/settings" "$run/runtime"
