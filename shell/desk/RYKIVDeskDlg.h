@@ -162,6 +162,7 @@ class CRYKIVDeskDlg : public CKivDialogBase {
   BOOL CreatePageWindow(int page);
   void HideOtherPages(int keep);
   void DockSideDialog();
+  void RepaintAll();
   void ShowRobotOverview();
   CWnd* PageCWnd(int page) const;
   bool PageShown(int page) const;

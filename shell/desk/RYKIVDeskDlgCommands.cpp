@@ -176,6 +176,7 @@ void CRYKIVDeskDlg::OnSysCommand(UINT id, LPARAM lParam) {
       SetForegroundWindow();
       // Only the page now current stays shown.
       ShowPage();
+      RepaintAll();
       return;
     }
     case SC_MINIMIZE:
@@ -205,11 +206,18 @@ void CRYKIVDeskDlg::OnSysCommand(UINT id, LPARAM lParam) {
       if (m_pTitle) m_pTitle->SetMaximized(FALSE);
       CKivDialogBase::OnSysCommand(id, lParam);
       DockSideDialog();
+      RepaintAll();
       return;
     default:
       CKivDialogBase::OnSysCommand(id, lParam);
       return;
   }
+}
+
+void CRYKIVDeskDlg::RepaintAll() {
+  // A change of state moves every child at once; children shown where
+  // another one stood are painted afresh with the rest.
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CRYKIVDeskDlg::OnMove(int x, int y) {
@@ -600,7 +608,9 @@ BOOL CRYKIVDeskDlg::OnKeyDownMessage(MSG* msg) {
   }
   if (vk == VK_F1 && ctrl && shift) {
     if (!Globals() || Globals()->Stocks().IsEmpty()) return FALSE;
-    if (AfxMessageBox(kDownloadAllText, MB_OKCANCEL) == IDOK) AfxBeginThread(kiv::RefreshAllStocks, Globals());
+    if (AfxMessageBox(kDownloadAllText, MB_OKCANCEL) == IDOK) {
+      if (CWinThreadPtr worker = AfxBeginThread(kiv::RefreshAllStocks, Globals())) workers_.push_back(worker);
+    }
     return FALSE;
   }
   if (vk == VK_F3) {
@@ -691,12 +701,14 @@ void CRYKIVDeskDlg::OpenFromNavigation(bool previous) {
   if (records.empty()) return;
   const StockId current = m_pKLine->GetStock();
   const int count = static_cast<int>(records.size());
+  // The whole key first: a code can stand in two markets (000001 is the
+  // Shanghai index and a Shenzhen share).
   int at = -1;
-  for (int i = 0; i < count; ++i) {
-    if (SameStockCode(records[static_cast<size_t>(i)].id, current)) {
-      at = i;
-      break;
-    }
+  for (int i = 0; i < count && at < 0; ++i) {
+    if (records[static_cast<size_t>(i)].id == current) at = i;
+  }
+  for (int i = 0; i < count && at < 0; ++i) {
+    if (SameStockCode(records[static_cast<size_t>(i)].id, current)) at = i;
   }
   const int next = at < 0 ? 0 : (previous ? (at + count - 1) % count : (at + 1) % count);
   PostOpenStock(records[static_cast<size_t>(next)].id, 0);

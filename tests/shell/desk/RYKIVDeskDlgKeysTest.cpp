@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "net/DataTypes.h"
 #include "shell/KivDesk_InputDlg.h"
 #include "tests/shell/ModalDriver.h"
 #include "tests/shell/desk/DeskTestSupport.h"
@@ -98,6 +99,34 @@ const KeyCase kViewKeys[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Keys, DeskViewKeyTest, ::testing::ValuesIn(kViewKeys), CaseName());
+
+TEST_F(DeskKeysTest, WithoutANavigationListPageDownStepsThroughTheStockTable) {
+  std::vector<StockRecord> records;
+  globals_->Stocks().CopyTo(records);
+  ASSERT_GT(records.size(), 2u);
+  CRYKIVDeskDlg& dlg = Open();
+  Maximise();
+  OpenStock(records.back().id, KIV_ORIGIN_NONE);
+  dlg.SetFocus();
+  StandInCallLog::Clear();
+  Keys({}, VK_NEXT);  // past the last: the first
+  Keys({}, VK_PRIOR);  // and back
+  EXPECT_EQ(Calls("stockview", "SetStock"), std::vector<int64_t>({records.front().id, records.back().id}));
+  // A code listed in two markets steps from its own place: the Shenzhen
+  // share 000001 after the Shanghai index of the same code.
+  const auto share = std::find_if(records.begin(), records.end(),
+                                  [](const StockRecord& r) { return r.id == MakeStockId(1, kMarketShenzhen); });
+  const bool indexListed = std::any_of(records.begin(), records.end(),
+                                       [](const StockRecord& r) { return r.id == MakeStockId(1, kMarketShanghai); });
+  EXPECT_TRUE(indexListed);
+  if (share != records.end() && share + 1 != records.end()) {
+    OpenStock(MakeStockId(1, kMarketShenzhen), KIV_ORIGIN_NONE);
+    dlg.SetFocus();
+    StandInCallLog::Clear();
+    Keys({}, VK_NEXT);
+    EXPECT_EQ(Calls("stockview", "SetStock"), std::vector<int64_t>({(share + 1)->id}));
+  }
+}
 
 TEST_F(DeskKeysTest, F6ReturnsToTheWatchList) {
   CRYKIVDeskDlg& dlg = OpenWithStock();
@@ -308,6 +337,56 @@ TEST_F(DeskKeysTest, InsertAndDeleteChangeTheServedWatchList) {
   Post(WM_KIV_DELETE_OWN_STOCK, 99);
   dlg.WaitForWorkers();
   EXPECT_EQ(ServedWatchList().size(), served);
+}
+
+TEST_F(DeskKeysTest, CtrlShiftF1AsksThenRefreshesEveryStock) {
+  CRYKIVDeskDlg& dlg = Open();
+  dlg.SetFocus();
+  Pump();
+  const size_t before = server_->RequestsOfType(DT_STOCK_RECORDS).size();
+  boxAnswer_ = [](const ui::MessageBoxRequest&) { return IDCANCEL; };
+  Keys({VK_CONTROL, VK_SHIFT}, VK_F1);
+  dlg.WaitForWorkers();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].find(kDownloadAllText), std::string::npos);
+  boxAnswer_ = [](const ui::MessageBoxRequest&) { return IDOK; };
+  Keys({VK_CONTROL, VK_SHIFT}, VK_F1);
+  dlg.WaitForWorkers();
+  // A request answered after it: the link keeps order.
+  std::atomic<bool> answered{false};
+  ASSERT_TRUE(globals_->Net().RequestMarketRisk([&](KivNetPack&, const uint32_t&, const uint32_t&) {
+    answered = true;
+    return true;
+  }));
+  ASSERT_TRUE(WaitUntil([&] { return answered.load(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(server_->RequestsOfType(DT_STOCK_RECORDS).size(), before + 1);
+}
+
+TEST_F(DeskKeysTest, PagesAreMadeByTheRegisteredMakersWithTheirResources) {
+  std::vector<std::pair<int, std::vector<UINT>>> made;
+  GetShellPlugins().page = [&](int page, const std::vector<UINT>& resources) -> std::unique_ptr<DeskPage> {
+    made.push_back({page, resources});
+    return std::make_unique<StandInDeskPage>("made" + std::to_string(page));
+  };
+  std::vector<UINT> robotResources;
+  GetShellPlugins().robotPage = [&](const std::vector<UINT>& resources) -> std::unique_ptr<DeskRobotPage> {
+    robotResources = resources;
+    return std::make_unique<StandInDeskPage>("madeRobot");
+  };
+  CRYKIVDeskDlg& dlg = Open();
+  Maximise();
+  Post(WM_KIV_SELECT, 155, 0);
+  Post(WM_KIV_SELECT, 163, 0);
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].first, 1);
+  EXPECT_EQ(made[0].second, std::vector<UINT>({161, 160, 162, 201, 202}));
+  EXPECT_EQ(robotResources, std::vector<UINT>({165, 163, 164, 215, 214, 182, 181}));
+  std::string name;
+  dlg.PageWindow(kPagePool)->Window().GetWindowText(name);
+  EXPECT_EQ(name, "CKivDesk_Wnd_PoolEx");
+  EXPECT_EQ(dlg.PageWindow(kPagePool)->Window().GetDlgCtrlID(), 165);
+  EXPECT_EQ(dlg.PageWindow(kPageRobot)->Window().GetDlgCtrlID(), 70002);
+  EXPECT_EQ(Calls("madeRobot", "InitPanes").size(), 1u);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "shell/KivDesk_Wnd_Tab2.h"
 #include "shell/KivDesk_Wnd_Toolbar.h"
 #include "tests/shell/desk/DeskTestSupport.h"
+#include "tests/support/SkinPixels.h"
 
 namespace kiv::test {
 namespace {
@@ -98,6 +99,13 @@ TEST_F(DeskLayoutTest, MaximisedShowsEightButtonsNoStripsAndTheListRightOfTheCol
   Pump();
   const CRect page = list->LastRect();
   EXPECT_EQ(ClientPixel(dlg, page.CenterPoint().x, page.CenterPoint().y), UiTheme().clrBack);
+  // Every shown page button in its skin, the first one lit.
+  for (int slot : {0, 1, 2, 7}) {
+    CKivDesk_Button* button = dlg.PageButton(slot);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(ClientPixel(*button, 2, 2), SkinPixel(slot == 0 ? 144 : (slot == 1 ? 319 : (slot == 2 ? 134 : 238)), 2, 2))
+        << "slot " << slot;
+  }
 
   // The head photo fills the column between the title and the first
   // button; the server strip holds the column's bottom 30 pixels.
@@ -174,6 +182,18 @@ TEST_F(DeskLayoutTest, ThePropertyAndTheInstanceChannelLiveWithTheWindow) {
       },
       std::chrono::seconds(10)));
   EXPECT_EQ(Calls("side", "OpenStock"), std::vector<int64_t>({0x01000001}));
+  // A second start brings the window back from the tray.
+  Post(WM_KIV_TO_TRAY);
+  ASSERT_FALSE(dlg.IsWindowVisible());
+  EXPECT_EQ(SendRaiseToInstance("KivDeskTest", folder), InstanceSendResult::kDelivered);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        Pump();
+        return dlg.IsWindowVisible() != FALSE;
+      },
+      std::chrono::seconds(10)));
+  EXPECT_FALSE(dlg.IsMinimized());
+  EXPECT_EQ(CWnd::GetActiveWindow(), &dlg);
   const HWND hwnd = dlg.m_hWnd;
   dlg.DestroyWindow();
   EXPECT_EQ(::GetProp(hwnd, kInstanceProperty), nullptr);

@@ -175,6 +175,48 @@ TEST_F(DeskPagesTest, StockViewHiddenWhenTheCompactPanelComesBack) {
   EXPECT_FALSE(dlg.KLineView()->Window().IsWindowVisible());
 }
 
+TEST_F(DeskPagesTest, MessagesOfTheListsReachTheirWindows) {
+  CRYKIVDeskDlg& dlg = Open();
+  // The own-stock list's hand-over goes back to the watch list unchanged.
+  Post(WM_KIV_WATCH_FORWARD, 7, 0x5A5A);
+  EXPECT_EQ(Calls("watchlist", "Message(0xBE2)"), std::vector<int64_t>({7}));
+  EXPECT_EQ(Calls("watchlist", "Message(0xBE2).lParam"), std::vector<int64_t>({0x5A5A}));
+  // The monitor window's list: names and rows with 100, rows otherwise.
+  StandInCallLog::Clear();
+  Post(WM_KIV_TIP_REFRESH, 100);
+  Post(WM_KIV_TIP_REFRESH, 1);
+  EXPECT_EQ(StandInCallLog::Count("CompactWatchList::RefreshNames"), 1u);
+  EXPECT_EQ(StandInCallLog::Count("CompactWatchList::RefreshRows"), 2u);
+  // A press on one page button reaches the others, which forget theirs.
+  Maximise();
+  Screen().PressButton([&] {
+    CRect button;
+    dlg.PageButton(1)->GetWindowRect(&button);
+    return button.CenterPoint();
+  }());
+  Pump();
+  EXPECT_TRUE(dlg.PageButton(1)->IsPressed());
+  Post(WM_KIV_BUTTON_DOWN, 156, 0);
+  EXPECT_FALSE(dlg.PageButton(1)->IsPressed());
+}
+
+TEST_F(DeskPagesTest, TheCompactPanelDragsWithItsSideDialog) {
+  CRYKIVDeskDlg& dlg = Open();
+  CRect before;
+  dlg.GetWindowRect(&before);
+  // Dragged by its title bar.
+  const CPoint from(before.left + 100, before.top + 10);
+  Screen().Drag(from, CPoint(from.x + 40, from.y + 30));
+  Pump();
+  CRect after;
+  dlg.GetWindowRect(&after);
+  EXPECT_EQ(after.TopLeft(), CPoint(before.left + 40, before.top + 30));
+  EXPECT_EQ(dlg.NormalRect(), after);
+  CRect side;
+  dlg.StockDlg()->Window().GetWindowRect(&side);
+  EXPECT_EQ(side.TopLeft(), CPoint(after.left, after.bottom + 1));
+}
+
 // --- WM_COPYDATA --------------------------------------------------------------------
 
 struct CopyDataCase {

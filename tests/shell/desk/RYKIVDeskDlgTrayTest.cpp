@@ -17,6 +17,9 @@
 #include "platform/sys/Shell.h"
 #include "shell/KivDesk_Dlg_Msg.h"
 #include "shell/KivDesk_Dlg_Tip.h"
+#include "shell/Kiv_Dlg_About.h"
+#include "shell/MZSMDlg.h"
+#include "shell/ModifyPwdDlg.h"
 #include "shell/notice/KivUpWarnDlg.h"
 #include "tests/shell/ModalDriver.h"
 #include "tests/shell/desk/DeskTestSupport.h"
@@ -164,6 +167,32 @@ TEST_F(DeskTrayTest, NoMorePopUpsThanWatchedStocks) {
   SetDisplay(nullptr);
 }
 
+TEST_F(DeskTrayTest, NoPopUpWhileTheStockSearchIsOpen) {
+  CRYKIVDeskDlg& dlg = Open();
+  dlg.SetFocus();
+  Pump();
+  bool searching = false;
+  ModalDriver driver;
+  driver.Run(
+      [&] {
+        Screen().PressKey('P');
+        for (int i = 0; i < 4; ++i) Pump();
+        return INT_PTR(0);
+      },
+      [&](ModalDriver& d) {
+        ASSERT_TRUE(d.WaitOnUi([&] { return dlg.SearchOpen() != FALSE; }));
+        searching = true;
+        d.OnUi([&] { Alert(MakeStockId(600000, 1)); });
+        EXPECT_TRUE(d.AskUi([&] { return AlertCount() == 0; }));
+        d.OnUi([] { ::EndDialog(::GetActiveWindow(), IDCANCEL); });
+      },
+      [] { return HWND(nullptr); });
+  EXPECT_TRUE(searching);
+  EXPECT_FALSE(dlg.SearchOpen());
+  Alert(MakeStockId(600000, 1));
+  EXPECT_EQ(AlertCount(), 1);
+}
+
 TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   CRYKIVDeskDlg& dlg = Open();
   const CPoint icon(1300, 750);
@@ -175,8 +204,14 @@ TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   EXPECT_TRUE(dlg.TipDlg()->GetExStyle() & WS_EX_TOPMOST);
   CRect tip;
   dlg.TipDlg()->GetWindowRect(&tip);
-  EXPECT_LE(tip.bottom, icon.y);
-  EXPECT_LE(tip.right, icon.x);
+  // On top of what is under the cursor (the icon's window where the display
+  // shows one), right edges lined up.
+  CRect under(icon, CSize(0, 0));
+  if (CWnd* below = CWnd::WindowFromPoint(icon)) {
+    if (below != dlg.TipDlg()) below->GetWindowRect(&under);
+  }
+  EXPECT_EQ(tip.bottom, under.top);
+  EXPECT_EQ(tip.right, under.right);
   EXPECT_GT(tip.Height(), 0);
   // The cursor stays: still shown after the timer.
   clock_.Advance(kMonitorHoverMs);
@@ -200,6 +235,46 @@ TEST_F(DeskTrayTest, TheMonitorWindowShowsAboveTheIconWhileTheCursorRests) {
   Tray(WM_RBUTTONDOWN);
   EXPECT_TRUE(dlg.MonitorAlways());
   EXPECT_TRUE(dlg.TipDlg()->IsShown());
+}
+
+TEST_F(DeskTrayTest, TitleCommandsAndTheTrayRunTheirDialogsModally) {
+  CRYKIVDeskDlg& dlg = Open();
+  struct Case {
+    const char* what;
+    std::function<void()> start;
+    std::function<bool(CWnd*)> is;
+  };
+  const Case cases[] = {
+      {"password", [&] { dlg.PostMessage(WM_KIV_CHANGE_PASSWORD, 0, 0); },
+       [](CWnd* w) { return dynamic_cast<CModifyPwdDlg*>(w) != nullptr; }},
+      {"risk disclosure", [&] { dlg.PostMessage(WM_KIV_RISK_NOTICE, 0, 0); },
+       [](CWnd* w) { return dynamic_cast<CMZSMDlg*>(w) != nullptr; }},
+      {"about from the tray",
+       [&] {
+         menuAnswer_ = kTrayMenuAbout;
+         TrayIconEvent(dlg.m_hWnd, kTrayIconId, WM_RBUTTONDOWN);
+       },
+       [](CWnd* w) { return dynamic_cast<CKiv_Dlg_About*>(w) != nullptr; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool seen = false;
+    ModalDriver driver;
+    driver.Run(
+        [&] {
+          c.start();
+          for (int i = 0; i < 4; ++i) Pump();
+          return INT_PTR(0);
+        },
+        [&](ModalDriver& d) {
+          ASSERT_TRUE(d.WaitOnUi([&] { return c.is(CWnd::GetActiveWindow()); }));
+          seen = true;
+          d.OnUi([] { ::EndDialog(::GetActiveWindow(), IDCANCEL); });
+        },
+        [] { return HWND(nullptr); });
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(dlg.IsWindowVisible());
+  }
 }
 
 // --- Forced logout -------------------------------------------------------------
