@@ -25,6 +25,7 @@
 #include "res/SkinTable.h"
 #include "shell/ChromeIds.h"
 #include "shell/ShellIds.h"
+#include "shell/desk/DeskIds.h"
 #include "shell/notice/NoticeIds.h"
 #include "shell/notice/UpWarnTemplate.h"
 
@@ -108,6 +109,16 @@ void AddChromeTemplates(SkinTable* t) {
   mask.style = WS_POPUP;
   mask.rect = CRect(0, 0, 100, 100);
   t->AddDialogTemplate(kIddMask, mask);
+}
+
+// The main window: a borderless panel with a system menu; it sizes and
+// places itself (300 x 250 pixels, or the work area) when it opens.
+void AddMainDialogTemplate(SkinTable* t) {
+  ui::DialogTemplate main;
+  main.style = WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  main.rect = CRect(0, 0, 200, 166);
+  main.caption = kMainWindowText;
+  t->AddDialogTemplate(kIddMainDialog, main);
 }
 
 // The keyboard stock search pop-up: the edit line over the list. The dialog
@@ -242,6 +253,7 @@ SkinTable* BuildDesk() {
   AddAccountTemplates(t);
 
   AddStockInputTemplate(t);
+  AddMainDialogTemplate(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});

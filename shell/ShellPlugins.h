@@ -13,7 +13,10 @@
 //     child window whose names and rows the monitor window refreshes;
 //   - the two advice dialogs that the mask (CMENGBANDLG) runs modally for one
 //     stock: the per-stock investment proposal and the market service plan.
-// The main dialog extends the table with the makers of its pages.
+//   - the main dialog's pages and the windows it hosts (DeskPages.h): the
+//     watch list, the panels of pages 1 to 12, the stock view, the stock
+//     side dialog, the F10 window and the hidden stock-table window; their
+//     stand-in is StandInDeskPage.
 //
 // Ownership: a maker returns a new object that the caller owns; a window
 // made from it is destroyed (DestroyWindow) by its owner before the object
@@ -23,9 +26,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "net/StockId.h"
 #include "platform/core/Wnd.h"
+#include "shell/DeskPages.h"
 
 // The monitor window's compact watch list.
 class CompactWatchList {
@@ -61,6 +66,19 @@ struct ShellPlugins {
   // parent: the window the dialog is modal over.
   std::function<std::unique_ptr<AdviceDialog>(CWnd* parent)> personAnalysis;
   std::function<std::unique_ptr<AdviceDialog>(CWnd* parent)> allAnalysis;
+
+  // The main dialog's windows. resources: the bitmap and icon ids the main
+  // dialog hands to the window's constructor, in the constructor's order.
+  std::function<std::unique_ptr<DeskWatchList>()> watchList;
+  // Pages 1, 2, 4, 6, 7, 8, 10 and 11, by page number.
+  std::function<std::unique_ptr<DeskPage>(int page, const std::vector<UINT>& resources)> page;
+  std::function<std::unique_ptr<DeskMonitoringPage>(const std::vector<UINT>& resources)> monitoringPage;
+  std::function<std::unique_ptr<DeskSectorPage>(const std::vector<UINT>& resources)> sectorPage;
+  std::function<std::unique_ptr<DeskRobotPage>(const std::vector<UINT>& resources)> robotPage;
+  std::function<std::unique_ptr<DeskStockView>(const std::vector<UINT>& resources)> stockView;
+  std::function<std::unique_ptr<DeskSideDialog>()> sideDialog;
+  std::function<std::unique_ptr<DeskPage>()> stockTableWindow;
+  std::function<std::unique_ptr<DeskPage>(const std::vector<UINT>& resources)> f10Window;
 };
 
 // The program's one table, empty until start-up fills it.
@@ -71,3 +89,12 @@ ShellPlugins& GetShellPlugins();
 std::unique_ptr<CompactWatchList> MakeCompactWatchList();
 std::unique_ptr<AdviceDialog> MakePersonAnalysisDialog(CWnd* parent);
 std::unique_ptr<AdviceDialog> MakeAllAnalysisDialog(CWnd* parent);
+std::unique_ptr<DeskWatchList> MakeDeskWatchList();
+std::unique_ptr<DeskPage> MakeDeskPage(int page, const std::vector<UINT>& resources);
+std::unique_ptr<DeskMonitoringPage> MakeDeskMonitoringPage(const std::vector<UINT>& resources);
+std::unique_ptr<DeskSectorPage> MakeDeskSectorPage(const std::vector<UINT>& resources);
+std::unique_ptr<DeskRobotPage> MakeDeskRobotPage(const std::vector<UINT>& resources);
+std::unique_ptr<DeskStockView> MakeDeskStockView(const std::vector<UINT>& resources);
+std::unique_ptr<DeskSideDialog> MakeDeskSideDialog();
+std::unique_ptr<DeskPage> MakeDeskStockTableWindow();
+std::unique_ptr<DeskPage> MakeDeskF10Window(const std::vector<UINT>& resources);

@@ -60,6 +60,7 @@ class CKivUpWarnDlg : public CDialogEx {
   void SetMode(int m) { m_nMode = m; }
   void SetText(const std::string& text) { m_strText = text; }  // GBK
   int GetSeconds() const { return m_nSeconds; }
+  const std::string& GetText() const { return m_strText; }
 
   // The countdown's number as shown: two digits ("09", "10").
   static std::string CountdownText(int seconds);
