@@ -1,10 +1,10 @@
 # kiv_add_test(<name> SOURCES <files...> LIBS <targets...> [CONCURRENCY])
 #
-# One GoogleTest executable whose cases CTest runs one by one. CONCURRENCY
-# marks a test that exercises threads: it is labelled "concurrency" and is the
-# only kind built in the ThreadSanitizer tree. Every test target joins the
-# custom target kiv_tests, so sanitizer trees build tests and what they link,
-# nothing else.
+# One GoogleTest executable whose cases CTest runs one by one (a sanitizer
+# tree runs them in four shards). CONCURRENCY marks a test that exercises
+# threads: it is labelled "concurrency" and is the only kind built in the
+# ThreadSanitizer tree. Every test target joins the custom target kiv_tests,
+# so sanitizer trees build tests and what they link, nothing else.
 set_property(GLOBAL PROPERTY KIV_TEST_TARGETS "")
 
 # The environment of the tests (time zone, configuration and scratch folders)
@@ -35,15 +35,30 @@ function(kiv_add_test name)
   if(T_CONCURRENCY)
     set(labels concurrency)
   endif()
-  # A case of a parameterised test keeps its GoogleTest name in CTest
-  # (Suite/Test.Name/case): the value printed in its place would be raw
-  # bytes for most parameters, different in every build.
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    NO_PRETTY_VALUES
-    PROPERTIES
-      LABELS "${labels}"
-      TIMEOUT 300)
+  if(KIV_SANITIZE)
+    # A sanitizer tree runs each executable in a few shards rather than case
+    # by case: a sanitized process pays for its start (shadow memory, fonts,
+    # skins, the stand-in's models) and its leak check at exit, which cost
+    # several times the work of most cases. A failing case is still named in
+    # its shard's output.
+    foreach(shard RANGE 0 3)
+      add_test(NAME ${name}/shard${shard} COMMAND ${name})
+      set_tests_properties(${name}/shard${shard} PROPERTIES
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=4;GTEST_SHARD_INDEX=${shard}"
+        LABELS "${labels}"
+        TIMEOUT 1800)
+    endforeach()
+  else()
+    # A case of a parameterised test keeps its GoogleTest name in CTest
+    # (Suite/Test.Name/case): the value printed in its place would be raw
+    # bytes for most parameters, different in every build.
+    gtest_discover_tests(${name}
+      DISCOVERY_MODE PRE_TEST
+      NO_PRETTY_VALUES
+      PROPERTIES
+        LABELS "${labels}"
+        TIMEOUT 300)
+  endif()
   set_property(GLOBAL APPEND PROPERTY KIV_TEST_TARGETS ${name})
 endfunction()
 

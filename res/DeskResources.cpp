@@ -15,6 +15,7 @@
 //     as are the caption buttons (bar height less its bottom row); the logo
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
+#include "chart/indicators/IndicatorIds.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
@@ -173,6 +174,10 @@ SkinTable* BuildDesk() {
   AddTabSkin(t, 165, 163, 164, kTabH, 0x303030);
   AddTabSkin(t, 161, 160, 162, 22, 0x2C2C2C);
   AddTabSkin(t, 229, 228, 230, 22, 0x2C2C2C);
+  // The indicator pane's strip: one face for every item (the selected one
+  // differs by its caption colour) and its separator.
+  t->AddBitmap(kIdbIndexTabFace, Band(4, kIndexTabHeight, kBandTop, kBandBottom));
+  t->AddBitmap(kIdbIndexTabSeparator, Separator(2, kIndexTabHeight));
   t->AddBitmap(182, Band(4, 20, kBandTop, kBandBottom));
   t->AddBitmap(181, Band(4, 20, 0x404040, kAccentDark));
   AddBarPair(t, 215, 214, 20, 20, Glyph::kClose);

@@ -107,13 +107,17 @@ class CKivDesk_Wnd_Tab : public CWnd {
   bool IsPassThrough() const { return passThrough_; }
   // Posts WM_KIV_SELECT (control id, index) to the parent.
   void NotifySelected(int index);
+  // The item's caption centred on rect, in the selected caption colour for
+  // the selected item and the theme's text colour otherwise; nothing for an
+  // item without caption. The caption font is the one selected in dc.
+  void DrawCaption(CDC& dc, int index, const CRect& rect);
+  // Draws columns left..right of face over the row from top, faceHeight
+  // high (skin: a memory DC the face is selected into for the copy).
+  void DrawFace(CDC& dc, CDC& skin, CBitmap& face, int left, int right, int top, int faceHeight);
 
  private:
   void DrawEqualWidths(CDC& dc, CDC& skin, const CRect& client, int faceHeight);
   void DrawTextSized(CDC& dc, CDC& skin, const CRect& client, int faceHeight);
-  void DrawCaption(CDC& dc, int index, const CRect& rect);
-  // Draws columns left..right of face over the strip's row.
-  void DrawFace(CDC& dc, CDC& skin, CBitmap& face, int left, int right, int top, int faceHeight);
 
   const UINT normalId_;
   const UINT selectedId_;

@@ -22,6 +22,13 @@ constexpr UINT WM_KIV_KLINE_REQUEST = 0x0BFE;   // request procedure -> chart: a
 constexpr UINT WM_KIV_PERIOD_SLOT = 0x0FF9;     // host -> chart: wParam the period tab
 constexpr UINT WM_KIV_KLINE_PERIOD = 0x048A;    // chart -> parent: data type / 4 for market 4, else 0
 constexpr UINT WM_KIV_CHART_MOUSE = 0x0FF3;     // chart -> parent: crosshair summary or 0 / bar time
+// The shared crosshair between the chart and the indicator pane, relayed by
+// their host; all without payload.
+constexpr UINT WM_KIV_INDEX_MOUSE = 0x0FF4;        // pane -> host: the pane moved the crosshair point, 0 / 0
+constexpr UINT WM_KIV_CROSSHAIR_REPAINT = 0x0FEB;  // host -> pane or chart: repaint the crosshair layer, 0 / 0
+constexpr UINT WM_KIV_CROSSHAIR_SHOW = 0x0FF5;     // chart -> host -> pane: wParam crosshair shown 0/1
+constexpr UINT WM_KIV_CROSSHAIR_TOGGLED = 0x0FF6;  // pane -> host -> chart: wParam the new crosshair flag
+constexpr UINT WM_KIV_INDEX_REPAINT = 0x0FF0;      // chart -> host: redraw the pane in full (after a zoom), 0 / 0
 
 // Timers of the chart.
 constexpr UINT kPollTimerId = 10102;      // bar polling, every 5000 ms while shown

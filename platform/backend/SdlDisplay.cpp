@@ -157,6 +157,8 @@ struct SdlDisplay::Impl {
     BYTE alpha = 255;
     std::string title;
     HICON icon = nullptr;  // shown as the window's icon
+    bool topmost = false;  // kept above the others (WS_EX_TOPMOST)
+    bool iconified = false;  // minimised: iconified on the screen, not gone
     bool shaped = false;          // the window has a region, its shape on screen
     std::vector<RECT> shape;      // that region's rectangles, window coordinates
     unsigned long shapedOn = 0;   // the X window the shape was last applied to
@@ -270,6 +272,14 @@ struct SdlDisplay::Impl {
           if (it != shown.end()) it->second.dirty = true;
         } else if (e.window.event == SDL_WINDOWEVENT_CLOSE && h) {
           ::PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else if (e.window.event == SDL_WINDOWEVENT_RESTORED && h) {
+          // The desktop brought an iconified window back (its task bar
+          // entry, say): the window hears it as the restore command, as
+          // from its own system menu. One that we restored ourselves is
+          // already shown again and hears nothing.
+          if (::IsIconic(h)) ::PostMessage(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+        } else if (e.window.event == SDL_WINDOWEVENT_MINIMIZED && h) {
+          if (!::IsIconic(h) && ::IsWindowVisible(h)) ::PostMessage(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         }
         return;
       }
@@ -284,6 +294,11 @@ std::unique_ptr<SdlDisplay> SdlDisplay::Open() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
+  // Frames go to the X server as images (XShm), not through an OpenGL
+  // texture: the windows are drawn by cairo in memory anyway, and the GL
+  // path would start a software renderer's threads (and its data races)
+  // in every process that shows a window on a screen without a GPU.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SdlOwnedAllocations sdlOwned;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
   std::unique_ptr<SdlDisplay> display(new SdlDisplay());
@@ -319,16 +334,20 @@ CRect SdlDisplay::WorkArea() const {
 void SdlDisplay::TopLevelChanged(HWND top) {
   SdlOwnedAllocations sdlOwned;
   win::Window* w = win::Get(top);
-  if (!w || !win::IsShownOnScreen(w) || w->rect.IsRectEmpty()) {
+  // A minimised window keeps its SDL window, iconified, so that the desktop
+  // can bring it back; a hidden or destroyed one loses it.
+  if (!w || w->destroying || !w->Visible() || w->rect.IsRectEmpty()) {
     impl_->Hide(top);
     return;
   }
+  const bool minimized = w->minimized;
   auto& s = impl_->shown[top];
   std::string title = GbkToUtf8(w->text);
   BYTE alpha = (w->layeredFlags & LWA_ALPHA) ? w->alpha : 255;
   if (!s.window) {
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     if (w->exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    s.topmost = (w->exStyle & WS_EX_TOPMOST) != 0;
     if (w->exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
     s.window = SDL_CreateWindow(title.c_str(), w->rect.left, w->rect.top, w->rect.Width(), w->rect.Height(), flags);
     if (!s.window) {
@@ -342,6 +361,22 @@ void SdlDisplay::TopLevelChanged(HWND top) {
     SDL_ShowWindow(s.window);
     if (quiet) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
     s.dirty = true;
+  }
+  // Top-most set after creation (SetWindowPos with HWND_TOPMOST) or taken
+  // back reaches the screen too.
+  const bool topmost = (w->exStyle & WS_EX_TOPMOST) != 0;
+  if (topmost != s.topmost) {
+    SDL_SetWindowAlwaysOnTop(s.window, topmost ? SDL_TRUE : SDL_FALSE);
+    s.topmost = topmost;
+  }
+  if (minimized != s.iconified) {
+    if (minimized) {
+      SDL_MinimizeWindow(s.window);
+    } else {
+      SDL_RestoreWindow(s.window);
+      s.dirty = true;
+    }
+    s.iconified = minimized;
   }
   if (w->rect.TopLeft() != s.rect.TopLeft()) SDL_SetWindowPosition(s.window, w->rect.left, w->rect.top);
   if (w->rect.Size() != s.rect.Size()) {
@@ -376,11 +411,20 @@ void SdlDisplay::TopLevelChanged(HWND top) {
   // Keep the screen's stacking in step with the window system's.
   std::vector<HWND> stacking;
   for (win::Window* t : win::TopLevels()) {
-    if (impl_->shown.count(t->hwnd) && !ShownWithoutActivation(t)) stacking.push_back(t->hwnd);
+    if (impl_->shown.count(t->hwnd) && !ShownWithoutActivation(t) && !t->minimized) stacking.push_back(t->hwnd);
   }
   if (stacking != impl_->stacking) {
     for (HWND h : stacking) SDL_RaiseWindow(impl_->shown[h].window);
     impl_->stacking = stacking;
+    // Top-most windows stay above what was just raised, also where no
+    // window manager keeps them there (a bare X server): the quiet ones
+    // (tray icons, alert pop-ups) are raised without taking the focus.
+    for (win::Window* t : win::TopLevels()) {
+      auto it = impl_->shown.find(t->hwnd);
+      if (it != impl_->shown.end() && (t->exStyle & WS_EX_TOPMOST) && !t->minimized) {
+        RaiseX11WindowQuietly(it->second.window);
+      }
+    }
   }
 }
 
@@ -392,7 +436,7 @@ void SdlDisplay::ContentChanged(HWND top, const RECT&) {
 void SdlDisplay::Flush() {
   SdlOwnedAllocations sdlOwned;
   for (auto& s : impl_->shown) {
-    if (s.second.dirty) impl_->Present(s.first, s.second);
+    if (s.second.dirty && !s.second.iconified) impl_->Present(s.first, s.second);
   }
 }
 
@@ -471,6 +515,18 @@ bool SdlDisplay::PointerPosition(POINT* screen) const {
   screen->x = x;
   screen->y = y;
   return true;
+}
+
+bool SdlDisplay::DockInSystemTray(HWND top) {
+  auto it = impl_->shown.find(top);
+  if (it == impl_->shown.end()) return false;
+  SdlOwnedAllocations sdlOwned;
+  return DockX11WindowInSystemTray(it->second.window);
+}
+
+SDL_Window* SdlDisplay::WindowOf(HWND top) const {
+  auto it = impl_->shown.find(top);
+  return it == impl_->shown.end() ? nullptr : it->second.window;
 }
 
 bool UseBestDisplay() {

@@ -18,6 +18,8 @@
 
 #include "platform/core/Display.h"
 
+struct SDL_Window;
+
 namespace kiv {
 
 class SdlDisplay : public Display {
@@ -43,6 +45,12 @@ class SdlDisplay : public Display {
   // false on a driver that knows the pointer only inside its windows
   // (Wayland).
   bool PointerPosition(POINT* screen) const override;
+  // Docks through the freedesktop system-tray protocol (X11 only).
+  bool DockInSystemTray(HWND top) override;
+
+  // The SDL window showing a top-level window (iconified ones included);
+  // null when none does.
+  SDL_Window* WindowOf(HWND top) const;
 
  private:
   SdlDisplay();

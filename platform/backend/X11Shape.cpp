@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string>
 
 namespace kiv {
 
@@ -58,6 +60,58 @@ unsigned long X11WindowOf(SDL_Window* window) {
 #else
   (void)window;
   return 0;
+#endif
+}
+
+bool RaiseX11WindowQuietly(SDL_Window* window) {
+#if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
+  if (window == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (info.info.x11.display == nullptr) return false;
+  XRaiseWindow(info.info.x11.display, info.info.x11.window);
+  XFlush(info.info.x11.display);
+  return true;
+#else
+  (void)window;
+  return false;
+#endif
+}
+
+bool DockX11WindowInSystemTray(SDL_Window* window) {
+#if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
+  if (window == nullptr) return false;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  ::Display* display = info.info.x11.display;
+  const ::Window xwindow = info.info.x11.window;
+  if (display == nullptr) return false;
+  const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+  const Atom trayAtom = XInternAtom(display, selection.c_str(), False);
+  const ::Window tray = XGetSelectionOwner(display, trayAtom);
+  if (tray == None) return false;
+  // XEmbed: protocol version 0, mapped once embedded.
+  const Atom embedInfo = XInternAtom(display, "_XEMBED_INFO", False);
+  const long embed[2] = {0, 1};
+  XChangeProperty(display, xwindow, embedInfo, embedInfo, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(embed), 2);
+  XEvent request;
+  std::memset(&request, 0, sizeof request);
+  request.xclient.type = ClientMessage;
+  request.xclient.window = tray;
+  request.xclient.message_type = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
+  request.xclient.format = 32;
+  request.xclient.data.l[0] = CurrentTime;
+  request.xclient.data.l[1] = 0;  // SYSTEM_TRAY_REQUEST_DOCK
+  request.xclient.data.l[2] = static_cast<long>(xwindow);
+  XSendEvent(display, tray, False, NoEventMask, &request);
+  XSync(display, False);
+  return true;
+#else
+  (void)window;
+  return false;
 #endif
 }
 

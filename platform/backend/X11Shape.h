@@ -1,7 +1,9 @@
 // Window regions on the real screen: the region of a top-level window
 // becomes the bounding shape of its X window (the X SHAPE extension), so
 // that what lies outside it shows the screen beneath and takes no pointer
-// input. This file is the SDL display's only contact with Xlib, kept apart
+// input. Also the system tray: a window docked into the desktop's tray
+// (the freedesktop system-tray protocol over XEmbed). This file is the SDL
+// display's only contact with Xlib, kept apart
 // (and out of the unity batches) because Xlib's headers define macros
 // such as None, Bool and Status. UI thread only, as the display.
 #pragma once
@@ -25,5 +27,16 @@ bool ApplyX11WindowShape(SDL_Window* window, const std::vector<RECT>* rects);
 // the shape: a shape applied to another X window than this one must be
 // applied again.
 unsigned long X11WindowOf(SDL_Window* window);
+
+// Asks the desktop's system tray (the owner of the selection
+// _NET_SYSTEM_TRAY_S<screen>) to dock the window, which then becomes the
+// tray's child at a place and size the tray chooses. False, with nothing
+// asked, when the window is no X11 window or no tray runs.
+bool DockX11WindowInSystemTray(SDL_Window* window);
+
+// Raises the window to the top of the X stacking order without asking for
+// the input focus (SDL's raise also activates). False when it is no X11
+// window.
+bool RaiseX11WindowQuietly(SDL_Window* window);
 
 }  // namespace kiv

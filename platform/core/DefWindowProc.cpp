@@ -135,6 +135,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       ::SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(screen.x, screen.y));
       return 0;
     }
+    case WM_NCRBUTTONUP:
+      // A right click on a caption point (a window that drags from anywhere
+      // answers HTCAPTION over its whole face) asks for the context menu
+      // too: unhandled, the system menu at the pointer.
+      if (wParam == HTCAPTION) {
+        ::SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lParam);
+      }
+      return 0;
     case WM_SETCURSOR:
       // The parent may decide first; otherwise the class cursor in the client
       // area and the arrow elsewhere.

@@ -50,6 +50,10 @@ class Display {
   // the last position the display's input reported (the headless display's
   // scripted pointer).
   virtual bool PointerPosition(POINT* screen) const { return false; }
+  // Hands a shown top-level window (a tray icon's) to the desktop's system
+  // tray, which then places it; false when the desktop runs none, and the
+  // window stays where it is.
+  virtual bool DockInSystemTray(HWND top) { return false; }
 };
 
 // The display in use; a headless one of 1366 x 768 until another is set.

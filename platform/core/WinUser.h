@@ -674,6 +674,11 @@ HWND SetParent(HWND child, HWND newParent);
 HWND GetWindow(HWND hwnd, UINT cmd);
 HWND GetAncestor(HWND hwnd, UINT flags);
 HWND GetTopWindow(HWND parent);
+// The window owned by hwnd (directly or through owned windows) that was
+// activated last, when it is still there, shown and enabled; else hwnd
+// itself (also when hwnd was activated after it). Null for a handle that is
+// no window.
+HWND GetLastActivePopup(HWND hwnd);
 HWND GetDlgItem(HWND parent, int id);
 int GetDlgCtrlID(HWND hwnd);
 LONG GetWindowLong(HWND hwnd, int index);

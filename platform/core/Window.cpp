@@ -220,6 +220,11 @@ void ActivateTopLevel(Window* w, UINT how) {
   if (ui.active == w->hwnd) return;
   HWND old = ui.active;
   ui.active = w->hwnd;
+  // The first owner of the chain remembers which of its windows was active
+  // last, for GetLastActivePopup.
+  Window* first = w;
+  while (first->owner) first = first->owner;
+  first->lastActivePopup = first == w ? nullptr : w->hwnd;
   if (Window* o = Get(old)) CallProc(o, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(w->hwnd));
   if (Get(w->hwnd)) CallProc(w, WM_ACTIVATE, how, reinterpret_cast<LPARAM>(old));
 }
@@ -565,6 +570,18 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
 BOOL IsWindowEnabled(HWND hwnd) {
   Window* w = Get(hwnd);
   return w && w->Enabled();
+}
+
+HWND GetLastActivePopup(HWND hwnd) {
+  Window* w = Get(hwnd);
+  if (!w) return nullptr;
+  Window* popup = Get(w->lastActivePopup);
+  // A pop-up that went away, was hidden or disabled, or changed owners
+  // since is no answer: the window itself is.
+  if (popup && !popup->destroying && popup->Visible() && popup->Enabled() && kiv::win::IsOwnedBy(popup, w)) {
+    return popup->hwnd;
+  }
+  return hwnd;
 }
 
 BOOL IsIconic(HWND hwnd) {

@@ -71,6 +71,9 @@ struct Window : post::WindowEntry {
   bool minimized = false;
   bool maximized = false;
   bool destroying = false;
+  // Of a window that owns others: the owned window activated last, null
+  // when the window itself was (GetLastActivePopup).
+  HWND lastActivePopup = nullptr;
 
   // Painting. redraw is cleared by WM_SETREDRAW FALSE, from any thread.
   std::atomic<bool> redraw{true};

@@ -110,6 +110,7 @@ class CWnd {
   CWnd* SetActiveWindow();
   static CWnd* GetActiveWindow();
   static CWnd* GetForegroundWindow();
+  CWnd* GetLastActivePopup() const;
 
   CWnd* GetParent() const;
   CWnd* GetOwner() const;

@@ -13,6 +13,7 @@ struct TrayState {
   std::mutex mutex;
   std::vector<TrayIconRecord> icons;
   TrayMessageSink sink;
+  TrayPresenter presenter;
   std::function<void(DWORD, const TrayIconRecord&)> observer;
 };
 
@@ -65,6 +66,11 @@ bool TrayIconEvent(HWND window, UINT id, UINT mouseMessage) {
   return true;
 }
 
+void SetTrayPresenter(TrayPresenter presenter) {
+  std::lock_guard<std::mutex> lock(State().mutex);
+  State().presenter = std::move(presenter);
+}
+
 void SetTrayObserverForTesting(std::function<void(DWORD, const TrayIconRecord&)> observer) {
   std::lock_guard<std::mutex> lock(State().mutex);
   State().observer = std::move(observer);
@@ -74,6 +80,7 @@ void ResetTrayForTesting() {
   std::lock_guard<std::mutex> lock(State().mutex);
   State().icons.clear();
   State().sink = nullptr;
+  State().presenter = nullptr;
   State().observer = nullptr;
 }
 
@@ -83,6 +90,7 @@ BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
   using namespace kiv;
   if (!data) return FALSE;
   TrayIconRecord changed;
+  TrayPresenter presenter;
   std::function<void(DWORD, const TrayIconRecord&)> observer;
   {
     std::lock_guard<std::mutex> lock(State().mutex);
@@ -109,8 +117,10 @@ BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
       default:
         return FALSE;
     }
+    presenter = State().presenter;
     observer = State().observer;
   }
+  if (presenter) presenter(message, changed);
   if (observer) observer(message, changed);
   return TRUE;
 }

@@ -1,13 +1,17 @@
 // The notification-area ("tray") icon, in the shape of Shell_NotifyIconA.
 //
-// The layer keeps a record of the icons the program has added; it draws
-// nothing itself. A display back end that has a tray shows the records and
-// reports mouse events on them with TrayIconEvent, which delivers the
-// icon's callback message to its window through the sink the window system
-// installs. Tests install their own sink and observer.
+// This file keeps a record of the icons the program has added; it draws
+// nothing itself. The window system shows them when the program asks it to
+// (kiv::ui::ShowTrayIconsOnScreen, platform/ui/TrayIconWindow.h): it
+// installs a presenter that hears of every change, keeps its own copy of
+// each icon's picture (a caller may destroy its icon handle right after
+// NIM_ADD, as it may on Windows), and reports mouse events on the icons with
+// TrayIconEvent, which delivers the icon's callback message to its window
+// through the sink the program installs. Tests install their own sink and
+// observer.
 //
-// With no tray on the display (headless, tests, or a desktop without a
-// status area) DisplayHasTray() is false, and the program minimises its
+// DisplayHasTray() says whether icons are shown at all; without them (no
+// presenter, a display without a status area) the program minimises its
 // window instead of hiding it into the tray, so that it stays reachable.
 #pragma once
 
@@ -78,11 +82,19 @@ void SetTrayMessageSink(TrayMessageSink sink);
 // it has no callback message.
 bool TrayIconEvent(HWND window, UINT id, UINT mouseMessage);
 
-// Called after every successful Shell_NotifyIconA with the message and the
-// icon's record as it stands (as it stood, for NIM_DELETE). Empty clears.
+// Shows the records: called after every successful Shell_NotifyIconA, on
+// the caller's thread, outside the records' lock, with the message and the
+// icon's record as it stands (as it stood, for NIM_DELETE). The window
+// system installs it; the program calls Shell_NotifyIconA on the UI thread.
+// Empty clears.
+using TrayPresenter = std::function<void(DWORD message, const TrayIconRecord& icon)>;
+void SetTrayPresenter(TrayPresenter presenter);
+
+// Called after every successful Shell_NotifyIconA (after the presenter)
+// with the message and the icon's record. Empty clears.
 void SetTrayObserverForTesting(
     std::function<void(DWORD message, const TrayIconRecord& icon)> observer);
-// Forgets every icon, the sink and the observer.
+// Forgets every icon, the sink, the presenter and the observer.
 void ResetTrayForTesting();
 
 }  // namespace kiv

@@ -73,6 +73,8 @@ class ToolTipHost : public CWnd {
   CButton enlargeButton;
   CButton restoreButton;
   CPPToolTip tooltip;
+  // What the host paints its client area with.
+  COLORREF paper = kHostPaper;
   std::vector<HostNotice> notices;
   // Called with each display notification's tool, which it may change.
   std::function<void(PPTOOLTIP_INFO&)> changeTool;
@@ -97,7 +99,7 @@ class ToolTipHost : public CWnd {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    dc.FillSolidRect(&client, kHostPaper);
+    dc.FillSolidRect(&client, paper);
   }
 };
 

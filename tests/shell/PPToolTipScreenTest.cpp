@@ -79,6 +79,27 @@ TEST_F(ToolTipScreenTest, TheBalloonAppearsOverTheButtonUnderTheRealPointerAndGo
   EXPECT_EQ(shot.Pixel(r.left + 16, r.top + 2), Tip().GetColor(kPPToolTipColorBorder));
   EXPECT_EQ(shot.Pixel(r.left + 17, r.top + 6), PatternColour(17, 6));
 
+  // Beside the anchor, above the body: outside the balloon's window region,
+  // so the screen shows the host there, and a host repainted in another
+  // colour shows through while the balloon stays.
+  // (Host x 90 lies between its two buttons: the host's own paper.)
+  const CPoint outside(On(host, 90, 0).x, r.top + 1);
+  ASSERT_TRUE(r.PtInRect(outside));
+  CRgn shape;
+  shape.CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(::GetWindowRgn(Tip().m_hWnd, static_cast<HRGN>(shape.GetSafeHandle())), ERROR);
+  ASSERT_FALSE(shape.PtInRegion(outside.x - r.left, outside.y - r.top));
+  ASSERT_TRUE(shape.PtInRegion(left.x, left.y));
+  constexpr COLORREF kRepainted = RGB(0xC0, 0x30, 0x60);
+  host.paper = kRepainted;
+  host.Invalidate();
+  host.UpdateWindow();
+  EXPECT_TRUE(screen_.ShootUntil(
+      [&](const Screenshot& s) { return s.Pixel(outside.x, outside.y) == kRepainted && balloonShows(s); }, &shot,
+      "tooltip-region"));
+  host.paper = kHostPaper;
+  host.Invalidate();
+
   // Off every tool: the balloon goes, and the host's paper is back.
   ASSERT_TRUE(MovePointer(blank));
   EXPECT_TRUE(screen_.ShootUntil(

@@ -2,6 +2,8 @@
 // XvfbScreen), a window with Chinese text on it, and the X screen read back;
 // input given through the X server reaches the window as messages. Skipped
 // only when Xvfb or its tools are not installed.
+#include <SDL.h>
+
 #include <cstring>
 
 #include "platform/gdi/Rgn.h"
@@ -183,6 +185,51 @@ TEST_F(SdlDisplayTest, AWindowsRegionIsItsShapeOnTheScreen) {
   shaped->SetWindowRgn(nullptr, TRUE);
   EXPECT_TRUE(screen_.ShootUntil([&](const Screenshot& s) { return s.Pixel(250, 200) == kOver; }, &shot,
                                  "sdl-region-removed"));
+}
+
+TEST_F(SdlDisplayTest, TopmostAfterCreationAndAMinimisedWindowReachTheScreenWindow) {
+  if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
+  ASSERT_TRUE(screen_.Open(800, 600));
+  TestWnd* w = Top("w", CRect(100, 80, 400, 160), WS_POPUP | WS_VISIBLE | WS_SYSMENU);
+  w->fill = RGB(0x1A, 0x1A, 0x1A);
+  PumpPendingMessages();
+  auto& sdl = static_cast<SdlDisplay&>(CurrentDisplay());
+  SDL_Window* window = sdl.WindowOf(w->m_hWnd);
+  ASSERT_NE(window, nullptr);
+  auto onTop = [&] { return (SDL_GetWindowFlags(window) & SDL_WINDOW_ALWAYS_ON_TOP) != 0; };
+  EXPECT_FALSE(onTop());
+  ::SetWindowPos(w->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_TRUE(onTop());
+  ::SetWindowPos(w->m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_FALSE(onTop());
+
+  // Minimised, the window keeps its screen window (iconified), and the
+  // desktop's restore reaches it as the restore command.
+  w->ShowWindow(SW_MINIMIZE);
+  PumpPendingMessages();
+  EXPECT_EQ(sdl.WindowOf(w->m_hWnd), window);
+  log_.clear();
+  SDL_Event restored;
+  std::memset(&restored, 0, sizeof restored);
+  restored.type = SDL_WINDOWEVENT;
+  restored.window.event = SDL_WINDOWEVENT_RESTORED;
+  restored.window.windowID = SDL_GetWindowID(window);
+  SDL_PushEvent(&restored);
+  EXPECT_TRUE(PumpUntil([&] { return !::IsIconic(w->m_hWnd); }));
+  const auto commands = Of("w", WM_SYSCOMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, static_cast<WPARAM>(SC_RESTORE));
+  EXPECT_EQ(sdl.WindowOf(w->m_hWnd), window);
+  // Once shown again, another restore from the desktop says nothing.
+  log_.clear();
+  SDL_PushEvent(&restored);
+  PumpPendingMessages();
+  sdl.PollEvents();
+  PumpPendingMessages();
+  EXPECT_TRUE(Of("w", WM_SYSCOMMAND).empty());
+  // Hidden, it loses its screen window.
+  w->ShowWindow(SW_HIDE);
+  EXPECT_EQ(sdl.WindowOf(w->m_hWnd), nullptr);
 }
 
 }  // namespace

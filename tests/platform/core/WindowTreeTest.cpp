@@ -219,6 +219,50 @@ TEST_F(WindowTreeTest, ScreenMetricsComeFromTheDisplay) {
   EXPECT_EQ(work.bottom, 738);
 }
 
+// What a second start raises: the owner, then the pop-up that was active
+// over it last, as long as that pop-up can still take the user's input.
+TEST_F(WindowTreeTest, LastActivePopupIsTheOwnedWindowActivatedLastWhileItCanTakeInput) {
+  TestWnd* owner = Top("owner", CRect(0, 0, 100, 100));
+  TestWnd* first = Top("first", CRect(10, 10, 50, 50), WS_POPUP | WS_VISIBLE, 0, owner);
+  TestWnd* nested = Top("nested", CRect(20, 20, 40, 40), WS_POPUP | WS_VISIBLE, 0, first);
+  TestWnd* other = Top("other", CRect(0, 0, 10, 10));
+  EXPECT_EQ(GetLastActivePopup(nullptr), nullptr);
+  EXPECT_EQ(GetLastActivePopup(other->m_hWnd), other->m_hWnd);  // owns nothing
+
+  nested->SetActiveWindow();
+  other->SetActiveWindow();  // another window's activation changes nothing here
+  EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), nested->m_hWnd);  // owned through `first`
+  EXPECT_EQ(owner->GetLastActivePopup(), nested);
+  first->SetActiveWindow();
+  EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), first->m_hWnd);
+  owner->SetActiveWindow();
+  EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), owner->m_hWnd);  // the owner itself was last
+
+  // Hiding the pop-up hands activation to its owner, which is then the
+  // last; a disabled pop-up is passed over only while it is disabled.
+  struct Case {
+    const char* what;
+    std::function<void()> make, undo;
+    CWnd* lastAfterUndo;
+  };
+  const Case cases[] = {
+      {"hidden", [&] { first->ShowWindow(SW_HIDE); }, [&] { first->ShowWindow(SW_SHOWNA); }, owner},
+      {"disabled", [&] { first->EnableWindow(FALSE); }, [&] { first->EnableWindow(TRUE); }, first},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    first->SetActiveWindow();
+    c.make();
+    EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), owner->m_hWnd);
+    c.undo();
+    EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), c.lastAfterUndo->m_hWnd);
+  }
+  // A destroyed pop-up hands activation to its own owner, the next answer.
+  nested->SetActiveWindow();
+  nested->DestroyWindow();
+  EXPECT_EQ(GetLastActivePopup(owner->m_hWnd), first->m_hWnd);
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace kiv

@@ -91,6 +91,24 @@ TEST_F(SystemMenuTest, ARightClickNoWindowHandlesOpensItAtThePointer) {
   EXPECT_FALSE(::IsWindow(dialog->m_hWnd));  // closed by the default handling
 }
 
+TEST_F(SystemMenuTest, ARightClickOnACaptionPointOpensItAtThePointer) {
+  TestWnd* dialog = Top("dialog", CRect(40, 30, 240, 130), WS_POPUP | WS_VISIBLE | WS_SYSMENU);
+  dialog->hitTest = HTCAPTION;  // dragged from anywhere, as the dark dialogs are
+  HMENU menu = ::GetSystemMenu(dialog->m_hWnd, FALSE);
+  ::AppendMenuA(menu, MF_STRING, kAbout, "关于(&A)...");
+  Answer(static_cast<int>(kAbout));
+  Screen().Click(CPoint(100, 80), 1);
+  Pump();
+  ASSERT_EQ(shownAt_.size(), 1u);
+  EXPECT_EQ(shownAt_[0].x, 100);
+  EXPECT_EQ(shownAt_[0].y, 80);
+  EXPECT_EQ(SysCommands("dialog"), (std::vector<UINT>{kAbout}));
+  // The left button on the same point still drags, opening nothing.
+  Screen().Click(CPoint(100, 80));
+  Pump();
+  EXPECT_EQ(shownAt_.size(), 1u);
+}
+
 TEST_F(SystemMenuTest, OpensNothingForAWindowWithoutOneAndGoesWithItsWindow) {
   TestWnd* plain = Top("plain", CRect(40, 30, 240, 130), WS_POPUP | WS_VISIBLE);
   TestWnd* dialog = Top("dialog", CRect(300, 30, 400, 130), WS_POPUP | WS_VISIBLE | WS_SYSMENU);

@@ -19,6 +19,7 @@
 #include "tools/standin/serve/BlockServer.h"
 #include "tools/standin/serve/DataRoutes.h"
 #include "tools/standin/serve/HttpServer.h"
+#include "tools/standin/serve/ManualFiles.h"
 #include "tools/standin/serve/MarketSession.h"
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
@@ -48,6 +49,7 @@ class StandinServer::Impl {
     RegisterDataRoutes(http_, state_->service.GetUniverse(), &state_->service.Prices(),
                        [state] { return state->NowUtc(); });
     RegisterBarRoutes(http_, state_->service.Prices(), [state] { return state->NowUtc(); }, &barErrorText_);
+    RegisterManualRoutes(http_);
   }
 
   ~Impl() { Stop(); }
