@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "bench/RatioReporter.h"
+#include "data/CachePath.h"
 #include "data/GlobalObjects.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WinUser.h"
@@ -42,6 +43,7 @@ struct DeskScene {
     WriteUiTheme();
     folder = std::filesystem::temp_directory_path() / ("kiv-desk-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
+    kiv::SetDataFolder((folder / "Data").string());
     kiv::GlobalObjectsOptions options;
     options.config.programFolder = folder.string();
     options.config.startServerListThread = false;
@@ -63,6 +65,7 @@ struct DeskScene {
     dialog.reset();
     SetDeskEnvironment(DeskEnvironment());
     globals.reset();
+    kiv::SetDataFolder("");
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
   }

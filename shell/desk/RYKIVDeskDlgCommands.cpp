@@ -50,15 +50,6 @@ StockId CopyDataStock(const std::string& text) {
   return StockCode(stock) == 0 ? 0 : stock;
 }
 
-// The pop-up of owner that was active last: a modal box or dialog over the
-// main window, which must come to the front with it.
-HWND LastActivePopup(HWND owner) {
-  CWnd* active = CWnd::GetActiveWindow();
-  if (!active || active->m_hWnd == owner) return owner;
-  CWnd* activeOwner = active->GetOwner();
-  return activeOwner && activeOwner->m_hWnd == owner ? active->m_hWnd : owner;
-}
-
 }  // namespace
 
 // --- Program messages ----------------------------------------------------------
@@ -140,7 +131,7 @@ LRESULT CRYKIVDeskDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       m_bMinimized = TRUE;
       SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
       SetForegroundWindow();
-      const HWND popup = LastActivePopup(m_hWnd);
+      const HWND popup = ::GetLastActivePopup(m_hWnd);
       if (popup && popup != m_hWnd) ::SetForegroundWindow(popup);
       return 0;
     }

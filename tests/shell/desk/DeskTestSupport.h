@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "data/CachePath.h"
 #include "data/GlobalObjects.h"
 #include "net/FieldIds.h"
 #include "platform/post/Posting.h"
@@ -42,6 +43,8 @@ class DeskTest : public AccountTest {
     AccountTest::SetUp();
     GetShellPlugins() = ShellPlugins();
     StandInCallLog::Clear();
+    // The data folder (the ticker's Frame.dat, caches) in the test's own.
+    SetDataFolder(scratch_.File("Data"));
     ResetTrayForTesting();
     // As the window system's sink: the callback posted to the icon's window.
     SetTrayMessageSink([](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,6 +104,7 @@ class DeskTest : public AccountTest {
     ui::SetPopupMenuAnswererForTesting(nullptr);
     ResetTrayForTesting();
     GetShellPlugins() = ShellPlugins();
+    SetDataFolder("");
     AccountTest::TearDown();
   }
 
