@@ -90,6 +90,7 @@ void CKIVKLineBlock::SetStock(StockId* id, DataType period) {
   }
   holdingRunShown_ = false;
   holdingRunBar_ = -1;
+  CollectExRightsDates();  // another stock's ex-rights days are not this one's
 }
 
 void CKIVKLineBlock::SetMidTermMarks(int on) {
