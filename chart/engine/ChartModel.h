@@ -197,16 +197,12 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   DataType m_DataType = 20000017;
   uint8_t m_DisplayOptions = 0;
   BOOL m_bReplaceSeries = 0;
-  int m_MidTermMarks = 0;
-  uint16_t m_MenuOptions = 0;
   BOOL m_bRequestPending = 0;
   HolderSlot holderSlot_;     // the running holder-marks worker and its stock
   BOOL m_bHolderRecords = 0;
   KivNetPack m_ExRightsPack;  // the kept ex-rights reply (UI thread)
   ChartLineSet lines_;
   int m_PeriodSlot = 0;
-  int m_IntervalFrom = 0;
-  int m_IntervalTo = 0;
   int32_t m_RequestRows = 0;
 
   // The ex-rights reply the I/O thread delivered, under m_SeriesLock.
