@@ -350,3 +350,43 @@ TEST_F(KLineBlockWindowTest, AStartIndexBeyondThisSeriesIsHeldToItsLastBar) {
 
 }  // namespace
 }  // namespace kiv::test
+
+namespace kiv::test {
+namespace {
+
+class KLineBlockLegendTest : public KLineBlockTest {};
+
+TEST_F(KLineBlockLegendTest, MidTermLinesReplaceTheAveragesUnderTheirNames) {
+  Open();
+  Show(Zigzag(120));
+  chart_->SetMidTermMarks(1);
+  const std::vector<gdi::LoggedText> texts = PaintTexts();
+  for (const char* name : {"机会线: ", "趋势线: ", "短均量线: ", "长均量线: "}) {
+    bool found = false;
+    for (const gdi::LoggedText& t : texts) found = found || t.text.rfind(name, 0) == 0;
+    EXPECT_TRUE(found) << name;
+  }
+  for (const gdi::LoggedText& t : texts) EXPECT_NE(t.text.rfind("MA5: ", 0), 0u) << "no averages";
+}
+
+TEST_F(KLineBlockLegendTest, IntradayBarsShowTheirTimeOfDay) {
+  Open();
+  // 5-minute bars of Monday 9 March 2026, the last at 14:05 Beijing.
+  const int64_t last = 1773036300;  // 2026-03-09 14:05 +08:00
+  std::vector<KLineBar> bars;
+  for (int i = 0; i < 6; ++i) {
+    KLineBar bar = DayBar(0, 10, 10.5f, 9.5f, 10.2f);
+    bar.time = last - (5 - i) * 300;
+    bars.push_back(bar);
+  }
+  Show(Series(bars, kShare, kDataTypeMin5));
+  chart_->SendMessage(WM_KIV_CROSSHAIR_TOGGLED, 1, 0);
+  Screen().MoveMouse(ToScreen(chart_->BarCenterX(5), 100));
+  Pump();
+  const std::vector<gdi::LoggedText> texts = PaintTexts();
+  EXPECT_TRUE(HasText(texts, "03091405"));
+  EXPECT_TRUE(HasText(texts, "2026/03/09/14:05/(1)"));
+}
+
+}  // namespace
+}  // namespace kiv::test
