@@ -44,7 +44,7 @@ TEST_F(KLineBlockScreenTest, ShowsTheServedDayChartOnTheSdlDisplay) {
   ASSERT_TRUE(screen_.Open(900, 600));
   ASSERT_NO_FATAL_FAILURE(ConnectToStandin(server_, service_));
   connected_ = true;
-  host_ = Top("host", CRect(kLeft, kTop, kLeft + 700, kTop + 450));
+  OpenHost(700, 450);
   chart_ = std::make_unique<CKIVKLineBlock>(ChartServices{&service_, nullptr, &hosts_}, nullptr, &dialogs_);
   ASSERT_TRUE(chart_->Create(nullptr, "StockBlock", WS_CHILD | WS_VISIBLE, CRect(0, 0, 700, 450), host_, 501));
   chart_->ShowWindow(SW_HIDE);

@@ -38,14 +38,7 @@ class KLineBlockStandinTest : public KLineBlockTest {
     KLineBlockTest::TearDown();
   }
   CKIVKLineBlock& OpenServed() {
-    host_ = Top("host", CRect(kLeft, kTop, kLeft + 800, kTop + 500));
-    host_->hook = [this](UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
-      if (msg == WM_KIV_CHART_MOUSE) {
-        std::unique_ptr<CrosshairBarSummary> summary = AdoptPosted<CrosshairBarSummary>(wParam);
-        if (summary) summaries_.push_back(*summary);
-      }
-      return false;
-    };
+    OpenHost(800, 500);
     chart_ = std::make_unique<CKIVKLineBlock>(ChartServices{&service_, nullptr, &hosts_}, nullptr, &dialogs_);
     EXPECT_TRUE(chart_->Create(nullptr, "StockBlock", WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 500), host_, 501));
     chart_->ShowWindow(SW_HIDE);

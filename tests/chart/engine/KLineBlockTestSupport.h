@@ -140,7 +140,9 @@ class KLineBlockTest : public WindowTest {
   }
 
   // The host and the chart in it, the chart's client at screen (kLeft, kTop).
-  CKIVKLineBlock& Open(int width = 600, int height = 450, CCongfig* config = nullptr) {
+  // The host, which takes the summaries the chart hands it, as the stock
+  // view does.
+  TestWnd* OpenHost(int width, int height) {
     host_ = Top("host", CRect(kLeft, kTop, kLeft + width, kTop + height));
     host_->hook = [this](UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
       if (msg == WM_KIV_CHART_MOUSE) {
@@ -149,6 +151,10 @@ class KLineBlockTest : public WindowTest {
       }
       return false;
     };
+    return host_;
+  }
+  CKIVKLineBlock& Open(int width = 600, int height = 450, CCongfig* config = nullptr) {
+    OpenHost(width, height);
     chart_ = std::make_unique<CKIVKLineBlock>(ChartServices{}, config, &dialogs_);
     EXPECT_TRUE(chart_->Create(nullptr, "StockBlock", WS_CHILD | WS_VISIBLE, CRect(0, 0, width, height), host_, 501));
     // Shown as its host shows it, so that its timers act.
