@@ -91,6 +91,8 @@ class CKLineSeries {
     AllocateExtras();
     return spare_[i];
   }
+  // The spare word without allocating the extras: 0 until they exist.
+  uint32_t SpareWordAt(int i) const { return spare_.empty() ? 0 : spare_[i]; }
   char* HolderText(int i) const { return holderTexts_.empty() ? nullptr : holderTexts_[i].get(); }
   void SetHolderText(int i, std::unique_ptr<char[]> text) {
     AllocateExtras();

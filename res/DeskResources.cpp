@@ -15,6 +15,7 @@
 //     as are the caption buttons (bar height less its bottom row); the logo
 //     is 190 wide so that the compact 300-px window keeps its exit, to-tray
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
+#include "chart/engine/ChartIds.h"
 #include "chart/indicators/IndicatorIds.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ListBox.h"
@@ -200,8 +201,8 @@ SkinTable* BuildDesk() {
   AddBarPair(t, 282, 283, 20, 20, Glyph::kEnlarge);
   AddBarPair(t, 284, 285, 20, 20, Glyph::kShrink);
   AddBarPair(t, 294, 295, 20, 20, Glyph::kDown);
-  t->AddBitmap(311, Marks(12, 28, true));
-  t->AddBitmap(302, Marks(26, 15, false));
+  t->AddBitmap(IDB_SIGNAL_MARK, Marks(12, 28, true));
+  t->AddBitmap(IDB_SIGNAL_MARK_PENDING, Marks(26, 15, false));
 
   // Grid scroll arrows.
   t->AddBitmap(250, Arrow(10, 11, Glyph::kUp));

@@ -22,13 +22,34 @@ constexpr UINT WM_KIV_KLINE_REQUEST = 0x0BFE;   // request procedure -> chart: a
 constexpr UINT WM_KIV_PERIOD_SLOT = 0x0FF9;     // host -> chart: wParam the period tab
 constexpr UINT WM_KIV_KLINE_PERIOD = 0x048A;    // chart -> parent: data type / 4 for market 4, else 0
 constexpr UINT WM_KIV_CHART_MOUSE = 0x0FF3;     // chart -> parent: crosshair summary or 0 / bar time
-// The shared crosshair between the chart and the indicator pane, relayed by
-// their host; all without payload.
+// The crosshair shared by the chart and the indicator pane beneath it,
+// relayed by their host (none with a payload), and the keys the stock view
+// passes on.
+constexpr UINT WM_KIV_INDEX_REPAINT = 0x0FF0;      // chart -> host: redraw the pane in full (after a zoom), 0 / 0
+constexpr UINT WM_KIV_CROSSHAIR_INFO = 0x0FF1;     // host -> finance and money-flow panes
 constexpr UINT WM_KIV_INDEX_MOUSE = 0x0FF4;        // pane -> host: the pane moved the crosshair point, 0 / 0
-constexpr UINT WM_KIV_CROSSHAIR_REPAINT = 0x0FEB;  // host -> pane or chart: repaint the crosshair layer, 0 / 0
 constexpr UINT WM_KIV_CROSSHAIR_SHOW = 0x0FF5;     // chart -> host -> pane: wParam crosshair shown 0/1
 constexpr UINT WM_KIV_CROSSHAIR_TOGGLED = 0x0FF6;  // pane -> host -> chart: wParam the new crosshair flag
-constexpr UINT WM_KIV_INDEX_REPAINT = 0x0FF0;      // chart -> host: redraw the pane in full (after a zoom), 0 / 0
+constexpr UINT WM_KIV_CROSSHAIR_REPAINT = 0x0FEB;  // host -> pane or chart: repaint the crosshair layer, 0 / 0
+constexpr UINT WM_KIV_KLINE_KEY_MARKS = 0x09E1;    // Enter: signal-mark toggle
+constexpr UINT WM_KIV_KLINE_KEY_LEFT = 0x09E2;     // crosshair one bar left (wParam 12: five bars)
+constexpr UINT WM_KIV_KLINE_KEY_RIGHT = 0x09E3;    // crosshair one bar right (wParam 11: five bars)
+constexpr UINT WM_KIV_KLINE_KEY_REPAINT = 0x09E4;
+constexpr UINT WM_KIV_KLINE_KEY_F10 = 0x09EE;
+constexpr WPARAM kCrosshairFastLeft = 12;   // wParam of a Ctrl+Left step
+constexpr WPARAM kCrosshairFastRight = 11;  // wParam of a Ctrl+Right step
+constexpr int kCrosshairFastStep = 5;
+
+// The chart's mark bitmaps (the terminal's resource table): 12 x 28, buy
+// mark over sell mark; 26 x 15, pending buy mark beside pending sell mark.
+constexpr UINT IDB_SIGNAL_MARK = 311;
+constexpr UINT IDB_SIGNAL_MARK_PENDING = 302;
+
+// The chart's context menu.
+constexpr UINT kIdmIntervalStats = 62015;   // "区间统计"
+constexpr UINT kIdmMASettings = 60001;      // "均线参数设置"
+constexpr UINT kIdmHollowCandles = 60002;   // hollow / solid rising candles
+constexpr UINT kIdmGridLines = 60003;       // price grid off / on
 
 // Timers of the chart.
 constexpr UINT kPollTimerId = 10102;      // bar polling, every 5000 ms while shown

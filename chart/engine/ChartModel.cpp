@@ -423,6 +423,18 @@ void ChartModel::RecomputeLines(const CKLineSeries* drawn, uint64_t generation) 
 
 void ChartModel::RecomputeLinesOnDrawn() { RecomputeLines(DrawnSeries(), DrawnGeneration()); }
 
+void ChartModel::SetAverageSettings(const MAPair price[ChartLineSet::kAverages],
+                                    const MAPair volume[ChartLineSet::kAverages]) {
+  for (int i = 0; i < ChartLineSet::kAverages; ++i) {
+    if (price[i].period >= 0) lines_.priceMAPeriod[i] = price[i].period;
+    if (volume[i].period >= 0) lines_.volumeMAPeriod[i] = volume[i].period;
+    lines_.m_PriceMA[i].SetColor(price[i].colour);
+    lines_.m_VolumeMA[i].SetColor(volume[i].colour);
+  }
+  ScopedSpinWriteLock hold(&m_SeriesLock);
+  lines_.ComputeAverages(DrawnSeries(), DrawnGeneration());
+}
+
 // ---------------------------------------------------------------- toggles
 
 void ChartModel::ToggleExRights() {

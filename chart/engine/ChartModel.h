@@ -35,6 +35,7 @@
 
 #include "chart/engine/ChartLineSet.h"
 #include "chart/engine/ChartModelHost.h"
+#include "data/Congfig.h"
 #include "data/ExRights.h"
 #include "data/IpConfigTable.h"
 #include "data/KLineSeries.h"
@@ -94,6 +95,10 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   void ToggleMidTermMarks();
   // The plot width in pixels, for keeping the newest bar at the right edge.
   void SetPlotWidth(int width) { plotWidth_ = width; }
+  // The five price and five volume averages take these periods (a period
+  // below 0 keeps the line's) and colours; only lines whose period changed
+  // are recomputed, on the drawn series.
+  void SetAverageSettings(const MAPair price[ChartLineSet::kAverages], const MAPair volume[ChartLineSet::kAverages]);
 
   // ---- messages and timers the host passes on ----
   // True when the message is one of the model's, with its result.
@@ -126,6 +131,10 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   int32_t RequestRows() const { return m_RequestRows; }
   bool NeedsRedraw() const { return m_bRedraw != 0; }
   void ClearRedraw() { m_bRedraw = 0; }
+  void RequestRedraw() { m_bRedraw = 1; }
+  // The shown series for the overlay's run highlight, which writes the
+  // bars' confirmation words (UI thread).
+  CKLineSeries* MutableSeries() { return m_pSeries.get(); }
   int PeriodSlot() const { return m_PeriodSlot; }
   // The ex-rights rows of the shown stock, as the UI thread keeps them.
   const std::vector<ExRightsRecord>& ExRightsRows() const { return exRightsRows_; }
@@ -188,16 +197,12 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   DataType m_DataType = 20000017;
   uint8_t m_DisplayOptions = 0;
   BOOL m_bReplaceSeries = 0;
-  int m_MidTermMarks = 0;
-  uint16_t m_MenuOptions = 0;
   BOOL m_bRequestPending = 0;
   HolderSlot holderSlot_;     // the running holder-marks worker and its stock
   BOOL m_bHolderRecords = 0;
   KivNetPack m_ExRightsPack;  // the kept ex-rights reply (UI thread)
   ChartLineSet lines_;
   int m_PeriodSlot = 0;
-  int m_IntervalFrom = 0;
-  int m_IntervalTo = 0;
   int32_t m_RequestRows = 0;
 
   // The ex-rights reply the I/O thread delivered, under m_SeriesLock.

@@ -138,7 +138,9 @@ BOOL CBitmap::LoadBitmap(UINT resourceId) {
   if (table == nullptr) return FALSE;
   std::shared_ptr<Surface> surface = table->LoadBitmap(resourceId);
   if (!surface) return FALSE;
-  SetData(kiv::gdi::MakeBitmap(std::move(surface)));
+  std::shared_ptr<BitmapData> data = kiv::gdi::MakeBitmap(std::move(surface));
+  data->resourceId = resourceId;
+  SetData(std::move(data));
   return TRUE;
 }
 

@@ -43,6 +43,19 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc,
   if (rop != SRCCOPY && rop != SRCAND && rop != SRCPAINT && rop != SRCINVERT) return FALSE;
   Impl& src = *source->impl_;
   if (src.kind == Impl::Kind::kMemory && src.st.bitmap) src.st.bitmap->SyncFromDib();
+  if (kiv::gdi::DrawingLog::Enabled()) {
+    kiv::gdi::LoggedBlit entry;
+    if (src.kind == Impl::Kind::kMemory && src.st.bitmap) {
+      entry.sourceResource = src.st.bitmap->resourceId;
+      const Surface* bits = src.st.bitmap->surface.get();
+      if (bits) entry.sourceSize = SIZE{bits->Width(), bits->Height()};
+    }
+    entry.dest = RECT{x, y, x + width, y + height};
+    entry.source = RECT{xSrc, ySrc, xSrc + srcWidth, ySrc + srcHeight};
+    entry.rop = rop;
+    entry.target = impl_->Target();
+    kiv::gdi::DrawingLog::Record(entry);
+  }
   Surface* from = src.Target();
   cairo_t* c = impl_->Cr();
   if (from == nullptr || c == nullptr) return from != nullptr;

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "platform/gdi/DC.h"
+#include "platform/gdi/DrawingLog.h"
 #include "platform/gdi/FontFace.h"
 #include "platform/gdi/GdiData.h"
 #include "platform/gdi/Surface.h"
+#include "platform/sys/CodePage.h"
 
 namespace kiv {
 namespace gdi {
@@ -443,6 +445,17 @@ struct CDC::Impl {
   // underlining the bytes [underlineStart, + underlineLength) when given.
   void DrawTextLine(const FontFace& face, const std::string& utf8, int x, int top, int width,
                     int underlineStart = -1, int underlineLength = 0) {
+    if (kiv::gdi::DrawingLog::Enabled()) {
+      kiv::gdi::LoggedText entry;
+      entry.text = kiv::Utf8ToGbk(utf8);
+      entry.x = x;
+      entry.y = top;
+      entry.color = st.text;
+      entry.background = st.bk;
+      entry.opaque = st.bkMode == OPAQUE;
+      entry.target = Target();
+      kiv::gdi::DrawingLog::Record(std::move(entry));
+    }
     cairo_t* c = Cr();
     if (c == nullptr) return;
     CPoint off = Off();

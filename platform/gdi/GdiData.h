@@ -74,6 +74,7 @@ struct BitmapData : ObjectData {
   BitmapData() : ObjectData(ObjectKind::kBitmap) {}
   std::shared_ptr<Surface> surface;
   std::unique_ptr<DibMemory> dib;
+  UINT resourceId = 0;  // the resource it was loaded from (for the drawing log); 0 otherwise
   // Brings the surface up to date with the DIB memory (no-op otherwise).
   void SyncFromDib();
 };
