@@ -13,6 +13,7 @@
 
 #include "platform/backend/Composition.h"
 #include "platform/core/Display.h"
+#include "platform/core/RedrawState.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
@@ -282,6 +283,11 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags) {
     update(hwnd);
   }
   return TRUE;
+}
+
+bool kiv::IsRedrawOn(HWND hwnd) {
+  auto sp = kiv::win::Lookup(hwnd);
+  return sp && sp->redraw.load();
 }
 
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
