@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/Rgn.h"
 #include "tests/platform/core/WindowTestSupport.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
@@ -35,6 +36,13 @@ const std::vector<UncoverAct>& UncoverActs() {
       {"hidden", [](HWND high) { ::ShowWindow(high, SW_HIDE); }, false},
       {"resized smaller",
        [](HWND high) { ::SetWindowPos(high, nullptr, 0, 0, 10, 10, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE); },
+       false},
+      {"cut down by a window region",
+       [](HWND high) {
+         CRgn corner;
+         corner.CreateRectRgn(0, 0, 10, 10);
+         ::SetWindowRgn(high, corner, TRUE);
+       },
        false},
       {"destroyed", [](HWND high) { ::DestroyWindow(high); }, false},
       {"sent to the bottom",
@@ -101,7 +109,9 @@ TEST_F(UncoveringTest, AChildThatUncoversItsSiblingHasThatPartRepainted) {
 // The same between top-level windows: each keeps its own picture, yet the
 // one beneath hears of the part it shows again, as programs expect.
 TEST_F(UncoveringTest, ATopLevelWindowThatUncoversOneBeneathHasThatPartRepainted) {
-  for (const UncoverAct& c : UncoverActs()) {
+  std::vector<UncoverAct> acts = UncoverActs();
+  acts.push_back({"minimised", [](HWND high) { ::ShowWindow(high, SW_MINIMIZE); }, false});
+  for (const UncoverAct& c : acts) {
     SCOPED_TRACE(std::string("upper window ") + c.what);
     ResetWindowSystemForTesting();
     log_.clear();
