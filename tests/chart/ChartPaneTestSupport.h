@@ -83,7 +83,8 @@ class ChartPaneTest : public KLineBlockTest {
     return p.x;
   }
   int PaneBarX(int bar) const {
-    CPoint p(pane_->CurrentIndicator()->BarCenterX(bar - g_data.m_StartIndex), 0);
+    const CKIVIndex_Base* index = pane_->CurrentIndicator();
+    CPoint p(index->BarCenterX(bar - index->StartBar()), 0);
     pane_->ClientToScreen(&p);
     return p.x;
   }
@@ -91,7 +92,7 @@ class ChartPaneTest : public KLineBlockTest {
   int PaneVisibleBars() const {
     const CKIVIndex_Base* index = pane_->CurrentIndicator();
     const int fit = (index->m_rcPlot.right - index->m_rcPlot.left) / g_data.BarStep();
-    return std::max(0, std::min(index->m_nCount - g_data.m_StartIndex, fit));
+    return std::max(0, std::min(index->m_nCount - index->StartBar(), fit));
   }
   // Client y where the pane's last drawing put `value` of its indicator.
   int PaneValueY(float value) const {

@@ -169,5 +169,23 @@ TEST_F(ChartPaneAlignmentTest, StayAlignedWhenACrosshairKeyStepScrollsTheView) {
   }
 }
 
+// The view state is shared with the side dialog's chart, which may leave
+// the first visible bar beyond this series: the chart holds it to its last
+// bar, and the pane beneath shows that same bar under it.
+TEST_F(ChartPaneAlignmentTest, StayAlignedWhenTheSharedStartLiesBeyondTheSeries) {
+  g_data.m_StartIndex = kBars + 500;
+  chart_->Model().RequestRedraw();
+  chart_->Invalidate();
+  relay_.RepaintPane();
+  Pump();
+  EXPECT_EQ(chart_->VisibleCount(), 1);
+  EXPECT_EQ(PaneVisibleBars(), 1);
+  EXPECT_EQ(PaneBarX(kBars - 1), ChartBarX(kBars - 1));
+  Screen().MoveMouse(CPoint(ChartBarX(kBars - 1), ToScreen(0, 120).y));
+  Pump();
+  EXPECT_TRUE(ShowsCrosshairColumn(ScreenReader(), ChartColumnRows(), PaneColumnRows(), ChartBarX(kBars - 1)));
+  EXPECT_TRUE(BothShowTheirFullDrawing());
+}
+
 }  // namespace
 }  // namespace kiv::test
