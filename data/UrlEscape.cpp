@@ -35,3 +35,12 @@ char* UrlEscape(const char* bytes, size_t length, size_t* outLength) {
   if (outLength) *outLength = used;
   return text;
 }
+
+std::string UrlEscapeText(const std::string& text) {
+  size_t length = 0;
+  char* escaped = UrlEscape(text.data(), text.size(), &length);
+  if (escaped == nullptr) return std::string();
+  std::string out(escaped, length);
+  std::free(escaped);
+  return out;
+}

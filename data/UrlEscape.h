@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Escapes length bytes: a blank becomes "+"; A-Z, a-z, 0-9, '-', '.' and '_'
 // stay; every other byte (0x80 and above included) becomes '%' and two
@@ -12,3 +13,6 @@
 // runs out, when length is too large to triple, or when bytes is null with a
 // non-zero length.
 char* UrlEscape(const char* bytes, size_t length, size_t* outLength);
+
+// The same escape as a string; empty when UrlEscape gives null.
+std::string UrlEscapeText(const std::string& text);

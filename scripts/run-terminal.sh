@@ -18,6 +18,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+# shellcheck source=scripts/debian-packages.sh
+. scripts/debian-packages.sh
 
 auto_login=0
 for arg in "$@"; do
@@ -41,24 +43,7 @@ packages=(
 )
 
 install_packages() {
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== installing: ${missing[*]}"
-  local sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null 2>&1; then
-      echo "run-terminal: these Debian packages are missing: ${missing[*]}" >&2
-      echo "run-terminal: have root install them, then run this script again:" >&2
-      echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
-      exit 1
-    fi
-    sudo=sudo
-  fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  install_debian_packages run-terminal "${packages[@]}"
 }
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

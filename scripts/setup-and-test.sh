@@ -12,6 +12,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+# shellcheck source=scripts/debian-packages.sh
+. scripts/debian-packages.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 # Many tests spend much of their time waiting (on the stand-in, a link's
 # time-out, the X server), so the test runs keep two more going than there
@@ -83,28 +85,11 @@ trap print_timings EXIT
 
 # --- the phases -------------------------------------------------------------
 install_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
+  local wanted=("${packages[@]}")
   # npm fetches the indicator tests' oracle; a machine with a node.js of its
   # own has npm already (Debian's npm package would conflict with it).
-  command -v npm >/dev/null 2>&1 || missing+=(npm)
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== installing: ${missing[*]}"
-  local sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null 2>&1; then
-      echo "setup-and-test: these Debian packages are missing: ${missing[*]}" >&2
-      echo "setup-and-test: installing them needs root, and sudo is not installed. Either run this" >&2
-      echo "setup-and-test: script as root, or have root run the command below and then run it again:" >&2
-      echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
-      exit 1
-    fi
-    sudo=sudo
-  fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  command -v npm >/dev/null 2>&1 || wanted+=(npm)
+  install_debian_packages setup-and-test "${wanted[@]}"
 }
 
 # The indicator tests' oracle: Tulip Indicators' C source (one amalgamated

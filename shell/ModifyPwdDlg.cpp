@@ -39,15 +39,6 @@ UINT PasswordChangeThread(void* param) {
   return 0;
 }
 
-std::string PwdEscape(const std::string& text) {
-  size_t length = 0;
-  char* escaped = UrlEscape(text.data(), text.size(), &length);
-  if (escaped == nullptr) return std::string();
-  std::string out(escaped, length);
-  std::free(escaped);
-  return out;
-}
-
 CSize PwdSkinSize(CBitmap& bitmap) { return bitmap.GetSafeHandle() ? bitmap.GetSize() : CSize(0, 0); }
 
 }  // namespace
@@ -61,8 +52,8 @@ std::string CModifyPwdDlg::ChangeUrl(const std::string& authority, const std::st
   const std::string utf8 = AnsiToUtf8(userName);
   std::string name;
   UrlEncodeUtf8(name, utf8.data(), static_cast<int>(utf8.size()));
-  return "http://" + authority + kPasswordChangePath + name + "&password=" + PwdEscape(oldPassword) +
-         "&newpassword=" + PwdEscape(newPassword);
+  return "http://" + authority + kPasswordChangePath + name + "&password=" + UrlEscapeText(oldPassword) +
+         "&newpassword=" + UrlEscapeText(newPassword);
 }
 
 void CModifyPwdDlg::DoDataExchange(CDataExchange* dx) {

@@ -1,6 +1,7 @@
 #include "chart/engine/ChartBarDelivery.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "chart/engine/ChartBarDecoders.h"
 #include "chart/engine/ChartIds.h"
@@ -67,6 +68,35 @@ bool Fetch(const std::string& url, std::string& body) {
   return HttpGet(url, body, error);
 }
 
+// The loading thread may outlive its chart, and the tables the loaders read
+// are only promised to outlive the chart: they are read while the chart
+// lives (its destructor revokes the reference first and waits for a read
+// under way). False once the chart is gone.
+bool ReadWhileChartLives(const KLineLoadJob& job, const std::function<void()>& read) {
+  return job.life.RunIfAlive(read);
+}
+
+// The loader's host from the chart's table; empty once the chart is gone.
+std::string LoaderHost(const KLineLoadJob& job, CIpConfigTable* hosts,
+                       void (CIpConfigTable::*get)(std::string&) const) {
+  std::string host;
+  ReadWhileChartLives(job, [&] {
+    if (hosts) (hosts->*get)(host);
+  });
+  return host;
+}
+
+// A fetched series named from the stock table while the chart lives; a
+// series whose chart went meanwhile keeps the name of its cache file.
+std::unique_ptr<CKLineSeries> NewLoadedSeries(const KLineLoadJob& job, uint32_t type, CKivStockTable* stocks) {
+  std::unique_ptr<CKLineSeries> series = NewCachedSeries(job.stock, type, nullptr);
+  StockRecord record;
+  bool found = false;
+  ReadWhileChartLives(job, [&] { found = stocks && stocks->Find(job.stock, record); });
+  if (found) SetSeriesName(series.get(), record.name);
+  return series;
+}
+
 }  // namespace
 
 std::string ChartHttpLoaders::HourUrl(const std::string& host, StockId stock, int32_t count) {
@@ -89,29 +119,26 @@ std::string ChartHttpLoaders::FuturesUrl(const std::string& host, StockId stock,
 }
 
 void ChartHttpLoaders::LoadHourBarsHttp(const KLineLoadJob& job) {
-  std::string host;
-  if (hosts_) hosts_->GetHourBSIp(host);
+  const std::string host = LoaderHost(job, hosts_, &CIpConfigTable::GetHourBSIp);
   std::string body;
   if (host.empty() || !Fetch(HourUrl(host, job.stock, job.count), body)) return;
-  std::unique_ptr<CKLineSeries> series = NewCachedSeries(job.stock, kDataTypeHour, stocks_);
+  std::unique_ptr<CKLineSeries> series = NewLoadedSeries(job, kDataTypeHour, stocks_);
   if (!DecodeHourBarsJson(body, series.get())) return;
   DeliverSeries(job.hwnd, job.life, std::move(series));
 }
 
 void ChartHttpLoaders::LoadMinuteBarsHttp(const KLineLoadJob& job) {
-  std::string host;
-  if (hosts_) hosts_->GetMinute1BSIp(host);
+  const std::string host = LoaderHost(job, hosts_, &CIpConfigTable::GetMinute1BSIp);
   std::string body;
   if (host.empty() || !Fetch(MinuteUrl(host, job.stock, job.count), body)) return;
-  std::unique_ptr<CKLineSeries> series = NewCachedSeries(job.stock, kDataTypeMin1, stocks_);
+  std::unique_ptr<CKLineSeries> series = NewLoadedSeries(job, kDataTypeMin1, stocks_);
   if (!DecodeMinuteBarsJson(body, series.get())) return;
   DeliverSeries(job.hwnd, job.life, std::move(series));
 }
 
 void ChartHttpLoaders::LoadFuturesBarsHttp(const KLineLoadJob& job) {
   if (!IsBarDataType(job.period)) return;
-  std::string host;
-  if (hosts_) hosts_->GetOptionIp(host);
+  const std::string host = LoaderHost(job, hosts_, &CIpConfigTable::GetOptionIp);
   std::string body;
   if (host.empty() || !Fetch(FuturesUrl(host, job.stock, job.count), body)) return;
   std::unique_ptr<CKLineSeries> series = NewCachedSeries(job.stock, job.period, nullptr);

@@ -41,6 +41,12 @@ PacketHandler MakeBarReplyHandler(HWND chart, WindowRef life, CKivStockTable* st
 // reply of the hour or minute loader containing "error", a market-50 reply
 // whose "stockId" is below 1 or a period the loader does not serve produce
 // no series and no message: the next poll asks again.
+//
+// The loading thread is not joined and may outlive the chart, while the
+// host and stock tables are only promised to outlive the chart: the loaders
+// read them only while the chart's liveness reference holds. A loader whose
+// chart is gone before it starts fetches nothing; one whose chart goes
+// during the fetch keeps the cached name and saves the series.
 class ChartHttpLoaders : public KLineLoaders {
  public:
   ChartHttpLoaders(CIpConfigTable* hosts, CKivStockTable* stocks) : hosts_(hosts), stocks_(stocks) {}

@@ -111,7 +111,12 @@ PacketHandler ChartModel::ReplyHandler() { return BindAlive(life_.Ref(), this, &
 bool ChartModel::OnPacket(KivNetPack& reply, const uint32_t& type, const uint32_t& extra) {
   // I/O thread: the host is the UI thread's; only the copied handle is read.
   const HWND chart = chartHwnd_.load();
-  if (IsBarDataType(type)) return MakeBarReplyHandler(chart, life_.Ref(), services_.stocks)(reply, type, extra);
+  // This runs under the model's own liveness lock (BindAlive), so the
+  // series goes out on the chart window's token: asking the model's again
+  // would wait on the lock this thread holds.
+  if (IsBarDataType(type)) {
+    return MakeBarReplyHandler(chart, WindowRef::Of(chart), services_.stocks)(reply, type, extra);
+  }
   if (type != DT_KLINE_INFO) return true;
   auto pack = std::make_unique<KivNetPack>();
   if (!reply.GetPack(*pack, GROUP_EXRIGHTS_REPLY, 0)) return false;

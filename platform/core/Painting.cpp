@@ -4,15 +4,20 @@
 // window's drawing is clipped to its visible client area (inside every
 // ancestor, outside every sibling above it and its ancestors), so a lower
 // window never draws over a higher one. Invalidating a parent invalidates
-// the children it would paint under, unless it has WS_CLIPCHILDREN, in which
-// case its own drawing leaves them out. A window that comes to where its
-// pixels are not (shown, moved, reparented, restored) repaints with every
-// window inside it, clipping or not.
+// the windows inside it that it would paint over, unless it has
+// WS_CLIPCHILDREN, in which case its own drawing leaves them out. A window
+// that comes to where its pixels are not (shown, moved, reparented,
+// restored) repaints with every window inside it, clipping or not. A window
+// that leaves a place (hidden, moved, shrunk, reshaped, minimised,
+// destroyed, sent lower) has the parent and the siblings it covered there
+// repaint that part, since the store still holds its pixels there.
+#include <algorithm>
 #include <functional>
 #include <map>
 
 #include "platform/backend/Composition.h"
 #include "platform/core/Display.h"
+#include "platform/core/RedrawState.h"
 #include "platform/core/WindowSystem.h"
 #include "platform/core/Wnd.h"
 #include "platform/gdi/Surface.h"
@@ -104,8 +109,19 @@ void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withCh
   w->erase = w->erase || erase;
   w->thread->paintPending = true;
   if (!withChildren || (w->style & WS_CLIPCHILDREN)) return;
+  // w paints over its children there, and over everything inside them,
+  // also inside a child that clips its own.
   for (Window* c : w->children) {
-    if (c->Visible()) InvalidateOwned(c, vis.Offsetted(-c->rect.left, -c->rect.top), erase, true);
+    if (c->Visible()) InvalidateWithEveryChild(c, vis.Offsetted(-c->rect.left, -c->rect.top), erase);
+  }
+}
+
+void InvalidateWithEveryChild(Window* w, const gdi::Region& area, bool erase) {
+  gdi::Region inside = area.Intersect(gdi::Region(ClientRect(w)));
+  if (inside.IsEmpty()) return;
+  InvalidateOwned(w, inside, erase, false);
+  for (Window* c : w->children) {
+    if (c->Visible()) InvalidateWithEveryChild(c, inside.Offsetted(-c->rect.left, -c->rect.top), erase);
   }
 }
 
@@ -116,11 +132,79 @@ void InvalidateTree(Window* w, bool erase) {
   }
 }
 
-void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent) {
-  if (!w->IsChild()) return;
-  gdi::Region old(oldRectInParent);
-  if (w->hasRegion) old = old.Intersect(w->region.Offsetted(oldRectInParent.left, oldRectInParent.top));
-  InvalidateOwned(w->parent, old, true, true);
+namespace {
+
+bool OnThisThread(Window* w) { return w->queue == post::CurrentQueue(); }
+
+// Whether w is shown where the footprint was taken: among the same siblings.
+bool ShownAmong(Window* w, HWND parent) {
+  if (!IsShownOnScreen(w)) return false;
+  return parent ? w->IsChild() && w->parent->hwnd == parent : !w->IsChild();
+}
+
+// What the shown top-level windows above t (of this thread) cover, in screen
+// coordinates, in the given order (bottom to top).
+gdi::Region CoverAbove(Window* t, const std::vector<Window*>& order) {
+  gdi::Region cover;
+  auto it = std::find(order.begin(), order.end(), t);
+  if (it == order.end()) return cover;
+  for (++it; it != order.end(); ++it) {
+    if (OnThisThread(*it) && IsShownOnScreen(*it)) cover = cover.Union(ShapeInParent(*it));
+  }
+  return cover;
+}
+
+// Repaints s, a sibling of the window that moved, where it shows again;
+// `area` is in s's parent's client coordinates (the screen for a top-level).
+void RepaintSiblingPart(Window* s, gdi::Region area) {
+  // A child's visible region leaves out the siblings above it; a top-level
+  // window's does not know the others, so they are taken out here.
+  if (!s->IsChild()) area = area.Subtract(CoverAbove(s, TopLevels()));
+  if (area.IsEmpty()) return;
+  InvalidateWithEveryChild(s, area.Offsetted(-s->rect.left, -s->rect.top), true);
+}
+
+}  // namespace
+
+Footprint TakeFootprint(Window* w) {
+  Footprint f;
+  if (!IsShownOnScreen(w)) return f;
+  f.shown = true;
+  f.parent = w->IsChild() ? w->parent->hwnd : nullptr;
+  f.shape = ShapeInParent(w);
+  for (Window* s : w->IsChild() ? w->parent->children : TopLevels()) {
+    if (s == w) break;
+    if (OnThisThread(s) && IsShownOnScreen(s)) f.beneath.push_back(s->hwnd);
+  }
+  return f;
+}
+
+void RepaintUncovered(Window* w, const Footprint& before) {
+  if (!before.shown) return;
+  Window* parent = nullptr;
+  if (before.parent) {
+    parent = Get(before.parent);
+    if (!parent) return;
+  }
+  gdi::Region now = ShownAmong(w, before.parent) ? ShapeInParent(w) : gdi::Region();
+  gdi::Region uncovered = before.shape.Subtract(now);
+  if (parent && !uncovered.IsEmpty()) InvalidateOwned(parent, uncovered, true, true);
+  for (HWND h : before.beneath) {
+    Window* s = Get(h);
+    // Where w still stands above s, its visible region (or the cover of the
+    // windows above it) leaves w out; where w went beneath s, s shows all
+    // that w covered.
+    if (s && ShownAmong(s, before.parent)) RepaintSiblingPart(s, before.shape);
+  }
+}
+
+void RepaintRestackedTopLevels(const std::vector<Window*>& before) {
+  const std::vector<Window*>& order = TopLevels();
+  for (Window* t : order) {
+    if (!OnThisThread(t) || !IsShownOnScreen(t)) continue;
+    gdi::Region shown = CoverAbove(t, before).Subtract(CoverAbove(t, order)).Intersect(ShapeInParent(t));
+    if (!shown.IsEmpty()) InvalidateWithEveryChild(t, shown.Offsetted(-t->rect.left, -t->rect.top), true);
+  }
 }
 
 namespace {
@@ -258,13 +342,7 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags) {
     if ((flags & RDW_ALLCHILDREN) && (w->style & WS_CLIPCHILDREN)) {
       // Explicitly asked for: the children repaint even under a clipping
       // parent, and theirs under clipping children.
-      std::function<void(Window*, const kiv::gdi::Region&)> all = [&](Window* x, const kiv::gdi::Region& part) {
-        kiv::win::InvalidateOwned(x, part, (flags & RDW_ERASE) != 0, false);
-        for (Window* c : x->children) {
-          if (c->Visible()) all(c, part.Offsetted(-c->rect.left, -c->rect.top));
-        }
-      };
-      all(w, area);
+      kiv::win::InvalidateWithEveryChild(w, area, (flags & RDW_ERASE) != 0);
     } else {
       kiv::win::InvalidateOwned(w, area, (flags & RDW_ERASE) != 0, children);
     }
@@ -282,6 +360,11 @@ BOOL RedrawWindow(HWND hwnd, LPCRECT rect, HRGN region, UINT flags) {
     update(hwnd);
   }
   return TRUE;
+}
+
+bool kiv::IsRedrawOn(HWND hwnd) {
+  auto sp = kiv::win::Lookup(hwnd);
+  return sp && sp->redraw.load();
 }
 
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {

@@ -22,11 +22,11 @@ using kiv::win::Window;
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   Window* w = Get(hwnd);
   if (!w) return 0;
-  CRect old = w->rect;
   bool wasVisible = w->Visible();
-  if (wasVisible) kiv::win::OnWindowHiddenOrMoved(w, old);
+  kiv::win::Footprint before = kiv::win::TakeFootprint(w);
   w->hasRegion = region != nullptr;
   w->region = kiv::win::RegionFromHandle(region);
+  kiv::win::RepaintUncovered(w, before);
   // The window owns the region from now on: a handle the program detached
   // into the handle table is freed here, as Windows frees it later.
   if (region) ::DeleteObject(region);

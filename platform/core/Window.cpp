@@ -142,10 +142,10 @@ void SetVisible(Window* w, bool visible) {
     if (!w->IsChild()) EnsureStore(w);
     InvalidateTree(w, true);
   } else {
-    CRect old = w->rect;
+    Footprint before = TakeFootprint(w);
     w->style &= ~WS_VISIBLE;
+    RepaintUncovered(w, before);
     ReleaseInputFrom(w);
-    OnWindowHiddenOrMoved(w, old);
     if (!w->IsChild() && Ui().active == w->hwnd) {
       Ui().active = nullptr;
       CallProc(w, WM_ACTIVATE, WA_INACTIVE, 0);
@@ -203,6 +203,7 @@ void RaiseTopLevel(Window* w) {
     PlaceOnTop(w);
     return;
   }
+  std::vector<Window*> before = TopLevels();
   PlaceOnTop(w);
   // Owned windows stay above their owner, in their own order.
   std::vector<Window*> owned;
@@ -210,6 +211,7 @@ void RaiseTopLevel(Window* w) {
     if (IsOwnedBy(t, w)) owned.push_back(t);
   }
   for (Window* t : owned) PlaceOnTop(t);
+  if (before != TopLevels()) RepaintRestackedTopLevels(before);
   for (Window* t : TopLevels()) CurrentDisplay().TopLevelChanged(t->hwnd);
 }
 
@@ -327,9 +329,9 @@ BOOL DestroyWindow(HWND hwnd) {
   }
   bool wasActive = kiv::win::Ui().active == hwnd;
   if (w->Visible()) {
-    CRect old = w->rect;
+    kiv::win::Footprint before = kiv::win::TakeFootprint(w);
     w->style &= ~WS_VISIBLE;
-    kiv::win::OnWindowHiddenOrMoved(w, old);
+    kiv::win::RepaintUncovered(w, before);
     kiv::win::NotifyDisplay(w);
   }
   w->destroying = true;
@@ -365,11 +367,11 @@ HWND SetParent(HWND child, HWND newParent) {
   Window* p = Get(newParent);
   if (!w || !w->IsChild() || !p || p == w || IsChild(child, newParent)) return nullptr;
   HWND old = w->parent->hwnd;
-  CRect oldRect = w->rect;
-  kiv::win::OnWindowHiddenOrMoved(w, oldRect);
+  kiv::win::Footprint before = kiv::win::TakeFootprint(w);
   kiv::win::Remove(w->parent->children, w);
   w->parent = p;
   p->children.push_back(w);
+  kiv::win::RepaintUncovered(w, before);
   if (w->Visible()) kiv::win::InvalidateTree(w, true);
   return old;
 }
@@ -481,8 +483,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     case SW_SHOWMINNOACTIVE:
       if (!was) CallProc(w, WM_SHOWWINDOW, TRUE, 0);
       if (!w->minimized) {
+        kiv::win::Footprint before = kiv::win::TakeFootprint(w);
         w->minimized = true;
         kiv::win::SetVisible(w, true);
+        kiv::win::RepaintUncovered(w, before);
         kiv::win::ReleaseInputFrom(w);
         if (top && kiv::win::Ui().active == hwnd) {
           kiv::win::Ui().active = nullptr;
@@ -620,6 +624,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (!Get(hwnd)) return FALSE;
   }
   CRect old = w->rect;
+  kiv::win::Footprint before = kiv::win::TakeFootprint(w);
+  std::vector<Window*> topLevelsBefore = kiv::win::TopLevels();
   CRect now(pos.x, pos.y, pos.x + std::max(pos.cx, 0), pos.y + std::max(pos.cy, 0));
   bool moved = now.TopLeft() != old.TopLeft();
   bool resized = now.Size() != old.Size();
@@ -635,8 +641,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (!w->IsChild() && resized) kiv::win::EnsureStore(w);
   if ((pos.flags & SWP_SHOWWINDOW) && !w->Visible()) kiv::win::SetVisible(w, true);
   if ((pos.flags & SWP_HIDEWINDOW) && w->Visible()) kiv::win::SetVisible(w, false);
+  if (!(pos.flags & SWP_NOREDRAW) && (moved || resized || restacked)) {
+    kiv::win::RepaintUncovered(w, before);
+    if (!w->IsChild() && restacked) kiv::win::RepaintRestackedTopLevels(topLevelsBefore);
+  }
   if (w->Visible() && !(pos.flags & SWP_NOREDRAW)) {
-    if (w->IsChild() && (moved || resized)) kiv::win::OnWindowHiddenOrMoved(w, old);
     if (w->IsChild() && (moved || resized || restacked)) {
       kiv::win::InvalidateTree(w, true);  // its pixels are not where it now is
     } else if (resized) {

@@ -208,12 +208,35 @@ bool IsShownOnScreen(Window* w);  // it and every ancestor visible
 
 // Painting (Painting.cpp).
 void InvalidateOwned(Window* w, const gdi::Region& area, bool erase, bool withChildren);
+// The area (client coordinates) in w and in every window inside it,
+// whatever their WS_CLIPCHILDREN: for pixels that something else drew over.
+void InvalidateWithEveryChild(Window* w, const gdi::Region& area, bool erase);
 // The whole of w and of every visible window inside it, whatever their
 // WS_CLIPCHILDREN: for a window that comes to where its pixels are not
 // (shown, moved or restacked as a child, reparented, restored, reshaped).
 void InvalidateTree(Window* w, bool erase);
 bool TakePaintMessage(WindowThread& t, MSG* msg);
-void OnWindowHiddenOrMoved(Window* w, const CRect& oldRectInParent);
+// Where a shown window stood among its siblings, taken before it hides,
+// moves, changes shape, is minimised, destroyed, sent lower or given to
+// another parent. Windows of other threads are left out: their geometry is
+// their own thread's.
+struct Footprint {
+  bool shown = false;
+  HWND parent = nullptr;        // null for a top-level window
+  gdi::Region shape;            // parent client coordinates (screen for a top-level)
+  std::vector<HWND> beneath;    // shown siblings under it then, bottom to top
+};
+Footprint TakeFootprint(Window* w);
+// After the change: the part of the parent and of each sibling that was
+// beneath w which w covered and no longer covers is invalidated, with every
+// window inside it, and erased; a top-level window's part is what no other
+// window above it covers now. Call it with nothing run in between that
+// could destroy w.
+void RepaintUncovered(Window* w, const Footprint& before);
+// After top-level windows changed places (before: the order then, bottom
+// to top): each shown one repaints the part that windows above it covered
+// then and none covers now.
+void RepaintRestackedTopLevels(const std::vector<Window*>& before);
 void EnsureStore(Window* top);
 gdi::Region VisibleClientRegion(Window* w);  // client coordinates
 // The pixels of a region handle (empty for null).

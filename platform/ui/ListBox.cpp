@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/core/RedrawState.h"
+
 namespace {
 
 int CompareNoCase(const std::string& a, const std::string& b) {
@@ -136,7 +138,7 @@ void CListBox::UserSelect(int index, bool toggle) {
     changed = true;
   }
   EnsureVisible(index);
-  Invalidate();
+  Changed();
   if (changed) NotifyIf(LBN_SELCHANGE);
 }
 
@@ -155,7 +157,7 @@ BOOL CListBox::OnMouseWheel(UINT, short delta, CPoint) {
   int rows = -delta / WHEEL_DELTA * 3;
   int last = std::max(0, static_cast<int>(items_.size()) - VisibleRows());
   top_ = std::max(0, std::min(top_ + rows, last));
-  Invalidate();
+  Changed();
   return FALSE;
 }
 
@@ -181,13 +183,13 @@ void CListBox::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
 
 void CListBox::OnSetFocus(CWnd*) {
   focused_ = true;
-  Invalidate();
+  Changed();
   NotifyIf(LBN_SETFOCUS);
 }
 
 void CListBox::OnKillFocus(CWnd*) {
   focused_ = false;
-  Invalidate();
+  Changed();
   NotifyIf(LBN_KILLFOCUS);
 }
 
@@ -219,8 +221,27 @@ LRESULT CListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_SETITEMHEIGHT: return OnSetItemHeight(LOWORD(static_cast<uintptr_t>(lParam)));
     case LB_GETITEMHEIGHT: return itemHeight_;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETREDRAW: {
+      const LRESULT result = CUiControl::DefWindowProc(msg, wParam, lParam);
+      if (wParam && repaintHeld_) {
+        repaintHeld_ = false;
+        Invalidate();  // once for every change made while redraw was off
+      }
+      return result;
+    }
     default: return CUiControl::DefWindowProc(msg, wParam, lParam);
   }
+}
+
+void CListBox::Changed() {
+  // With redraw off a change costs no invalidation: a list filled row by
+  // row with redraw off is repainted once, when redraw is turned on.
+  if (!kiv::IsRedrawOn(m_hWnd)) {
+    repaintHeld_ = true;
+    return;
+  }
+  repaintHeld_ = false;
+  Invalidate();
 }
 
 int CListBox::InsertAt(int at, LPCSTR text) {
@@ -228,7 +249,7 @@ int CListBox::InsertAt(int at, LPCSTR text) {
   item.text = text ? text : "";
   items_.insert(items_.begin() + at, item);
   if (cur_ >= at) ++cur_;
-  Invalidate();
+  Changed();
   return at;
 }
 
@@ -257,7 +278,7 @@ LRESULT CListBox::OnDeleteString(int index) {
   if (cur_ == index) cur_ = -1;
   else if (cur_ > index) --cur_;
   top_ = std::max(0, std::min(top_, static_cast<int>(items_.size()) - 1));
-  Invalidate();
+  Changed();
   return static_cast<LRESULT>(items_.size());
 }
 
@@ -265,7 +286,7 @@ void CListBox::OnResetContent() {
   items_.clear();
   cur_ = -1;
   top_ = 0;
-  Invalidate();
+  Changed();
 }
 
 LRESULT CListBox::OnGetTextLen(int index) const {
@@ -284,7 +305,7 @@ LRESULT CListBox::OnSetCurSel(int index) {
   bool valid = Valid(index);
   cur_ = valid ? index : -1;
   EnsureVisible(cur_);
-  Invalidate();
+  Changed();
   return valid ? index : LB_ERR;
 }
 
@@ -302,7 +323,7 @@ LRESULT CListBox::OnSetSel(bool select, int index) {
   } else {
     return LB_ERR;
   }
-  Invalidate();
+  Changed();
   return 0;
 }
 
@@ -340,14 +361,14 @@ LRESULT CListBox::OnFindString(int startAfter, LPCSTR text, bool exact) const {
 LRESULT CListBox::OnSetTopIndex(int index) {
   if (!Valid(index)) return LB_ERR;
   top_ = index;
-  Invalidate();
+  Changed();
   return 0;
 }
 
 LRESULT CListBox::OnSetItemHeight(UINT height) {
   if (height == 0) return LB_ERR;
   itemHeight_ = static_cast<int>(height);
-  Invalidate();
+  Changed();
   return 0;
 }
 

@@ -2,7 +2,9 @@
 // multiple selection (LBS_MULTIPLESEL: a click toggles an item). With
 // LBS_NOTIFY, selection changes made by the user report LBN_SELCHANGE and a
 // double-click LBN_DBLCLK; changes made by the program report nothing.
-// Colours come from the parent's WM_CTLCOLORLISTBOX.
+// Colours come from the parent's WM_CTLCOLORLISTBOX. While WM_SETREDRAW has
+// turned redraw off, changes invalidate nothing; turning it on invalidates
+// the list once.
 #pragma once
 
 #include <string>
@@ -96,6 +98,9 @@ class CListBox : public CUiControl {
   int Find(int startAfter, const char* text, bool exact) const;
   void NotifyIf(UINT code);
   int InsertAt(int at, LPCSTR text);
+  // Invalidates the list, or, while redraw is off, keeps the repaint for
+  // the moment it is turned on.
+  void Changed();
 
   LRESULT OnAddString(LPCSTR text);
   LRESULT OnInsertString(int index, LPCSTR text);
@@ -119,4 +124,5 @@ class CListBox : public CUiControl {
   int top_ = 0;
   int itemHeight_ = 16;
   bool focused_ = false;
+  bool repaintHeld_ = false;  // changed while redraw was off
 };

@@ -162,7 +162,6 @@ class CRYKIVDeskDlg : public CKivDialogBase {
   BOOL CreatePageWindow(int page);
   void HideOtherPages(int keep);
   void DockSideDialog();
-  void RepaintAll();
   void ShowRobotOverview();
   CWnd* PageCWnd(int page) const;
 

@@ -167,7 +167,6 @@ void CRYKIVDeskDlg::OnSysCommand(UINT id, LPARAM lParam) {
       SetForegroundWindow();
       // Only the page now current stays shown.
       ShowPage();
-      RepaintAll();
       return;
     }
     case SC_MINIMIZE:
@@ -197,18 +196,11 @@ void CRYKIVDeskDlg::OnSysCommand(UINT id, LPARAM lParam) {
       if (m_pTitle) m_pTitle->SetMaximized(FALSE);
       CKivDialogBase::OnSysCommand(id, lParam);
       DockSideDialog();
-      RepaintAll();
       return;
     default:
       CKivDialogBase::OnSysCommand(id, lParam);
       return;
   }
-}
-
-void CRYKIVDeskDlg::RepaintAll() {
-  // A change of state moves every child at once; children shown where
-  // another one stood are painted afresh with the rest.
-  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CRYKIVDeskDlg::OnMove(int x, int y) {

@@ -84,15 +84,6 @@ std::string LoginMd5Hex(const std::string& text) {
   return digest.ToHex();
 }
 
-std::string LoginEscapeFormValue(const std::string& text) {
-  size_t length = 0;
-  char* escaped = UrlEscape(text.data(), text.size(), &length);
-  if (escaped == nullptr) return std::string();
-  std::string out(escaped, length);
-  std::free(escaped);
-  return out;
-}
-
 // The login workers started so far, for JoinLoginThreads.
 std::mutex g_loginThreadsMutex;
 std::vector<CWinThreadPtr> g_loginThreads;
@@ -169,8 +160,8 @@ std::vector<std::string> ScanActiveIps(const std::string& replyText) {
 }
 
 std::string LoginUrl(const std::string& authority, const std::string& userName, const std::string& password) {
-  return "http://" + authority + kLoginPath + LoginEscapeFormValue(userName) + "&password=" +
-         LoginEscapeFormValue(password);
+  return "http://" + authority + kLoginPath + UrlEscapeText(userName) + "&password=" +
+         UrlEscapeText(password);
 }
 
 int ActivateServerIps(const std::string& rootAuthority, CCongfig* config) {

@@ -1,7 +1,11 @@
 // Replies stream in on the network I/O thread (bar replies decoded there,
 // ex-rights replies stored under the model's lock) while the UI thread
 // switches stocks and periods and toggles 复权: run under ThreadSanitizer.
+// Hour bars come by the chart's loading threads, which may outlive the
+// chart; the test waits for the last before the tables they were given go.
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "chart/engine/ChartModel.h"
 #include "data/IpConfigTable.h"
@@ -27,10 +31,12 @@ TEST(ChartModelConcurrency, RepliesStreamWhileTheUiThreadSwitchesAndToggles) {
   CIpConfigTable hosts;
   const std::string http = "127.0.0.1:" + std::to_string(server.HttpPort()) + "&x";
   hosts.LoadText("HourBSIp," + http + "\nMinute1BSIp," + http + "\n");
+  std::weak_ptr<KLineLoaders> loaders;
   {
     test::RecordingHost host;
     ChartModel model(host, ChartServices{&service, nullptr, &hosts});
     host.model = &model;
+    loaders = model.Loaders();
     model.OnShowWindow(TRUE);
     const StockId stocks[] = {MakeStockId(600000, 1), MakeStockId(600004, 1), MakeStockId(2, 2)};
     const DataType periods[] = {kDataTypeDay, kDataTypeDay, kDataTypeMin5, kDataTypeHour};
@@ -49,6 +55,9 @@ TEST(ChartModelConcurrency, RepliesStreamWhileTheUiThreadSwitchesAndToggles) {
   }
   service.Shutdown();
   server.Stop();
+  // Loading threads are never joined, and each holds the loaders until it
+  // ends: the last must be gone before the tables they were given go.
+  EXPECT_TRUE(PumpUntil([&] { return loaders.expired(); }, 30000)) << "a loading thread is still running";
   ResetWindowSystemForTesting();
 }
 

@@ -4,9 +4,12 @@
 // records of another stock, and when the series is written to its cache.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "chart/engine/ChartModel.h"
@@ -15,6 +18,9 @@
 #include "net/FieldIds.h"
 #include "platform/sys/Files.h"
 #include "tests/chart/ChartTestSupport.h"
+#include "tools/standin/market/PriceHistory.h"
+#include "tools/standin/serve/BarReplies.h"
+#include "tools/standin/serve/StandinServer.h"
 
 namespace kiv {
 namespace {
@@ -24,6 +30,7 @@ using test::kShare;
 
 using test::kDaySeconds;
 using test::kFirstDayClose;
+using test::ExRightsReply;
 
 
 class ChartModelTest : public ::testing::Test {
@@ -258,21 +265,6 @@ TEST_F(MergeTest, ALateSeriesOfThePreviousStockOrPeriodChangesNothing) {
   EXPECT_EQ(model_->Series()->GetStock(), kOther);
 }
 
-KivNetPack ExRightsReply(StockId stock, int64_t exDate, int32_t cashX1000, int32_t bonusX1000) {
-  KivNetPack rows;
-  rows.SetInt32(static_cast<int32_t>(exDate), FIELD_EXRIGHTS_DATE, 0);
-  rows.SetInt32(bonusX1000, FIELD_EXRIGHTS_BONUS, 0);
-  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS, 0);
-  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS_PRICE, 0);
-  rows.SetInt32(cashX1000, FIELD_EXRIGHTS_CASH, 0);
-  KivNetPack group;
-  group.SetInt32(static_cast<int32_t>(stock), FIELD_STOCK_ID, 0);
-  group.SetPack(rows, GROUP_EXRIGHTS_ROWS, 0);
-  KivNetPack reply;
-  reply.SetPack(group, GROUP_EXRIGHTS_REPLY, 0);
-  return reply;
-}
-
 TEST_F(MergeTest, ExRightsAdjustTheDrawnSeriesOfTheShownStockOnly) {
   // Ex-date day 3: cash 1.0 and 10 bonus shares for 10 (ratio 1.0).
   KivNetPack foreign = ExRightsReply(kOther, kFirstDayClose + 3 * kDaySeconds, 1000, 1000);
@@ -298,6 +290,39 @@ TEST_F(MergeTest, ExRightsAdjustTheDrawnSeriesOfTheShownStockOnly) {
   Show(kOther, kDataTypeDay);
   Show(kShare, kDataTypeDay);
   EXPECT_EQ(model_->ExRightsRows().size(), 1u);
+}
+
+// The reply handler the model gives out runs under the model's own liveness
+// lock; a bar reply through it is delivered like one through the bar
+// handler (the check of the chart's life it makes must not wait on that
+// lock). Run on a thread of its own, as the network service runs it.
+TEST_F(ChartModelTest, ABarReplyThroughTheBoundReplyHandlerIsDelivered) {
+  Show(kShare, kDataTypeDay);
+  const standin::Universe universe(standin::kDefaultSeed);
+  standin::PriceHistory history(universe);
+  KivNetPack request;
+  request.SetInt16(0, FIELD_FIRST_ROW, 0);
+  request.SetInt16(30, FIELD_ROW_COUNT, 0);
+  request.SetInt32(static_cast<int32_t>(kShare), FIELD_STOCK_ID, 0);
+  KivNetPack reply =
+      standin::BuildBarReply(history, kDataTypeDay, request, standin::BeijingTime(2026, 3, 16, 15, 30, 0));
+
+  PacketHandler handler = model_->ReplyHandler();
+  auto handled = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = handled->get_future();
+  std::thread([handler, handled, reply]() mutable { handled->set_value(handler(reply, kDataTypeDay, 0)); })
+      .detach();
+  if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    // The handler is stuck holding the model's lock: the model cannot be
+    // revoked any more, so it and its window are left behind.
+    (void)model_.release();
+    (void)host_.release();
+    GTEST_FAIL() << "the bound reply handler waits on its own liveness lock";
+  }
+  EXPECT_TRUE(result.get());
+  PumpPendingMessages();
+  ASSERT_NE(model_->Series(), nullptr);
+  EXPECT_EQ(model_->Series()->GetCount(), 30);
 }
 
 TEST_F(ChartModelTest, ADamagedExRightsCacheIsDeletedAndNotShown) {

@@ -18,6 +18,8 @@
 #include "data/CachePath.h"
 #include "data/KLineSeries.h"
 #include "data/WorkerFetches.h"
+#include "net/FieldIds.h"
+#include "net/KivNetPack.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WinUser.h"
 #include "platform/core/Wnd.h"
@@ -132,6 +134,23 @@ std::unique_ptr<CKLineSeries> MakeSeries(StockId stock, uint32_t type, int count
   series->SetDataType(type);
   for (int i = 0; i < count; ++i) series->AddBar(MakeBar(first + i * step, close(i)), 0, 0, 0, 0);
   return series;
+}
+
+// The ex-rights reply for one stock with one row: its ex-date, cash and
+// bonus shares per ten (both x 1000).
+inline KivNetPack ExRightsReply(StockId stock, int64_t exDate, int32_t cashX1000, int32_t bonusX1000) {
+  KivNetPack rows;
+  rows.SetInt32(static_cast<int32_t>(exDate), FIELD_EXRIGHTS_DATE, 0);
+  rows.SetInt32(bonusX1000, FIELD_EXRIGHTS_BONUS, 0);
+  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS, 0);
+  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS_PRICE, 0);
+  rows.SetInt32(cashX1000, FIELD_EXRIGHTS_CASH, 0);
+  KivNetPack group;
+  group.SetInt32(static_cast<int32_t>(stock), FIELD_STOCK_ID, 0);
+  group.SetPack(rows, GROUP_EXRIGHTS_ROWS, 0);
+  KivNetPack reply;
+  reply.SetPack(group, GROUP_EXRIGHTS_REPLY, 0);
+  return reply;
 }
 
 // A data folder of the test's own for the cache files.

@@ -49,4 +49,9 @@ TEST(UrlEscape, WorstCaseFitsTheAllocationAndLengthIsOptional) {
   EXPECT_EQ(UrlEscape("x", static_cast<size_t>(-1), &length), nullptr);
 }
 
+TEST(UrlEscape, TheTextFormKeepsEveryByteIncludingAZero) {
+  EXPECT_EQ(UrlEscapeText(std::string("a b\0c\xd5", 6)), "a+b%00c%D5");
+  EXPECT_EQ(UrlEscapeText(""), "");
+}
+
 }  // namespace

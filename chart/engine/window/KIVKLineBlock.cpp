@@ -120,26 +120,16 @@ const CKLineSeries* CKIVKLineBlock::PaintSeries(int start) const {
   return model_.Series();
 }
 
-void CKIVKLineBlock::ZoomIn(int* n) {
-  const CKLineSeries* series = model_.Series();
-  if (!n || *n < 1 || !series) return;
-  const int width = plots_.price.Width();
-  const int before = ZoomVisibleBars(width, g_data.zoomLevel);
-  DecreaseDisplayLevel(*n);
-  g_data.m_StartIndex = ZoomAnchoredStart(series->GetCount(), StartIndex(), before,
-                                          ZoomVisibleBars(width, g_data.zoomLevel));
-  SetCursorPos(g_data.crosshairX, g_data.crosshairY);
-  crosshairRefresh_ = true;
-  model_.RequestRedraw();
-  Invalidate();
-}
+void CKIVKLineBlock::ZoomIn(int* n) { Rezoom(n, &DecreaseDisplayLevel); }
 
-void CKIVKLineBlock::ZoomOut(int* n) {
+void CKIVKLineBlock::ZoomOut(int* n) { Rezoom(n, &IncreaseDisplayLevel); }
+
+void CKIVKLineBlock::Rezoom(int* n, int (*changeLevel)(int)) {
   const CKLineSeries* series = model_.Series();
   if (!n || *n < 1 || !series) return;
   const int width = plots_.price.Width();
   const int before = ZoomVisibleBars(width, g_data.zoomLevel);
-  IncreaseDisplayLevel(*n);
+  changeLevel(*n);
   g_data.m_StartIndex = ZoomAnchoredStart(series->GetCount(), StartIndex(), before,
                                           ZoomVisibleBars(width, g_data.zoomLevel));
   SetCursorPos(g_data.crosshairX, g_data.crosshairY);

@@ -129,6 +129,9 @@ class CKIVKLineBlock : public CWnd, public ChartModelHost {
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Changes the zoom level by *n steps through changeLevel, keeping the last
+  // visible bar in place.
+  void Rezoom(int* n, int (*changeLevel)(int));
   // The series prices are drawn from: the adjusted copy where it is shown
   // and long enough, else the main series.
   const CKLineSeries* PaintSeries(int start) const;

@@ -122,21 +122,6 @@ TEST_F(KLineBlockMarksTest, MidTermMarksCopyTheMarkBitmapsHalvesBesideTheBar) {
   EXPECT_FALSE(named);
 }
 
-KivNetPack ExRightsReply(StockId stock, int64_t exDate, int32_t cashX1000, int32_t bonusX1000) {
-  KivNetPack rows;
-  rows.SetInt32(static_cast<int32_t>(exDate), FIELD_EXRIGHTS_DATE, 0);
-  rows.SetInt32(bonusX1000, FIELD_EXRIGHTS_BONUS, 0);
-  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS, 0);
-  rows.SetInt32(0, FIELD_EXRIGHTS_RIGHTS_PRICE, 0);
-  rows.SetInt32(cashX1000, FIELD_EXRIGHTS_CASH, 0);
-  KivNetPack group;
-  group.SetInt32(static_cast<int32_t>(stock), FIELD_STOCK_ID, 0);
-  group.SetPack(rows, GROUP_EXRIGHTS_ROWS, 0);
-  KivNetPack reply;
-  reply.SetPack(group, GROUP_EXRIGHTS_REPLY, 0);
-  return reply;
-}
-
 TEST_F(KLineBlockMarksTest, ExRightsDaysShowTheirMarkAndTheirTip) {
   Open();
   const uint32_t flags[5] = {};

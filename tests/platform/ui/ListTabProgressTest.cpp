@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/ui/ListBox.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/TabCtrl.h"
@@ -85,6 +87,60 @@ TEST_F(ListTabProgressTest, MultipleSelectionListBoxTogglesItems) {
   list.SetSel(-1, FALSE);
   EXPECT_EQ(list.GetSelCount(), 0);
   EXPECT_EQ(list.SetCurSel(1), LB_ERR) << "single selection calls do not apply";
+}
+
+// A list that counts its paints.
+class PaintCountingList : public CListBox {
+ public:
+  int paints = 0;
+
+ protected:
+  void OnPaint() override {
+    ++paints;
+    CListBox::OnPaint();
+  }
+};
+
+// A list filled row by row with redraw off (as the stock search fills its
+// pop-up) invalidates nothing and paints nothing until redraw returns, and
+// is then painted once, with what it holds by then.
+TEST_F(ListTabProgressTest, ListBoxFilledWithRedrawOffIsPaintedOnceWhenRedrawReturns) {
+  ScopedWindow<PaintCountingList> list;
+  ASSERT_TRUE(list.Create(WS_VISIBLE, CRect(10, 10, 150, 110), parent_, 44));
+  list.AddString("first");
+  EXPECT_TRUE(list.GetUpdateRect(nullptr)) << "with redraw on a change invalidates the list";
+  Pump();
+  ASSERT_EQ(list.paints, 1);
+
+  list.paints = 0;
+  list.SetRedraw(FALSE);
+  list.ResetContent();
+  for (int row = 0; row < 300; ++row) {
+    list.AddString(("row " + std::to_string(row)).c_str());
+    if (row % 50 == 0) {
+      EXPECT_FALSE(list.GetUpdateRect(nullptr)) << "row " << row << " invalidated the list with redraw off";
+      Pump();
+    }
+  }
+  list.SetCurSel(0);
+  list.SetTopIndex(0);
+  EXPECT_FALSE(list.GetUpdateRect(nullptr));
+  Pump();
+  EXPECT_EQ(list.paints, 0);
+
+  list.SetRedraw(TRUE);
+  EXPECT_TRUE(list.GetUpdateRect(nullptr)) << "redraw on invalidates the changed list";
+  Pump();
+  EXPECT_EQ(list.paints, 1);
+  const int h = list.GetItemHeight(0);
+  const CPoint row0 = At(list, 1, h / 2);
+  EXPECT_EQ(Screen().ScreenPixel(row0.x, row0.y), kiv::ui::kSelectionBack) << "the new selection is shown";
+
+  list.paints = 0;
+  list.SetRedraw(FALSE);
+  list.SetRedraw(TRUE);
+  Pump();
+  EXPECT_EQ(list.paints, 0) << "redraw off and on without a change repaints nothing";
 }
 
 // A program's list: Delete removes the selected item; every other key and

@@ -7,7 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
+#include "platform/gdi/Surface.h"
 #include "platform/sys/ProfileFile.h"
 #include "platform/sys/SingleInstance.h"
 #include "shell/KivDesk_Button.h"
@@ -75,6 +78,22 @@ TEST_F(DeskLayoutTest, OpensAsTheCompactPanelWithTheWatchListAndBothStrips) {
 
 TEST_F(DeskLayoutTest, MaximisedShowsEightButtonsNoStripsAndTheListRightOfTheColumn) {
   CRYKIVDeskDlg& dlg = Open();
+  // The compact panel's picture, on a grid, to compare after the restore.
+  auto compactPicture = [&] {
+    std::vector<COLORREF> pixels;
+    const std::unique_ptr<gdi::Surface> screen = Screen().ComposeScreen();
+    CRect client;
+    dlg.GetClientRect(&client);
+    for (int y = 1; y < client.bottom; y += 3) {
+      for (int x = 1; x < client.right; x += 3) {
+        CPoint p(x, y);
+        dlg.ClientToScreen(&p);
+        pixels.push_back(screen->PixelAt(p.x, p.y));
+      }
+    }
+    return pixels;
+  };
+  const std::vector<COLORREF> compact = compactPicture();
   Maximise();
   CRect work;
   ::SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
@@ -139,6 +158,8 @@ TEST_F(DeskLayoutTest, MaximisedShowsEightButtonsNoStripsAndTheListRightOfTheCol
   EXPECT_TRUE(dlg.StockDlg()->IsShown());
   EXPECT_FALSE(dlg.ServerAddr()->IsWindowVisible());
   EXPECT_FALSE(dlg.HeadPhoto()->IsWindowVisible());
+  // The panel looks as it did: nothing of the maximised column is left over.
+  EXPECT_EQ(compactPicture(), compact);
 }
 
 TEST_F(DeskLayoutTest, PlacementMaximizeOpensCompactThenMaximises) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "data/StockTable.h"
 #include "net/FieldIds.h"
@@ -108,6 +110,85 @@ TEST(MarketServiceTest, CachesEachReplyForItsMinuteOnly) {
   // move with the clock).
   EXPECT_EQ(Serialised(service.Reply(DT_STOCK_TABLE, KivNetPack(), kMorning + 60)), first);
   EXPECT_EQ(service.CacheMisses(), 2u);
+}
+
+// The bars of a bar reply as the terminal reads them: (stamp, open, high,
+// low, close) per row.
+struct ReplyBar {
+  int64_t time;
+  int32_t open, high, low, close;
+};
+
+std::vector<ReplyBar> ReplyBars(const KivNetPack& reply) {
+  KivNetPack loaded;
+  EXPECT_TRUE(loaded.LoadFromString(Serialised(reply))) << loaded.GetErrorText();
+  KivNetPack group, rows;
+  std::vector<ReplyBar> out;
+  if (!loaded.GetPack(group, 100010054, 0) || !group.GetPack(rows, 100010028, 0)) return out;
+  for (uint32_t i = 0; i < rows.GetRecordCount(); ++i) {
+    const int32_t r = static_cast<int32_t>(i);
+    out.push_back(ReplyBar{rows.GetInt64(400000001, r), rows.GetInt32(300000006, r), rows.GetInt32(300000007, r),
+                           rows.GetInt32(300000008, r), rows.GetInt32(300000004, r)});
+  }
+  return out;
+}
+
+KivNetPack BarRequest(StockId stock, int count) {
+  KivNetPack request;
+  request.SetInt16(0, FIELD_FIRST_ROW, 0);
+  request.SetInt16(static_cast<int16_t>(count), FIELD_ROW_COUNT, 0);
+  request.SetInt32(static_cast<int32_t>(stock), FIELD_STOCK_ID, 0);
+  return request;
+}
+
+// The nine indices' day, week and month bars come from the levels their
+// quotes come from: at any clock the last bar closes at the quote's last,
+// and a finished day closes at the index's close of that day.
+TEST(MarketServiceTest, IndexBarsCloseAtTheIndexQuote) {
+  MarketService service(20050104);
+  IndexLevels& levels = service.Indices();
+  const StockId indices[] = {MakeStockId(1, 1),      MakeStockId(300, 1),    MakeStockId(16, 1),
+                             MakeStockId(905, 1),    MakeStockId(688, 1),    MakeStockId(399001, 2),
+                             MakeStockId(399005, 2), MakeStockId(399006, 2), MakeStockId(399106, 2)};
+  struct Clock {
+    const char* what;
+    int64_t nowUtc;
+  };
+  const Clock clocks[] = {
+      {"in the morning session", kMorning},
+      {"after the close", BeijingTime(2026, 3, 16, 15, 30, 0)},
+      {"on a Saturday", BeijingTime(2026, 3, 21, 12, 0, 0)},
+  };
+  const uint32_t types[] = {20000017, 20000022, 20000023};
+  for (const Clock& clock : clocks) {
+    for (StockId index : indices) {
+      ASSERT_TRUE(levels.Computes(index)) << index;
+      IndexQuote quote;
+      ASSERT_TRUE(levels.QuoteAt(index, clock.nowUtc, &quote)) << index;
+      for (uint32_t type : types) {
+        const std::vector<ReplyBar> bars = ReplyBars(service.Reply(type, BarRequest(index, 60), clock.nowUtc));
+        ASSERT_FALSE(bars.empty()) << index << " " << type << " " << clock.what;
+        EXPECT_EQ(bars.back().close, quote.last) << index << " " << type << " " << clock.what;
+        for (const ReplyBar& bar : bars) {
+          EXPECT_TRUE(bar.low <= std::min(bar.open, bar.close) && bar.high >= std::max(bar.open, bar.close) &&
+                      bar.low > 0)
+              << index << " " << type << " " << clock.what << " at " << bar.time;
+        }
+      }
+    }
+  }
+  // A finished day of every index closes at that day's level.
+  const int64_t friday = DaysFromCivil(2026, 3, 13);
+  for (StockId index : indices) {
+    const std::vector<ReplyBar> days = ReplyBars(service.Reply(20000017, BarRequest(index, 10), kMorning));
+    bool found = false;
+    for (const ReplyBar& bar : days) {
+      if (bar.time != CloseStampOf(friday)) continue;
+      found = true;
+      EXPECT_EQ(bar.close, levels.CloseOf(index, friday)) << index;
+    }
+    EXPECT_TRUE(found) << index;
+  }
 }
 
 TEST(ReplyBuilderTest, FixedTextCutsWholeGbkCharactersAndKeepsATerminator) {

@@ -232,6 +232,46 @@ std::vector<int32_t> IndexLevels::MinutePath(StockId index, int64_t day) {
   return PathLocked(d, static_cast<size_t>(t));
 }
 
+void IndexLevels::ShapeDayBar(StockId index, int64_t day, int minutes, MarketBar& bar) {
+  const int d = FindDefinition(index);
+  const long t = DayIndexOf(day);
+  if (d < 0 || t < 0) return;
+  const int last = PriceHistory::kPathPoints - 1;
+  if (minutes > 0 && minutes < last) {
+    std::vector<int32_t> path;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      path = PathLocked(d, static_cast<size_t>(t));
+    }
+    if (path.size() != PriceHistory::kPathPoints) return;
+    bar.open = bar.high = bar.low = path[0];
+    for (int m = 1; m <= minutes; ++m) {
+      bar.high = std::max(bar.high, path[static_cast<size_t>(m)]);
+      bar.low = std::min(bar.low, path[static_cast<size_t>(m)]);
+    }
+    bar.close = path[static_cast<size_t>(minutes)];
+    return;
+  }
+  int32_t close = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    close = CloseLocked(d, static_cast<size_t>(t));
+  }
+  if (close <= 0) return;
+  if (bar.close <= 0) {
+    bar.open = bar.high = bar.low = bar.close = close;
+    return;
+  }
+  // The bar's own shape around its close, on the index's level.
+  const double scale = static_cast<double>(close) / bar.close;
+  auto scaled = [scale](int32_t price) { return static_cast<int32_t>(std::lround(price * scale)); };
+  bar.open = scaled(bar.open);
+  bar.high = std::max(scaled(bar.high), close);
+  bar.low = std::min(scaled(bar.low), close);
+  bar.close = close;
+  bar.open = std::min(std::max(bar.open, bar.low), bar.high);
+}
+
 bool IndexLevels::QuoteAt(StockId index, int64_t nowUtc, IndexQuote* out) {
   const int d = FindDefinition(index);
   if (d < 0 || out == nullptr) return false;

@@ -71,6 +71,12 @@ class IndexLevels {
   // minute to 11:30 and from 13:01 to 15:00, the close last; empty for
   // another day or security.
   std::vector<int32_t> MinutePath(StockId index, int64_t day);
+  // Gives a day bar of the index the index's own levels: a whole day
+  // (minutes 240) closes at CloseOf, its open, high and low scaled with it
+  // from the bar's shape; a forming day's bar (minutes 1 to 239) is cut from
+  // the day's minute path, so its close is the quote's last at that minute.
+  // A bar of another security or day is left as it is.
+  void ShapeDayBar(StockId index, int64_t day, int minutes, MarketBar& bar);
   // Last and previous close at nowUtc (seconds since 1970 UTC); false for a
   // security it does not compute or an instant before its first day.
   bool QuoteAt(StockId index, int64_t nowUtc, IndexQuote* out);

@@ -450,7 +450,8 @@ void PriceHistory::IntradayBars(const History& history, const DayRecord& record,
   }
 }
 
-std::vector<MarketBar> PriceHistory::Bars(StockId stock, BarPeriod period, int64_t nowUtc, int count) {
+std::vector<MarketBar> PriceHistory::Bars(StockId stock, BarPeriod period, int64_t nowUtc, int count,
+                                          const DayBarShaper& shaper) {
   std::vector<MarketBar> out;
   std::shared_ptr<const History> history = HistoryOf(stock);
   if (!history || count < 1) return out;
@@ -465,7 +466,10 @@ std::vector<MarketBar> PriceHistory::Bars(StockId stock, BarPeriod period, int64
     if (todayMinutes == 0) --end;
   }
   auto dayBar = [&](size_t i) {
-    return i + 1 == end && days[i].day == now.day ? DayBarAt(*history, days[i], todayMinutes) : days[i].bar;
+    const bool forming = i + 1 == end && days[i].day == now.day;
+    MarketBar bar = forming ? DayBarAt(*history, days[i], todayMinutes) : days[i].bar;
+    if (shaper) shaper(days[i].day, forming ? todayMinutes : kMinutes, bar);
+    return bar;
   };
   constexpr int kWarmUp = 120;  // bars before the window that the signals need
   if (period == BarPeriod::kDay || period == BarPeriod::kWeek || period == BarPeriod::kMonth) {

@@ -14,7 +14,9 @@
 //     0.001 for three-decimal codes); volume in lots, amount in yuan; the
 //     main-force inflow and outflow of the day, yuan;
 //   - indices and sectors follow the market factor on their own scale (their
-//     members are not summed here).
+//     members are not summed here); the bar replies give the nine indices'
+//     day, week and month bars the members' levels (IndexLevels) through a
+//     day-bar shaper.
 // Intraday: one minute path per security and day, 241 points (09:30, then
 // 09:31..11:30 and 13:01..15:00) from the day's open to its close through
 // its high and low at hashed minutes. Every intraday period and today's
@@ -26,6 +28,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -93,9 +96,19 @@ class PriceHistory {
 
   explicit PriceHistory(const Universe& universe);
 
+  // Reshapes one day bar before the day, week and month series are made
+  // from it and their signals computed: `day` (days since 1970) and the
+  // trading minutes it holds (240 for a whole day, fewer for today's
+  // forming bar). How an aggregate made elsewhere (an index from its
+  // members) gives the bars its own levels.
+  using DayBarShaper = std::function<void(int64_t day, int minutes, MarketBar& bar)>;
+
   // The newest `count` bars (at most) of the period up to the market clock,
-  // oldest first. Empty for a security the universe does not list.
-  std::vector<MarketBar> Bars(StockId stock, BarPeriod period, int64_t nowUtc, int count);
+  // oldest first. Empty for a security the universe does not list. The
+  // shaper, when given, reshapes every day bar of the day, week and month
+  // periods.
+  std::vector<MarketBar> Bars(StockId stock, BarPeriod period, int64_t nowUtc, int count,
+                              const DayBarShaper& shaper = DayBarShaper());
   // The ex-rights events of the security up to the market clock, ascending.
   std::vector<ExRightsEvent> ExRights(StockId stock, int64_t nowUtc);
   // The minute path of a day (prices x 10000); empty without a bar that day.

@@ -121,15 +121,23 @@ HttpResponse Json(std::string body) {
 
 }  // namespace
 
-KivNetPack BuildBarReply(PriceHistory& history, uint32_t type, const KivNetPack& request, int64_t nowUtc,
-                         BarFault fault) {
+namespace {
+
+KivNetPack BarReplyOf(PriceHistory& history, IndexLevels* indices, uint32_t type, const KivNetPack& request,
+                      int64_t nowUtc, BarFault fault) {
   if (fault == BarFault::kNoContainer) return KivNetPack();
   KivNetPack query(request);
   const StockId stock = static_cast<StockId>(query.GetInt32(FIELD_STOCK_ID, 0));
   const int count = ClampCount(query.GetInt32(FIELD_ROW_COUNT, 0));
   BarPeriod period;
   std::vector<MarketBar> bars;
-  if (BarPeriodOf(type, period)) bars = history.Bars(stock, period, nowUtc, count);
+  PriceHistory::DayBarShaper shaper;
+  if (indices && indices->Computes(stock)) {
+    shaper = [indices, stock](int64_t day, int minutes, MarketBar& bar) {
+      indices->ShapeDayBar(stock, day, minutes, bar);
+    };
+  }
+  if (BarPeriodOf(type, period)) bars = history.Bars(stock, period, nowUtc, count, shaper);
   if (fault == BarFault::kZeroCloseRow && !bars.empty()) {
     MarketBar zero = bars.back();
     zero.time += 60;
@@ -146,6 +154,18 @@ KivNetPack BuildBarReply(PriceHistory& history, uint32_t type, const KivNetPack&
   KivNetPack reply;
   reply.SetPack(group, kGroupBarsReply, 0);
   return reply;
+}
+
+}  // namespace
+
+KivNetPack BuildBarReply(PriceHistory& history, uint32_t type, const KivNetPack& request, int64_t nowUtc,
+                         BarFault fault) {
+  return BarReplyOf(history, nullptr, type, request, nowUtc, fault);
+}
+
+KivNetPack BuildBarReply(PriceHistory& history, IndexLevels& indices, uint32_t type, const KivNetPack& request,
+                         int64_t nowUtc, BarFault fault) {
+  return BarReplyOf(history, &indices, type, request, nowUtc, fault);
 }
 
 KivNetPack BuildExRightsReply(PriceHistory& history, const KivNetPack& request, int64_t nowUtc) {

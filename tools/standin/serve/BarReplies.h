@@ -19,6 +19,7 @@
 #include <string>
 
 #include "net/KivNetPack.h"
+#include "tools/standin/market/IndexLevels.h"
 #include "tools/standin/market/PriceHistory.h"
 
 namespace kiv::standin {
@@ -38,6 +39,11 @@ enum class BarFault {
 // stock); a stock the market does not list gets the container with no bars.
 KivNetPack BuildBarReply(PriceHistory& history, uint32_t type, const KivNetPack& request, int64_t nowUtc,
                          BarFault fault = BarFault::kNone);
+// The same, the day, week and month bars of the nine indices made from
+// their levels (IndexLevels::ShapeDayBar), so that the last bar closes at
+// the index's quote.
+KivNetPack BuildBarReply(PriceHistory& history, IndexLevels& indices, uint32_t type, const KivNetPack& request,
+                         int64_t nowUtc, BarFault fault = BarFault::kNone);
 // Payload of the ex-rights reply: 100010057 with the stock and, when it has
 // events, 100010032 with one row per event in ascending date.
 KivNetPack BuildExRightsReply(PriceHistory& history, const KivNetPack& request, int64_t nowUtc);

@@ -35,7 +35,9 @@ bool MarketService::Serves(uint32_t type) {
 KivNetPack MarketService::Reply(uint32_t type, const KivNetPack& request, int64_t nowUtc) {
   if (!Serves(type)) return KivNetPack();
   const BarFault fault = static_cast<BarFault>(fault_.load());
-  if (fault != BarFault::kNone && IsBarType(type)) return BuildBarReply(history_, type, request, nowUtc, fault);
+  if (fault != BarFault::kNone && IsBarType(type)) {
+    return BuildBarReply(history_, indices_, type, request, nowUtc, fault);
+  }
 
   std::string key;
   request.GetAllPackData(key);
@@ -74,7 +76,7 @@ KivNetPack MarketService::Build(uint32_t type, const KivNetPack& request, int64_
     case kExRightsType:
       return BuildExRightsReply(history_, request, nowUtc);
     default:
-      if (IsBarType(type)) return BuildBarReply(history_, type, request, nowUtc);
+      if (IsBarType(type)) return BuildBarReply(history_, indices_, type, request, nowUtc);
       return KivNetPack();
   }
 }
