@@ -44,7 +44,7 @@ void CKIVIndex_BOLL::CalcRange() {
   if (!m_pSeries || !HasVisibleBars()) return;
   const int count = std::min(m_nCount, m_pSeries->GetCount());
   const KLineBar* bars = m_pSeries->Bars();
-  for (int i = kiv::g_data.m_StartIndex; i < count; ++i) {
+  for (int i = StartBar(); i < count; ++i) {
     if (std::isfinite(bars[i].low)) m_fMin = std::min(m_fMin, bars[i].low);
     if (std::isfinite(bars[i].high)) m_fMax = std::max(m_fMax, bars[i].high);
   }
@@ -52,9 +52,9 @@ void CKIVIndex_BOLL::CalcRange() {
 
 void CKIVIndex_BOLL::DrawPriceBars(CDC* dc) {
   if (!m_pSeries) return;
-  const int n = std::min(DrawnBars(), m_pSeries->GetCount() - kiv::g_data.m_StartIndex);
+  const int n = std::min(DrawnBars(), m_pSeries->GetCount() - StartBar());
   if (n < 1) return;
-  const KLineBar* bars = m_pSeries->Bars() + kiv::g_data.m_StartIndex;
+  const KLineBar* bars = m_pSeries->Bars() + StartBar();
   const int width = BarWidth();
   const int step = BarStep();
   CPen pen(PS_SOLID, 1, kiv::kBollPriceBarColor);

@@ -104,14 +104,14 @@ int CKIVIndex_Base::BarWidth() {
 
 int CKIVIndex_Base::BarStep() { return g_data.BarStep(); }
 
-bool CKIVIndex_Base::HasVisibleBars() const {
-  return m_nCount >= 1 && g_data.m_StartIndex >= 0 && g_data.m_StartIndex < m_nCount;
-}
+int CKIVIndex_Base::StartBar() const { return ClampIndex(g_data.m_StartIndex, 0, std::max(m_nCount - 1, 0)); }
+
+bool CKIVIndex_Base::HasVisibleBars() const { return m_nCount >= 1; }
 
 int CKIVIndex_Base::DrawnBars() const {
   if (!HasVisibleBars()) return 0;
   const int visible = (m_rcPlot.right - m_rcPlot.left) / BarStep();
-  return std::min(m_nCount - g_data.m_StartIndex, visible);
+  return std::min(m_nCount - StartBar(), visible);
 }
 
 int CKIVIndex_Base::MidY() const {
@@ -242,7 +242,7 @@ void CKIVIndex_Base::CalcRange() {
   if (!HasVisibleBars()) return;
   // From the first visible bar to the last bar, also those right of the
   // plot when the view is scrolled back; warm-up zeros count like values.
-  const int start = g_data.m_StartIndex;
+  const int start = StartBar();
   const float* arrays[kMaxArrays] = {m_pData1, m_pData2, m_pData3, m_pData4, m_pData5};
   if (arrays[0]) m_fMax = m_fMin = arrays[0][start];
   for (int k = 0; k < kMaxArrays; ++k) {
@@ -258,7 +258,7 @@ void CKIVIndex_Base::DrawLine(CDC* dc, const float* values, COLORREF colour, int
   if (!dc || !values) return;
   const int n = DrawnBars();
   if (n < 1) return;
-  const int start = g_data.m_StartIndex;
+  const int start = StartBar();
   const int step = BarStep();
   const int x0 = m_rcPlot.left + BarWidth() / 2;
   CPen pen(PS_SOLID, 1, colour);
@@ -281,7 +281,7 @@ int CKIVIndex_Base::TitleBar() const {
   if (m_bCrosshair) {
     const int last = std::max(m_pSeries->GetCount() - 1, 0);
     const int offset = ClampIndex(HitTestBar(POINT{g_data.crosshairX, g_data.crosshairY}), 0, last);
-    idx = ClampIndex(offset + g_data.m_StartIndex, 0, last);
+    idx = ClampIndex(offset + StartBar(), 0, last);
   }
   return idx < m_nCount ? idx : -1;
 }
@@ -357,7 +357,7 @@ void CKIVIndex_Base::DrawTitle(CDC* dc) {
     }
     // Left of the plot the crosshair snaps to the first visible bar, right
     // of the last bar to the last bar.
-    const int start = g_data.m_StartIndex;
+    const int start = StartBar();
     const int last = std::max(m_nCount - 1, 0);
     const int bar = ClampIndex(HitTestBar(POINT{g_data.crosshairX, g_data.crosshairY}) + start, 0, last);
     const int x = BarCenterX(ClampIndex(bar - start, 0, last));

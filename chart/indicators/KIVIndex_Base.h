@@ -46,8 +46,8 @@ class CKIVIndex_Base {
   CKIVIndex_Base& operator=(const CKIVIndex_Base&) = delete;
 
   // Background, frame, grid and axis labels. Only the frame while there is
-  // nothing to show: no results, or g_data.m_StartIndex outside
-  // 0 .. m_nCount - 1. Subclasses call it first, then draw their lines.
+  // nothing to show (no results). Subclasses call it first, then draw their
+  // lines.
   virtual void Draw(CDC* dc);
   // The value box at the cursor height and, with m_bCrosshair, the
   // crosshair lines. Subclasses draw their title line first and call this
@@ -71,6 +71,11 @@ class CKIVIndex_Base {
   // The bar offset from the first visible bar under a screen point; -1
   // without a series or owner, or left of the plot.
   int HitTestBar(POINT screenPoint) const;
+  // The first visible bar: the shared g_data.m_StartIndex held inside the
+  // results. Another chart sharing the view state may have set it beyond
+  // this series (or -1 before any series); the chart above holds it the
+  // same way, so the two still show the same bars.
+  int StartBar() const;
   // x of the centre of the bar at `offset` from the first visible bar; -1
   // without a series.
   int BarCenterX(int offset) const;

@@ -41,7 +41,7 @@ void CKIVIndex_MACD::ComputeBars(const KLineBar* bars, int count, int) {
 void CKIVIndex_MACD::DrawHistogram(CDC* dc) {
   const int n = DrawnBars();
   if (n < 1) return;
-  const int start = kiv::g_data.m_StartIndex;
+  const int start = StartBar();
   const float range = m_fMax - m_fMin;
   const float height = static_cast<float>(m_nValueBottom - m_nValueTop);
   // The height of value 0; mid-height for a flat range.

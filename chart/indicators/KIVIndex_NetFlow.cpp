@@ -57,7 +57,7 @@ std::string CKIVIndex_NetFlow::TitleText(float value) {
 
 int CKIVIndex_NetFlow::ColumnCount() const {
   if (!m_pSeries || !HasVisibleBars()) return 0;
-  return std::min(DrawnBars(), m_pSeries->GetCount() - g_data.m_StartIndex);
+  return std::min(DrawnBars(), m_pSeries->GetCount() - StartBar());
 }
 
 void CKIVIndex_NetFlow::Draw(CDC* dc) {
@@ -67,7 +67,7 @@ void CKIVIndex_NetFlow::Draw(CDC* dc) {
   m_nValueBottom = m_rcPlot.bottom - kiv::kIndexValueBottomGap;
   // The range covers the visible bars only and is symmetric about 0.
   const int n = ColumnCount();
-  const int start = g_data.m_StartIndex;
+  const int start = StartBar();
   float highest = 0.0f, lowest = 0.0f;
   for (int k = 0; k < n; ++k) {
     const float v = BarValue(start + k);

@@ -13,7 +13,7 @@ namespace {
 class IndexPaneScreenTest : public IndexPaneTest {
  protected:
   void TearDown() override {
-    pane_.reset();
+    ClosePane();
     ResetWindowSystemForTesting();  // every window goes before the display
     screen_.Close();
     IndexPaneTest::TearDown();

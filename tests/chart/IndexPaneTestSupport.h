@@ -1,11 +1,7 @@
 // The indicator pane in a small host that relays between it and a stand-in
-// chart window as the stock view does: a series from the chart is sent on
-// (a new one only while the pane is shown, the drop notice always), the
-// pane's mouse notice becomes a crosshair repaint of the chart, the chart's
-// mouse notice (which the stand-in chart answers every crosshair repaint
-// with) a crosshair repaint of the pane, crosshair toggles go to the chart
-// and crosshair shows to the pane, and the chart's full-repaint notice sets
-// the pane's redraw flag. Pixels are read from the composed headless screen.
+// chart window as the stock view does (StockViewRelay.h); the stand-in chart
+// answers every crosshair repaint with its mouse notice, as the chart does.
+// Pixels are read from the composed headless screen.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +20,7 @@
 #include "shell/KivUiTheme.h"
 #include "shell/ShellIds.h"
 #include "tests/chart/IndicatorTestSupport.h"
+#include "tests/chart/StockViewRelay.h"
 #include "tests/platform/core/WindowTestSupport.h"
 
 namespace kiv::test {
@@ -67,7 +64,7 @@ class IndexPaneTest : public WindowTest {
     series_ = SeriesOf(WalkBars(120));
   }
   void TearDown() override {
-    pane_.reset();
+    ClosePane();
     g_data = saved_;
     WindowTest::TearDown();
   }
@@ -79,7 +76,7 @@ class IndexPaneTest : public WindowTest {
     host_ = Top("host", CRect(kHostX, kHostY, kHostX + kPaneWidth, kHostY + kPaneTop + kPaneHeight));
     chart_ = Child(host_, "chart", CRect(0, 0, kPaneWidth, kPaneTop), 501);
     host_->hook = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-      return Relay(msg, wParam, lParam, result);
+      return relay_.Relay(msg, wParam, lParam, result);
     };
     chart_->hook = [this](UINT msg, WPARAM, LPARAM, LRESULT*) {
       // The chart has drawn its crosshair at the new point and says so.
@@ -89,10 +86,16 @@ class IndexPaneTest : public WindowTest {
     pane_ = std::make_unique<CountedIndexPane>(first, kIdbIndexTabFace, kIdbIndexTabSeparator);
     EXPECT_TRUE(pane_->Create(nullptr, kIndexPaneWindowName, WS_CHILD | WS_VISIBLE,
                               CRect(0, kPaneTop, kPaneWidth, kPaneTop + kPaneHeight), host_, kIdcIndexPane));
+    relay_.SetWindows(chart_, pane_.get());
     pane_->ShowWindow(SW_HIDE);
     pane_->ShowWindow(SW_SHOW);
     Pump();
     return *pane_;
+  }
+  // The pane goes; the host relays to it no more.
+  void ClosePane() {
+    relay_.SetWindows(nullptr, nullptr);
+    pane_.reset();
   }
   // The chart announces its series (or drops it, with null) to its host.
   void ChartSends(const CKLineSeries* series) {
@@ -150,40 +153,9 @@ class IndexPaneTest : public WindowTest {
   TestWnd* chart_ = nullptr;
   std::unique_ptr<CountedIndexPane> pane_;
   std::unique_ptr<CKLineSeries> series_;
+  StockViewRelay relay_;
 
  private:
-  bool Relay(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    *result = 0;
-    const bool paneShown = pane_ && pane_->m_bShown;
-    switch (msg) {
-      case WM_KIV_SERIES_READY:
-        // A new series only to a shown pane; the drop notice always, so the
-        // pane never keeps a series the chart has freed.
-        if (pane_ && (wParam == 0 || paneShown)) pane_->SendMessage(msg, wParam, lParam);
-        return true;
-      case WM_KIV_INDEX_MOUSE:
-        if (chart_->IsWindowVisible()) chart_->PostMessage(WM_KIV_CROSSHAIR_REPAINT, 0, 0);
-        return true;
-      case WM_KIV_CHART_MOUSE:
-        if (paneShown) pane_->PostMessage(WM_KIV_CROSSHAIR_REPAINT, 0, 0);
-        return true;
-      case WM_KIV_CROSSHAIR_SHOW:
-        if (paneShown) pane_->PostMessage(msg, wParam, 0);
-        return true;
-      case WM_KIV_CROSSHAIR_TOGGLED:
-        if (chart_->IsWindowVisible()) chart_->PostMessage(msg, wParam, 0);
-        return true;
-      case WM_KIV_INDEX_REPAINT:
-        if (paneShown) {
-          pane_->m_bRedraw = TRUE;
-          pane_->Invalidate();
-        }
-        return true;
-      default:
-        return false;
-    }
-  }
-
   KLineViewState saved_;
   std::unique_ptr<gdi::Surface> shot_;
 };

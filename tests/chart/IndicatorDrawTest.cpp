@@ -185,9 +185,6 @@ TEST_F(IndicatorDrawTest, DrawsTheFrameAloneWhenThereIsNothingToShow) {
   const Case cases[] = {
       {"no series", nullptr, 0},
       {"an empty series", &empty, 0},
-      {"no first visible bar yet", walk.get(), -1},
-      {"the first visible bar just past the data", walk.get(), 30},
-      {"the first visible bar far past the data", walk.get(), 500},
   };
   // The cursor over the plot and the crosshair on: neither the value box
   // nor the crosshair may appear.
@@ -208,6 +205,43 @@ TEST_F(IndicatorDrawTest, DrawsTheFrameAloneWhenThereIsNothingToShow) {
       const int others = kPaneWidth * kPaneHeight - canvas->InRect(0, 0, kPaneWidth - 1, kPaneHeight - 1, kBlack) -
                          canvas->InRect(0, 0, kPaneWidth - 1, kPaneHeight - 1, kFrame);
       EXPECT_EQ(others, 0) << "pixels besides the background and the frame";
+    }
+  }
+}
+
+// The first visible bar is shared with every chart (the side dialog's
+// among them) and may lie outside this series: it is held inside it, as
+// the chart above holds it, so both show the same bars.
+TEST_F(IndicatorDrawTest, AFirstVisibleBarOutsideTheSeriesIsHeldInsideIt) {
+  auto walk = SeriesOf(test::WalkBars(30));
+  struct Case {
+    const char* name;
+    int start;
+    int held;
+  };
+  const Case cases[] = {
+      {"no first visible bar yet", -1, 0},
+      {"the first visible bar just past the data", 30, 29},
+      {"the first visible bar far past the data", 500, 29},
+  };
+  CrosshairAt(200, 100);
+  for (const Case& c : cases) {
+    for (const IndicatorKind& kind : IndicatorKinds()) {
+      SCOPED_TRACE(std::string(c.name) + ", " + kind.name);
+      auto indicator = Make(kind.name, walk.get(), TRUE);
+      g_data.m_StartIndex = c.held;
+      auto expected = Paint(*indicator);
+      g_data.m_StartIndex = c.start;
+      EXPECT_EQ(indicator->StartBar(), c.held);
+      auto canvas = Paint(*indicator);
+      int differing = 0;
+      for (int y = 0; y < kPaneHeight; ++y) {
+        for (int x = 0; x < kPaneWidth; ++x) differing += canvas->Pixel(x, y) != expected->Pixel(x, y) ? 1 : 0;
+      }
+      EXPECT_EQ(differing, 0);
+      const int others = kPaneWidth * kPaneHeight - canvas->InRect(0, 0, kPaneWidth - 1, kPaneHeight - 1, kBlack) -
+                         canvas->InRect(0, 0, kPaneWidth - 1, kPaneHeight - 1, kFrame);
+      EXPECT_GT(others, 0) << "more than the frame";
     }
   }
 }

@@ -48,6 +48,15 @@ class FakeXInput {
     button_(display_, static_cast<unsigned>(button), 0, 0);
     flush_(display_);
   }
+  // A button held down and let go apart, for drags.
+  void Press(int button) {
+    button_(display_, static_cast<unsigned>(button), 1, 0);
+    flush_(display_);
+  }
+  void Release(int button) {
+    button_(display_, static_cast<unsigned>(button), 0, 0);
+    flush_(display_);
+  }
   // Where the X server has the pointer.
   CPoint Pointer() {
     unsigned long rootRet, child;

@@ -406,7 +406,12 @@ void CKIVKLineBlock::StepCrosshairByKey(bool left, WPARAM wParam) {
   const int under = BarIndexAtPoint(screen);
   const CrosshairStepResult r = StepCrosshair(count, StartIndex(), visible, under, step, left, m_bCrosshair);
   g_data.m_StartIndex = r.start;
-  if (r.redraw) model_.RequestRedraw();
+  if (r.redraw) {
+    model_.RequestRedraw();
+    // The view moved: the indicator pane beneath shows the same bars, so it
+    // is drawn anew too, as after a drag zoom.
+    if (CWnd* parent = GetParent()) parent->PostMessage(WM_KIV_INDEX_REPAINT, 0, 0);
+  }
   if (r.turnedOn) {
     m_bCrosshair = 1;
     if (CWnd* parent = GetParent()) parent->PostMessage(WM_KIV_CROSSHAIR_SHOW, 1, 0);

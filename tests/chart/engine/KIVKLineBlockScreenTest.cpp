@@ -57,31 +57,11 @@ TEST_F(KLineBlockScreenTest, ShowsTheServedDayChartOnTheSdlDisplay) {
   chart_->Invalidate();
 
   const CKLineSeries* series = chart_->Model().Series();
-  const int start = g_data.m_StartIndex;
-  struct Probe {
-    CPoint at;
-    COLORREF colour;
-  };
-  std::vector<Probe> probes;
-  for (int slot = 1; slot < chart_->VisibleCount(); ++slot) {
-    const KLineBar& bar = series->Bar(start + slot);
-    const int yO = chart_->PriceToY(bar.open), yC = chart_->PriceToY(bar.close);
-    if (std::abs(yO - yC) < 3 || std::abs(bar.close - bar.open) <= 0.0001f) continue;
-    const KLineBarEdges e = BarEdgesAt(chart_->Plots().price.left, slot, g_data.zoomLevel);
-    probes.push_back({CPoint(kLeft + e.x0, kTop + (yO + yC) / 2), bar.close > bar.open ? 0x0000E2u : 0x2BA631u});
-  }
+  const std::vector<CandleProbe> probes = ClearCandleProbes();
   ASSERT_GT(probes.size(), 5u);
   Screenshot shot;
   const bool shown = screen_.ShootUntil(
-      [&](const Screenshot& s) {
-        for (const Probe& p : probes) {
-          bool seen = false;
-          for (int dx : {3, 12, 20, 28, 36}) seen = seen || s.Pixel(p.at.x + dx, p.at.y) == p.colour;
-          if (!seen) return false;
-        }
-        return true;
-      },
-      &shot);
+      [&](const Screenshot& s) { return ShowsCandles(probes, [&](int x, int y) { return s.Pixel(x, y); }); }, &shot);
   EXPECT_TRUE(shown) << "every clear candle in its colour";
 
   // A crosshair step puts the real pointer on the last bar's close.

@@ -282,6 +282,17 @@ TEST_F(KLineBlockWindowTest, KeyStepsTurnTheCrosshairOnAtTheEndAndMoveThePointer
   EXPECT_EQ(g_data.m_StartIndex, 95);
   chart_->SendMessage(WM_KIV_KLINE_KEY_RIGHT, kCrosshairFastRight, 0);
   EXPECT_EQ(g_data.m_StartIndex, 100);
+  // Every step that moved the view (the right-alignment and the four edge
+  // steps) asks the host to draw the pane beneath anew; a step inside the
+  // view does not.
+  Pump();
+  EXPECT_EQ(Posted(WM_KIV_INDEX_REPAINT), 5);
+  SetCursorPos(kLeft + chart_->BarCenterX(visible / 2), kTop + 100);
+  Pump();
+  chart_->SendMessage(WM_KIV_KLINE_KEY_LEFT, 0, 0);
+  Pump();
+  EXPECT_EQ(g_data.m_StartIndex, 100);
+  EXPECT_EQ(Posted(WM_KIV_INDEX_REPAINT), 5);
 }
 
 TEST_F(KLineBlockWindowTest, ARightClickGivesOneBarAndTheStatisticsRunToTheLastBar) {

@@ -228,6 +228,42 @@ class KLineBlockTest : public WindowTest {
   }
   int Posted(UINT msg) const { return static_cast<int>(Of("host", msg).size()); }
 
+  // A clear candle of the chart's last drawing: a screen point at its left
+  // edge and mid-body, and the colour its body shows (rising red, falling
+  // green). Candles too flat to tell apart from their wick are left out.
+  struct CandleProbe {
+    CPoint at;
+    COLORREF colour;
+  };
+  std::vector<CandleProbe> ClearCandleProbes() const {
+    std::vector<CandleProbe> probes;
+    const CKLineSeries* series = chart_->Model().Series();
+    if (!series) return probes;
+    const int start = ClampBarIndex(g_data.m_StartIndex, series->GetCount());
+    for (int slot = 1; slot < chart_->VisibleCount() && start + slot < series->GetCount(); ++slot) {
+      const KLineBar& bar = series->Bar(start + slot);
+      const int yO = chart_->PriceToY(bar.open), yC = chart_->PriceToY(bar.close);
+      if (std::abs(yO - yC) < 3 || std::abs(bar.close - bar.open) <= 0.0001f) continue;
+      const KLineBarEdges e = BarEdgesAt(chart_->Plots().price.left, slot, g_data.zoomLevel);
+      CPoint at(e.x0, (yO + yC) / 2);
+      chart_->ClientToScreen(&at);
+      probes.push_back({at, bar.close > bar.open ? 0x0000E2u : 0x2BA631u});
+    }
+    return probes;
+  }
+  // Whether the body of every probed candle shows its colour somewhere
+  // across its width (the averages may cross part of it).
+  template <class PixelOf>
+  static bool ShowsCandles(const std::vector<CandleProbe>& probes, const PixelOf& pixel) {
+    const int width = ZoomCandleWidth(g_data.zoomLevel);
+    for (const CandleProbe& p : probes) {
+      bool seen = false;
+      for (int dx = 0; dx < width && !seen; ++dx) seen = pixel(p.at.x + dx, p.at.y) == p.colour;
+      if (!seen) return false;
+    }
+    return true;
+  }
+
   ChartDataFolder data_;
   FakeDialogMaker dialogs_;
   TestWnd* host_ = nullptr;
