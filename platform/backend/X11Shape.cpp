@@ -15,12 +15,24 @@
 
 namespace kiv {
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// The X11 side of an SDL window: false for no window or another video
+// driver.
+bool X11InfoOf(SDL_Window* window, SDL_SysWMinfo* info) {
+  if (window == nullptr) return false;
+  SDL_VERSION(&info->version);
+  return SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
+}
+
+}  // namespace
+#endif
+
 bool ApplyX11WindowShape(SDL_Window* window, const std::vector<RECT>* rects) {
 #if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
-  if (window == nullptr) return false;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!X11InfoOf(window, &info)) return false;
   ::Display* display = info.info.x11.display;
   const ::Window xwindow = info.info.x11.window;
   int eventBase = 0, errorBase = 0;
@@ -52,10 +64,8 @@ bool ApplyX11WindowShape(SDL_Window* window, const std::vector<RECT>* rects) {
 
 unsigned long X11WindowOf(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_X11)
-  if (window == nullptr) return 0;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  if (!X11InfoOf(window, &info)) return 0;
   return static_cast<unsigned long>(info.info.x11.window);
 #else
   (void)window;
@@ -65,10 +75,8 @@ unsigned long X11WindowOf(SDL_Window* window) {
 
 bool RaiseX11WindowQuietly(SDL_Window* window) {
 #if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
-  if (window == nullptr) return false;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!X11InfoOf(window, &info)) return false;
   if (info.info.x11.display == nullptr) return false;
   XRaiseWindow(info.info.x11.display, info.info.x11.window);
   XFlush(info.info.x11.display);
@@ -81,10 +89,8 @@ bool RaiseX11WindowQuietly(SDL_Window* window) {
 
 bool DockX11WindowInSystemTray(SDL_Window* window) {
 #if KIV_HAVE_XSHAPE && defined(SDL_VIDEO_DRIVER_X11)
-  if (window == nullptr) return false;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!X11InfoOf(window, &info)) return false;
   ::Display* display = info.info.x11.display;
   const ::Window xwindow = info.info.x11.window;
   if (display == nullptr) return false;
