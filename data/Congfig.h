@@ -155,6 +155,10 @@ class CCongfig {
   int SetKLineOption0(uint32_t value);
   int GetKLineOption1(uint32_t& out);
   int SetKLineOption1(uint32_t value);
+  // The stock view reports its layout mode (1 normal, 2 enlarged chart)
+  // each time the user switches it; the store has no record for it, so
+  // the view always opens in the normal layout.
+  void SetViewMode(int mode) { (void)mode; }
 
   // No flush: the login record reaches the file with the next flush.
   int SetLoginRecord(const LoginRecord& record);

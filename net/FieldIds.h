@@ -49,6 +49,8 @@ constexpr int32_t GROUP_INDEX_QUOTES = 100010014; // the ticker's reply (2000000
 // Quote values, 32-bit, price or level x 10000 (in most replies).
 constexpr int32_t FIELD_LAST_PRICE = 300000037;   // last price or index level
 constexpr int32_t FIELD_PREV_CLOSE = 300000005;   // previous close
+constexpr int32_t FIELD_CHANGE_PCT4 = 300000074;  // change, percent x 10000 in the sector member list
+constexpr int32_t GROUP_INDUSTRY_MEMBERS = 100010022;  // the sector member list (20000011): one row per member
 
 // Further request parameters of the typed senders.
 constexpr int32_t FIELD_RISE_SELECTOR = 200000015;  // 16-bit: segment of the change ranking

@@ -24,3 +24,10 @@ constexpr UINT WM_KIV_NEWS_TEXT = 0x0BF7;
 // wParam new[] inflated block reply / lParam 0; the receiver adopts it
 // (AdoptPosted<char[]>).
 constexpr UINT WM_KIV_FORMULA_RESULT = 0x0BF8;
+
+// Between the stock panes and their host (the stock view, the side dialog).
+// The order book posts each stored snapshot twice, each with a heap
+// BS5Record of its own that the receiver owns.
+constexpr UINT WM_KIV_QUOTE_SNAPSHOT = 0x0BE1;  // order book -> host -> quote strip
+constexpr UINT WM_KIV_BS5_UPDATED = 0x0C03;     // order book -> host
+constexpr UINT WM_KIV_F10_LOAD = 0x0FFB;        // host -> F10 viewer: load the stock's pages, 0 / 0

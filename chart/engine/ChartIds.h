@@ -36,6 +36,7 @@ constexpr UINT WM_KIV_KLINE_KEY_LEFT = 0x09E2;     // crosshair one bar left (wP
 constexpr UINT WM_KIV_KLINE_KEY_RIGHT = 0x09E3;    // crosshair one bar right (wParam 11: five bars)
 constexpr UINT WM_KIV_KLINE_KEY_REPAINT = 0x09E4;
 constexpr UINT WM_KIV_KLINE_KEY_F10 = 0x09EE;
+constexpr UINT WM_KIV_KLINE_KEY_TYPE = 0x09DF;   // F5: time-share page <-> day chart
 constexpr WPARAM kCrosshairFastLeft = 12;   // wParam of a Ctrl+Left step
 constexpr WPARAM kCrosshairFastRight = 11;  // wParam of a Ctrl+Right step
 constexpr int kCrosshairFastStep = 5;

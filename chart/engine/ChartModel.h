@@ -123,6 +123,15 @@ class ChartModel : public KLineBlockRequester, public StockWindow {
   StockId GetStockId() const { return m_StockId; }
   DataType GetDataType() const { return m_DataType; }
   uint8_t DisplayOptions() const { return m_DisplayOptions; }
+  // The stock view's mark buttons set the bits directly; the chart is drawn
+  // anew.
+  void SetDisplayOptions(uint8_t bits) {
+    m_DisplayOptions = bits;
+    m_bRedraw = 1;
+    host_.Invalidate();
+  }
+  // The chart's last WM_SHOWWINDOW flag.
+  BOOL IsShown() const { return m_bShown; }
   bool IsReplaceMode() const { return m_bReplaceSeries != 0; }
   bool IsRequestPending() const { return m_bRequestPending != 0; }
   bool HolderRecordsArrived() const { return m_bHolderRecords != 0; }
