@@ -22,8 +22,22 @@ namespace kiv {
 
 // The nine major indices: 000001, 000300, 000016, 000905, 000688 of market
 // 1 and 399001, 399005, 399006, 399106 of market 2. They show money flow and
-// the index contribution beneath the chart; other indices do not.
+// the index contribution beneath the chart; other indices do not. False for
+// a null pointer.
 bool IsMajorIndex(const StockId* id);
+
+// Three "is this an index" tests are in use and they differ at the edges;
+// each caller keeps its own, so an instrument can be opened as an index and
+// still not be laid out as one:
+// - opening an instrument (the view's is-index flag): market 1 with a code
+//   below 1000 (000000 included), market 2 above 399000, or market 4;
+bool IsIndexForSetStock(StockId id);
+// - the layout's own choice of the index arrangement: market 1 with
+//   0 < code < 1000, or market 2 above 399000 (000000 and 399000 are not);
+bool IsIndexForLayout(StockId id);
+// - the 投顾, enlarge and restore buttons: market 1 with a code below 1000,
+//   or market 2 with a code of 399xxx (399000 included).
+bool IsIndexForButtons(StockId id);
 
 enum class StockViewFamily {
   kNone,      // market 1 code 0 laid out as an index, or no instrument yet
@@ -94,13 +108,27 @@ struct StockViewLayoutResult {
   // clears its F10-shown flag.
   bool closesF10 = false;
   // The sector arrangement: ask for the sector's member list (under the
-  // view's lock) and arm the 10-second member-list timer.
+  // view's lock) and arm the 10-second member-list timer. Set in the
+  // enlarged sector arrangement too: the hidden list stays fresh for the
+  // way back.
   bool requestsIndustry = false;
   // The index arrangement needs the index-contribution pane: the view
   // creates it when missing (and stops the layout when that fails).
   bool needsContribution = false;
 };
 
+// The family is chosen in this order: market byte 50; is-index FALSE (a
+// stock); IsIndexForLayout (an index); market 4 (a sector); otherwise
+// (kNone) only the period tab strip is shown and nothing moves. An enlarged
+// arrangement is chosen when the family's mode word is 2 and, for stocks,
+// indices and market 50 (which uses the stock mode), the period item is not
+// 分时.
+//
+// The layout neither zooms the chart nor changes a mode word: the view
+// zooms in by 2 steps when it enters an enlarged arrangement and out by 2
+// when it leaves one, and keeps the mode words itself. A layout runs on
+// every resize and every new instrument, so zooming here would zoom again
+// on each of them.
 StockViewLayoutResult LayOutStockView(const StockViewLayoutInput& in);
 
 }  // namespace kiv
