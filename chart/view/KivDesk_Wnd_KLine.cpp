@@ -334,6 +334,20 @@ void CKivDesk_Wnd_KLine::Layout(BOOL isIndex) {
   in.sectorMode = m_nSectorMode;
   m_bIsIndex = isIndex;
   kiv::StockViewLayoutResult result = kiv::LayOutStockView(in);
+  // An arrangement that closes the F10 viewer while its tab is selected
+  // (a resize, another stock) goes back to the page F10 was opened from,
+  // so the strip never shows F10 over a chart.
+  if (result.closesF10 && m_bF10Shown && in.periodItem == kViewTabF10 && m_pTab) {
+    HideF10Viewer();
+    int saved;
+    {
+      ScopedWriteLock write(&m_Lock);
+      saved = m_nSavedTab;
+    }
+    m_pTab->SetCurSel(saved == kViewTabF10 ? kViewTabDay : saved);
+    in.periodItem = PeriodItem();
+    result = kiv::LayOutStockView(in);
+  }
   // The index arrangement makes its contribution pane on first use; a
   // program without one leaves the slot empty and lays out the rest.
   if (result.needsContribution) {

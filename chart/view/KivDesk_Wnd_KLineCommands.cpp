@@ -54,11 +54,8 @@ void CKivDesk_Wnd_KLine::SetStock(const StockId* stock) {
     m_StockId = *stock;
   }
   m_bHasStock = TRUE;
-  const uint32_t market = StockMarket(m_StockId);
-  const uint32_t code = StockCode(m_StockId);
   // Market 1's 000000 counts as an index here, not in the layout's own test.
-  const bool index = (market == kMarketShanghai && code < 1000) || (market == kMarketShenzhen && code > 399000) ||
-                     market == kMarketFourthBoard;
+  const bool index = IsIndexForSetStock(m_StockId);
   if (index) {
     if (m_pKLine) {
       if (m_pKLine->MidTermMarks()) SetButtonActive(kIdcViewMidTerm, TRUE);
@@ -272,17 +269,6 @@ void CKivDesk_Wnd_KLine::OnHoldingToggle() {
 }
 
 // ---- advice, enlarge and restore ------------------------------------------------
-
-namespace {
-
-// The 投顾, enlarge and restore buttons' own index test: every market-2
-// code of the 399 thousand counts.
-bool IsIndexForButtons(StockId id) {
-  const uint32_t market = StockMarket(id), code = StockCode(id);
-  return (market == kMarketShanghai && code < 1000) || (market == kMarketShenzhen && code / 1000 == 399);
-}
-
-}  // namespace
 
 void CKivDesk_Wnd_KLine::OnAdvice() {
   if (!m_MaskDlg.m_hWnd) return;

@@ -7,6 +7,7 @@
 #include "chart/view/IndustryRowCells.h"
 #include "chart/view/KivDesk_Wnd_KLine.h"
 #include "chart/view/StockViewIds.h"
+#include "data/CachePath.h"
 #include "data/StockTable.h"
 #include "net/DataTypes.h"
 #include "platform/sys/AtomicFile.h"
@@ -83,7 +84,7 @@ bool CKivDesk_Wnd_KLine::SaveIndustryCache() {
     if (!m_IndustryPack.GetAllPackData(pack)) return false;
     content += pack;
   }
-  const std::string path = kiv::NativePath(kIndustryCacheFile);
-  if (!kiv::CreateFolders(kiv::NativePath("Data"), 0755)) return false;
-  return kiv::ReplaceFileAtomically(path, content, 0644);
+  const std::string folder = GetDataFolder();
+  if (!CreateFolders(NativePath(folder), 0755)) return false;
+  return ReplaceFileAtomically(NativePath(folder + "/" + kIndustryCacheFile), content, 0644);
 }

@@ -67,7 +67,7 @@ constexpr UINT kViewIndustryMs = 10000;
 // The sector member list: rows asked for, and its cache.
 constexpr int32_t kViewIndustryRows = 200;
 constexpr uint32_t kIndustryCacheHeader = 34562;  // 0x8702, the file's first word
-constexpr const char* kIndustryCacheFile = "Data/IDUS.data";
+constexpr const char* kIndustryCacheFile = "IDUS.data";  // in the data folder
 
 // Colours.
 constexpr COLORREF kViewTabSelectedText = 0xE0A000;
