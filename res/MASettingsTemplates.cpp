@@ -2,23 +2,10 @@
 
 #include "chart/dialogs/ChartDialogIds.h"
 #include "platform/ui/UiTypes.h"
+#include "res/TemplateItem.h"
 
 namespace kiv {
 namespace res {
-
-namespace {
-
-ui::DialogItem MAControl(int id, const char* className, const char* text, DWORD style, CRect rect) {
-  ui::DialogItem item;
-  item.id = id;
-  item.className = className;
-  item.text = text;
-  item.style = style;
-  item.rect = rect;
-  return item;
-}
-
-}  // namespace
 
 void AddMASettingsTemplates(SkinTable* t) {
   // Rectangles are in dialog units of 9-point 宋体 (4 x 8 units to 6 x 12
@@ -33,8 +20,8 @@ void AddMASettingsTemplates(SkinTable* t) {
   settings.caption = "均线参数设置";
   const DWORD label = WS_VISIBLE | SS_LEFT;
   const DWORD picture = WS_VISIBLE | SS_NOTIFY;
-  settings.items.push_back(MAControl(kIdcMATitlePicture, "STATIC", "", WS_VISIBLE, CRect(0, 0, 23, 15)));
-  settings.items.push_back(MAControl(kIdcMAClose, "STATIC", "", picture, CRect(185, 0, 198, 15)));
+  settings.items.push_back(TemplateItem(kIdcMATitlePicture, "STATIC", "", WS_VISIBLE, CRect(0, 0, 23, 15)));
+  settings.items.push_back(TemplateItem(kIdcMAClose, "STATIC", "", picture, CRect(185, 0, 198, 15)));
   const UINT periods[] = {kIdcMAPeriod1, kIdcMAPeriod2, kIdcMAPeriod3, kIdcMAPeriod4, kIdcMAPeriod5};
   const UINT swatches[] = {kIdcMASwatch1, kIdcMASwatch2, kIdcMASwatch3, kIdcMASwatch4, kIdcMASwatch5};
   const char* labels[] = {"均线1:", "均线2:", "均线3:", "均线4:", "均线5:"};
@@ -43,20 +30,20 @@ void AddMASettingsTemplates(SkinTable* t) {
   // clears.
   for (int i = 0; i < 5; ++i) {
     const int top = 24 + 28 * i;
-    settings.items.push_back(MAControl(static_cast<int>(swatches[i]), "BUTTON", "",
-                                  WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, CRect(120, top, 146, top + 12)));
+    settings.items.push_back(TemplateItem(static_cast<int>(swatches[i]), "BUTTON", "",
+                                          WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, CRect(120, top, 146, top + 12)));
   }
   for (int i = 0; i < 5; ++i) {
     const int top = 24 + 28 * i;
-    settings.items.push_back(MAControl(IDC_STATIC, "STATIC", labels[i], label, CRect(12, top + 2, 40, top + 12)));
-    settings.items.push_back(MAControl(static_cast<int>(periods[i]), "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                  CRect(42, top, 82, top + 12)));
-    settings.items.push_back(MAControl(IDC_STATIC, "STATIC", "日均线", label, CRect(86, top + 2, 116, top + 12)));
+    settings.items.push_back(TemplateItem(IDC_STATIC, "STATIC", labels[i], label, CRect(12, top + 2, 40, top + 12)));
+    settings.items.push_back(TemplateItem(static_cast<int>(periods[i]), "EDIT", "",
+                                          WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(42, top, 82, top + 12)));
+    settings.items.push_back(TemplateItem(IDC_STATIC, "STATIC", "日均线", label, CRect(86, top + 2, 116, top + 12)));
   }
-  settings.items.push_back(
-      MAControl(kIdcMARestoreDefaults, "STATIC", "恢复默认设置", WS_VISIBLE | SS_LEFT | SS_NOTIFY, CRect(12, 166, 62, 175)));
-  settings.items.push_back(MAControl(kIdcMAOk, "STATIC", "", picture, CRect(40, 180, 87, 196)));
-  settings.items.push_back(MAControl(kIdcMACancel, "STATIC", "", picture, CRect(110, 180, 157, 196)));
+  settings.items.push_back(TemplateItem(kIdcMARestoreDefaults, "STATIC", "恢复默认设置",
+                                        WS_VISIBLE | SS_LEFT | SS_NOTIFY, CRect(12, 166, 62, 175)));
+  settings.items.push_back(TemplateItem(kIdcMAOk, "STATIC", "", picture, CRect(40, 180, 87, 196)));
+  settings.items.push_back(TemplateItem(kIdcMACancel, "STATIC", "", picture, CRect(110, 180, 157, 196)));
   t->AddDialogTemplate(kIddMASettings, settings);
 
   // The palette, a hidden child that the settings dialog moves to 66 x 44
@@ -66,7 +53,8 @@ void AddMASettingsTemplates(SkinTable* t) {
   palette.style = WS_CHILD | WS_CLIPCHILDREN;
   palette.rect = CRect(0, 0, 44, 29);
   for (UINT id = kIdcPaletteFirst; id <= kIdcPaletteLast; ++id) {
-    palette.items.push_back(MAControl(static_cast<int>(id), "STATIC", "", WS_VISIBLE | SS_NOTIFY, CRect(0, 0, 14, 14)));
+    palette.items.push_back(
+        TemplateItem(static_cast<int>(id), "STATIC", "", WS_VISIBLE | SS_NOTIFY, CRect(0, 0, 14, 14)));
   }
   t->AddDialogTemplate(kIddMAPalette, palette);
 }

@@ -11,6 +11,7 @@
 #include "platform/ui/SystemMenu.h"
 #include "platform/ui/UiTypes.h"
 #include "shell/KivDialogBase.h"
+#include "shell/MinimisedIcon.h"
 
 namespace {
 
@@ -259,13 +260,7 @@ void CArgumentDlg::OnPaint() {
     CDialog::OnPaint();
     return;
   }
-  CPaintDC dc(this);
-  SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  CRect client;
-  GetClientRect(&client);
-  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  if (m_hIcon != nullptr) dc.DrawIcon(x, y, m_hIcon);
+  PaintMinimisedIcon(*this, m_hIcon);
 }
 
 HCURSOR CArgumentDlg::OnQueryDragIcon() { return m_hIcon; }
