@@ -1,6 +1,7 @@
 #include "res/AccountTemplates.h"
 
 #include "platform/ui/UiTypes.h"
+#include "res/TemplateItem.h"
 #include "shell/AccountIds.h"
 
 namespace kiv {
@@ -17,16 +18,6 @@ ui::DialogTemplate Popup(int width, int height) {
   return t;
 }
 
-ui::DialogItem Item(int id, const char* className, const char* text, DWORD style, CRect rect) {
-  ui::DialogItem item;
-  item.id = id;
-  item.className = className;
-  item.text = text;
-  item.style = style;
-  item.rect = rect;
-  return item;
-}
-
 }  // namespace
 
 void AddAccountTemplates(SkinTable* t) {
@@ -34,11 +25,11 @@ void AddAccountTemplates(SkinTable* t) {
   // makes and paints everything else); the window takes its skin's size.
   ui::DialogTemplate login = Popup(180, 200);
   login.items.push_back(
-      Item(kIdcLoginUserName, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(60, 90, 140, 102)));
+      TemplateItem(kIdcLoginUserName, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, CRect(60, 90, 140, 102)));
   login.items.push_back(
-      Item(kIdcLoginPassword, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, CRect(60, 110, 140, 122)));
-  login.items.push_back(Item(kIdcLoginPasswordHint, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                             CRect(60, 110, 140, 122)));
+      TemplateItem(kIdcLoginPassword, "EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, CRect(60, 110, 140, 122)));
+  login.items.push_back(TemplateItem(kIdcLoginPasswordHint, "EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                     CRect(60, 110, 140, 122)));
   t->AddDialogTemplate(kIddLogin, login);
 
   // The risk disclosure, 630 x 450 pixels: the 30-pixel title band, the text
@@ -46,10 +37,10 @@ void AddAccountTemplates(SkinTable* t) {
   // hint and the consent box in one place, above the button row (the bottom
   // 50 pixels).
   ui::DialogTemplate risk = Popup(420, 300);
-  risk.items.push_back(Item(kIdcRiskText, "RichEdit20A", "", WS_VISIBLE | WS_TABSTOP, CRect(8, 26, 404, 232)));
-  risk.items.push_back(Item(kIdcRiskHint, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(8, 236, 412, 246)));
-  risk.items.push_back(Item(kIdcRiskConsent, "BUTTON", "  我已完整阅读了风险揭示和免责条款并同意",
-                            WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, CRect(8, 236, 412, 246)));
+  risk.items.push_back(TemplateItem(kIdcRiskText, "RichEdit20A", "", WS_VISIBLE | WS_TABSTOP, CRect(8, 26, 404, 232)));
+  risk.items.push_back(TemplateItem(kIdcRiskHint, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(8, 236, 412, 246)));
+  risk.items.push_back(TemplateItem(kIdcRiskConsent, "BUTTON", "  我已完整阅读了风险揭示和免责条款并同意",
+                                    WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, CRect(8, 236, 412, 246)));
   t->AddDialogTemplate(kIddRiskDisclosure, risk);
 
   // The password change, 420 x 225 pixels: the title band, three labelled
@@ -66,11 +57,12 @@ void AddAccountTemplates(SkinTable* t) {
               {kIdcRepeatPasswordLabel, "确认新密码:", kIdcRepeatPassword}};
   for (int i = 0; i < 3; ++i) {
     const int top = 30 + 20 * i;
-    password.items.push_back(Item(rows[i].label, "STATIC", rows[i].text, WS_VISIBLE | SS_LEFT,
-                                  CRect(20, top + 2, 80, top + 12)));
-    password.items.push_back(Item(rows[i].edit, "EDIT", "", box, CRect(84, top, 250, top + 13)));
+    password.items.push_back(
+        TemplateItem(rows[i].label, "STATIC", rows[i].text, WS_VISIBLE | SS_LEFT, CRect(20, top + 2, 80, top + 12)));
+    password.items.push_back(TemplateItem(rows[i].edit, "EDIT", "", box, CRect(84, top, 250, top + 13)));
   }
-  password.items.push_back(Item(kIdcPasswordStatus, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(84, 91, 260, 100)));
+  password.items.push_back(
+      TemplateItem(kIdcPasswordStatus, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(84, 91, 260, 100)));
   t->AddDialogTemplate(kIddModifyPassword, password);
 
   // The phone reminder paints everything: no controls. 480 x 260 pixels.

@@ -21,6 +21,7 @@
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
 #include "res/AccountTemplates.h"
+#include "res/MASettingsTemplates.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
 #include "res/SkinTable.h"
@@ -252,6 +253,7 @@ SkinTable* BuildDesk() {
   t->AddBitmap(316, CountdownButton(false));
   t->AddDialogTemplate(kIddUpWarn, UpWarnDialogTemplate());
   AddAccountTemplates(t);
+  AddMASettingsTemplates(t);
 
   AddStockInputTemplate(t);
   AddMainDialogTemplate(t);

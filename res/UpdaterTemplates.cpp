@@ -3,24 +3,11 @@
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/UiTypes.h"
 #include "res/SkinTable.h"
+#include "res/TemplateItem.h"
 #include "updater/UpdaterIds.h"
 
 namespace kiv {
 namespace res {
-
-namespace {
-
-ui::DialogItem UpdaterItem(int id, const char* className, const char* text, DWORD style, CRect rect) {
-  ui::DialogItem item;
-  item.id = id;
-  item.className = className;
-  item.text = text;
-  item.style = style;
-  item.rect = rect;
-  return item;
-}
-
-}  // namespace
 
 void AddUpdaterTemplates(SkinTable* t) {
   // The progress window: a popup without caption, in the task bar, that
@@ -34,9 +21,12 @@ void AddUpdaterTemplates(SkinTable* t) {
   progress.caption = kUpdateWindowText;
   progress.fontFace = "MS Shell Dlg";
   progress.pointSize = 8;
-  progress.items.push_back(UpdaterItem(kIdcUpdateStatus, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(37, 49, 37 + 248, 49 + 9)));
-  progress.items.push_back(UpdaterItem(kIdcUpdateFileBar, "msctls_progress32", "", 0, CRect(33, 61, 33 + 230, 61 + 14)));
-  progress.items.push_back(UpdaterItem(kIdcUpdateTotalBar, "msctls_progress32", "", 0, CRect(33, 98, 33 + 230, 98 + 14)));
+  progress.items.push_back(
+      TemplateItem(kIdcUpdateStatus, "STATIC", "", WS_VISIBLE | SS_LEFT, CRect(37, 49, 37 + 248, 49 + 9)));
+  progress.items.push_back(
+      TemplateItem(kIdcUpdateFileBar, "msctls_progress32", "", 0, CRect(33, 61, 33 + 230, 61 + 14)));
+  progress.items.push_back(
+      TemplateItem(kIdcUpdateTotalBar, "msctls_progress32", "", 0, CRect(33, 98, 33 + 230, 98 + 14)));
   t->AddDialogTemplate(kIddKivUpdate, progress);
 
   // About, from the system menu.
@@ -44,9 +34,10 @@ void AddUpdaterTemplates(SkinTable* t) {
   about.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
   about.rect = CRect(0, 0, 170, 62);
   about.caption = "关于 KivUpdate";
-  about.items.push_back(UpdaterItem(-1, "STATIC", "KivUpdate 自动升级程序", WS_VISIBLE | SS_LEFT, CRect(14, 14, 14 + 142, 14 + 10)));
   about.items.push_back(
-      UpdaterItem(IDOK, "BUTTON", "确定", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, CRect(113, 41, 113 + 50, 41 + 14)));
+      TemplateItem(-1, "STATIC", "KivUpdate 自动升级程序", WS_VISIBLE | SS_LEFT, CRect(14, 14, 14 + 142, 14 + 10)));
+  about.items.push_back(TemplateItem(IDOK, "BUTTON", "确定", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                     CRect(113, 41, 113 + 50, 41 + 14)));
   t->AddDialogTemplate(kIddUpdateAbout, about);
 }
 

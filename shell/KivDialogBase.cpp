@@ -1,6 +1,7 @@
 #include "shell/KivDialogBase.h"
 
 #include "platform/gdi/DC.h"
+#include "shell/MinimisedIcon.h"
 
 CKivDialogBase::CKivDialogBase(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 
@@ -33,13 +34,7 @@ void CKivDialogBase::OnPaint() {
     CDialog::OnPaint();
     return;
   }
-  CPaintDC dc(this);
-  SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  CRect client;
-  GetClientRect(&client);
-  int x = (client.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  if (m_hIcon != nullptr) dc.DrawIcon(x, y, m_hIcon);
+  PaintMinimisedIcon(*this, m_hIcon);
 }
 
 HCURSOR CKivDialogBase::OnQueryDragIcon() { return m_hIcon; }

@@ -1,6 +1,7 @@
 #include "shell/MENGBANDLG.h"
 
 #include "shell/ChromeIds.h"
+#include "shell/MinimisedIcon.h"
 #include "shell/ShellPlugins.h"
 
 CMENGBANDLG::CMENGBANDLG(CWnd* parent) : CDialog(kIddMask, parent) {
@@ -35,13 +36,7 @@ void CMENGBANDLG::OnPaint() {
     CDialog::OnPaint();
     return;
   }
-  CPaintDC dc(this);
-  SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  CRect client;
-  GetClientRect(&client);
-  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  if (m_hIcon != nullptr) dc.DrawIcon(x, y, m_hIcon);
+  PaintMinimisedIcon(*this, m_hIcon);
 }
 
 HCURSOR CMENGBANDLG::OnQueryDragIcon() { return m_hIcon; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/core/Wnd.h"
+#include "shell/ChromeIds.h"  // kIdbDialogClose (220), the shell's dialog close picture
 
 // Moving-average settings (CArgumentDlg) and its palette (CSelectcolorDialog).
 constexpr UINT kIddMASettings = 447;
@@ -35,7 +36,6 @@ constexpr int kIntervalRows = 12;
 // Bitmaps and icons the dialogs load.
 constexpr UINT kIdbDialogTitleTile = 217;
 constexpr UINT kIdbDialogTitlePicture = 323;
-constexpr UINT kIdbDialogClose = 220;
 constexpr UINT kIdbDialogOk = 255;
 constexpr UINT kIdbDialogCancel = 256;
 constexpr UINT kIdiDeskIcon = 120;
