@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "tools/standin/market/Hash.h"
 #include "tools/standin/market/MarketTime.h"
@@ -533,6 +534,14 @@ std::vector<MarketBar> PriceHistory::Bars(StockId stock, BarPeriod period, int64
   const size_t from = all.size() > size_t(count) ? all.size() - count : 0;
   out.assign(all.begin() + from, all.end());
   return out;
+}
+
+int32_t PriceHistory::CloseOnOrBefore(StockId stock, int64_t day) {
+  std::shared_ptr<const History> history = HistoryOf(stock);
+  if (!history) return 0;
+  auto after = std::upper_bound(history->days.begin(), history->days.end(), day,
+                                [](int64_t d, const DayRecord& r) { return d < r.day; });
+  return after == history->days.begin() ? 0 : std::prev(after)->bar.close;
 }
 
 std::vector<ExRightsEvent> PriceHistory::ExRights(StockId stock, int64_t nowUtc) {

@@ -115,6 +115,8 @@ class PriceHistory {
   std::vector<int32_t> MinutePath(StockId stock, int64_t day);
   // The close of a day (x 10000), 0 when the security has no bar that day.
   int32_t CloseOf(StockId stock, int64_t day);
+  // The close of its last bar on or before a day, 0 before its first bar.
+  int32_t CloseOnOrBefore(StockId stock, int64_t day);
   // Options of market 50: their daily bars (codes 1 to 8).
   std::vector<MarketBar> OptionBars(uint32_t code, int64_t nowUtc, int count);
   static std::string OptionNameUtf8(uint32_t code);
