@@ -9,6 +9,7 @@
 
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
+#include "tests/tools/standin/ReplySupport.h"
 #include "tools/standin/market/MarketTime.h"
 #include "tools/standin/serve/MarketService.h"
 
@@ -26,12 +27,6 @@ KivNetPack FinanceRequest(StockId stock, int first = 0, int count = 512) {
   return request;
 }
 
-std::string Serialised(const KivNetPack& pack) {
-  std::string bytes;
-  pack.GetAllPackData(bytes);
-  return bytes;
-}
-
 // The reply as the readers take it: group 100010072 of the reloaded payload
 // and its quarter group 100010070.
 struct Finance {
@@ -41,8 +36,7 @@ struct Finance {
 };
 
 Finance Read(const KivNetPack& reply) {
-  KivNetPack loaded;
-  EXPECT_TRUE(loaded.LoadFromString(Serialised(reply))) << loaded.GetErrorText();
+  KivNetPack loaded = testing::Reloaded(reply);
   Finance out;
   EXPECT_TRUE(loaded.GetPack(out.group, 100010072, 0)) << out.group.GetErrorText();
   out.hasQuarters = out.group.GetPack(out.quarters, 100010070, 0);

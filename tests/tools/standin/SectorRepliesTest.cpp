@@ -13,6 +13,7 @@
 
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
+#include "tests/tools/standin/ReplySupport.h"
 #include "tests/tools/standin/StandinClient.h"
 #include "tools/standin/market/MarketTime.h"
 #include "tools/standin/serve/MarketService.h"
@@ -31,13 +32,7 @@ KivNetPack MembersRequest(StockId sector, int first = 0, int count = 200) {
   return request;
 }
 
-KivNetPack Reloaded(const KivNetPack& reply) {
-  std::string bytes;
-  reply.GetAllPackData(bytes);
-  KivNetPack loaded;
-  EXPECT_TRUE(loaded.LoadFromString(bytes)) << loaded.GetErrorText();
-  return loaded;
-}
+using testing::Reloaded;
 
 struct Member {
   StockId id;
