@@ -188,12 +188,13 @@ TEST(FinanceReplyTest, RowsFollowTheRequestAndTheClock) {
 }
 
 // Whatever has no reports gets the group with an empty quarter group, so a
-// reader keeps no other stock's quarters for it.
+// reader keeps no other stock's quarters for it; so does a request without
+// a stock.
 TEST(FinanceReplyTest, NonSharesGetNoQuarters) {
   MarketService service(20050104);
   ASSERT_EQ(service.GetUniverse().Find(MakeStockId(999999, 1)), nullptr);
-  for (StockId id : {MakeStockId(1, 1), MakeStockId(880001, 4), MakeStockId(510050, 1), MakeStockId(999999, 1)}) {
-    Finance f = Read(service.Reply(DT_FINANCE, FinanceRequest(id), kMorning));
+  for (StockId id : {MakeStockId(1, 1), MakeStockId(880001, 4), MakeStockId(510050, 1), MakeStockId(999999, 1), 0u}) {
+    Finance f = Read(service.Reply(DT_FINANCE, id ? FinanceRequest(id) : KivNetPack(), kMorning));
     EXPECT_EQ(StockId(f.group.GetInt32(FIELD_STOCK_ID, 0)), id);
     EXPECT_TRUE(f.hasQuarters) << id;
     EXPECT_EQ(f.quarters.GetRecordCount(), 0u) << id;

@@ -145,11 +145,13 @@ TEST(SectorMembersReplyTest, RowsFollowTheRequestAndOnlySectorsHaveMembers) {
     ASSERT_EQ(rows.size(), c.end - c.begin) << c.first << "," << c.count;
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].id, all[c.begin + i].id);
   }
-  // A share, an index and a code market 4 does not list: no group at all.
+  // A share, an index, a code market 4 does not list and a request without
+  // a stock: no group at all.
   for (StockId id : {MakeStockId(600000, 1), MakeStockId(1, 1), MakeStockId(880099, 4)}) {
     const KivNetPack loaded = Reloaded(service.Reply(DT_STOCK_INDUSTRY, MembersRequest(id), kMorning));
     EXPECT_EQ(loaded.GetFieldCount(), 0u) << id;
   }
+  EXPECT_EQ(Reloaded(service.Reply(DT_STOCK_INDUSTRY, KivNetPack(), kMorning)).GetFieldCount(), 0u);
 }
 
 // Two stand-ins of one seed answer both types with the same bytes, one of
