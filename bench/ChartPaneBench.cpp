@@ -15,8 +15,6 @@
 // and the move's share of a 16 ms frame.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -25,6 +23,7 @@
 #include <unistd.h>
 
 #include "bench/RatioReporter.h"
+#include "bench/WaveDayBars.h"
 #include "chart/engine/ChartBarDecoders.h"
 #include "chart/engine/ChartIds.h"
 #include "chart/engine/KLineViewState.h"
@@ -52,16 +51,7 @@ std::unique_ptr<CKLineSeries> PairBars(int count) {
   kiv::SetSeriesName(series.get(), "浦发银行");
   const int64_t first = 1735801200 - static_cast<int64_t>(count) * 86400;
   for (int i = 0; i < count; ++i) {
-    const double mid = 10 + 3 * std::sin(i / 150.0) + 0.4 * std::sin(i / 7.0);
-    KLineBar bar{};
-    bar.time = first + static_cast<int64_t>(i) * 86400;
-    bar.open = static_cast<float>(mid + 0.12 * std::sin(i * 1.3));
-    bar.close = static_cast<float>(mid + 0.12 * std::cos(i * 0.9));
-    bar.high = std::max(bar.open, bar.close) + 0.08f;
-    bar.low = std::min(bar.open, bar.close) - 0.09f;
-    bar.volume = static_cast<float>(100000 + 40000 * std::sin(i / 13.0));
-    bar.amount = bar.volume * bar.close * 100;
-    series->AddBar(bar, 0, 0, 0, 0);
+    series->AddBar(WaveDayBar(i, first + static_cast<int64_t>(i) * 86400), 0, 0, 0, 0);
   }
   return series;
 }
