@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/core/Wnd.h"
+#include "shell/ChromeIds.h"  // kIdbDialogClose (220), shared with the shell's dialogs
 
 // Moving-average settings (CArgumentDlg) and its palette (CSelectcolorDialog).
 constexpr UINT kIddMASettings = 447;
@@ -31,11 +32,14 @@ constexpr UINT kIddInterval = 317;
 constexpr UINT kIdcIntervalFirstLabel = 62017;  // 12 labels 62017-62028
 constexpr UINT kIdcIntervalFirstValue = 62029;  // 12 values 62029-62040
 constexpr int kIntervalRows = 12;
+constexpr int kIntervalUnusedRow = 8;  // 加权均价: its label and value stay hidden
+// The capital history of the shown stock has arrived (posted by the reply
+// handler to its dialog, 0 / 0): the dialog computes again.
+constexpr UINT WM_KIV_INTERVAL_CAPITAL = WM_USER + 0x0B20;
 
 // Bitmaps and icons the dialogs load.
 constexpr UINT kIdbDialogTitleTile = 217;
 constexpr UINT kIdbDialogTitlePicture = 323;
-constexpr UINT kIdbDialogClose = 220;
 constexpr UINT kIdbDialogOk = 255;
 constexpr UINT kIdbDialogCancel = 256;
 constexpr UINT kIdiDeskIcon = 120;
