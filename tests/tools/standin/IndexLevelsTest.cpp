@@ -14,6 +14,7 @@
 
 #include "net/DataTypes.h"
 #include "net/FieldIds.h"
+#include "tests/tools/standin/ReplySupport.h"
 #include "tools/standin/market/MarketTime.h"
 #include "tools/standin/serve/IndexQuoteReplies.h"
 #include "tools/standin/serve/MarketService.h"
@@ -185,14 +186,7 @@ KivNetPack TickerRequest(const std::vector<StockId>& ids) {
   return request;
 }
 
-// The payload as the terminal reads it: serialised and loaded again.
-KivNetPack Reloaded(const KivNetPack& payload) {
-  std::string bytes;
-  payload.GetAllPackData(bytes);
-  KivNetPack loaded;
-  EXPECT_TRUE(loaded.LoadFromString(bytes)) << loaded.GetErrorText();
-  return loaded;
-}
+using testing::Reloaded;
 
 TEST(IndexQuotesReplyTest, CarriesTheModelsQuotesInTheOrderAsked) {
   MarketService service(kIndexSeed);

@@ -8,6 +8,7 @@
 
 #include "data/StockTable.h"
 #include "net/FieldIds.h"
+#include "tests/tools/standin/ReplySupport.h"
 #include "tools/standin/market/MarketTime.h"
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
@@ -26,8 +27,7 @@ std::string Serialised(const KivNetPack& pack) {
 // The reply as the terminal reads it: serialised, loaded again, group
 // 100010016 taken from row 0.
 KivNetPack StockTableGroup(const KivNetPack& reply) {
-  KivNetPack loaded;
-  EXPECT_TRUE(loaded.LoadFromString(Serialised(reply))) << loaded.GetErrorText();
+  KivNetPack loaded = testing::Reloaded(reply);
   KivNetPack group;
   EXPECT_TRUE(loaded.GetPack(group, GROUP_STOCK_TABLE, 0)) << group.GetErrorText();
   return group;
@@ -120,8 +120,7 @@ struct ReplyBar {
 };
 
 std::vector<ReplyBar> ReplyBars(const KivNetPack& reply) {
-  KivNetPack loaded;
-  EXPECT_TRUE(loaded.LoadFromString(Serialised(reply))) << loaded.GetErrorText();
+  KivNetPack loaded = testing::Reloaded(reply);
   KivNetPack group, rows;
   std::vector<ReplyBar> out;
   if (!loaded.GetPack(group, 100010054, 0) || !group.GetPack(rows, 100010028, 0)) return out;

@@ -34,6 +34,7 @@ enum class HashKind : uint64_t {
   kVolume = 11,      // traded volume and its spread over the day
   kFlow = 12,        // main-force inflow and outflow
   kOption = 13,      // market-50 options
+  kFinance = 14,     // quarterly reports of shares
 };
 
 

@@ -47,10 +47,7 @@
 
 namespace kiv::standin {
 
-struct IndexQuote {
-  int32_t last = 0;           // level x 10000
-  int32_t previousClose = 0;  // level x 10000
-};
+using IndexQuote = MarketQuote;  // levels x 10000
 
 class IndexLevels {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "tools/standin/market/Hash.h"
 #include "tools/standin/market/MarketTime.h"
@@ -533,6 +534,54 @@ std::vector<MarketBar> PriceHistory::Bars(StockId stock, BarPeriod period, int64
   const size_t from = all.size() > size_t(count) ? all.size() - count : 0;
   out.assign(all.begin() + from, all.end());
   return out;
+}
+
+int32_t PriceHistory::CloseOnOrBefore(StockId stock, int64_t day) {
+  std::shared_ptr<const History> history = HistoryOf(stock);
+  if (!history) return 0;
+  auto after = std::upper_bound(history->days.begin(), history->days.end(), day,
+                                [](int64_t d, const DayRecord& r) { return d < r.day; });
+  return after == history->days.begin() ? 0 : std::prev(after)->bar.close;
+}
+
+bool PriceHistory::QuoteAt(StockId stock, int64_t nowUtc, MarketQuote* out) {
+  std::shared_ptr<const History> history = HistoryOf(stock);
+  if (!history || out == nullptr) return false;
+  const std::vector<DayRecord>& days = history->days;
+  const MarketInstant now = MarketInstantOf(nowUtc);
+  const size_t end = std::upper_bound(days.begin(), days.end(), now.day,
+                                      [](int64_t d, const DayRecord& r) { return d < r.day; }) - days.begin();
+  if (end == 0) return false;
+  const size_t t = end - 1;
+  // The reference price of a day: the close before it, after the day's
+  // ex-rights event if it has one.
+  auto referenceOf = [&](size_t i) {
+    const int32_t previous = i > 0 ? days[i - 1].bar.close : DefaultsOf(*history->security).basePrice;
+    for (const ExRightsEvent& e : history->events) {
+      if (e.day != days[i].day) continue;
+      return RoundTo((previous - e.cashX1000 * 10.0) / (1.0 + e.bonusX1000 / 1000.0), history->tick);
+    }
+    return previous;
+  };
+  if (days[t].day != now.day) {
+    if (now.tradingDay) {  // suspended today
+      out->last = out->previousClose = days[t].bar.close;
+    } else {
+      out->last = days[t].bar.close;
+      out->previousClose = referenceOf(t);
+    }
+    return true;
+  }
+  out->previousClose = referenceOf(t);
+  const BeijingDateTime local = ToBeijing(nowUtc);
+  if (local.hour * 60 + local.minute < 9 * 60 + 30) {
+    out->last = out->previousClose;  // before the open, and through the auction
+  } else if (now.minutes >= kMinutes) {
+    out->last = days[t].bar.close;
+  } else {
+    out->last = PathOf(*history, days[t])[static_cast<size_t>(now.minutes)];
+  }
+  return true;
 }
 
 std::vector<ExRightsEvent> PriceHistory::ExRights(StockId stock, int64_t nowUtc) {

@@ -72,6 +72,13 @@ struct ModelDay {
   double low = 1.0;
 };
 
+// A quote at an instant of the market clock: the last price (or level) and
+// the previous close it is measured against, x 10000.
+struct MarketQuote {
+  int32_t last = 0;
+  int32_t previousClose = 0;
+};
+
 // Bar periods, in minutes for the intraday ones.
 enum class BarPeriod { kMinute1, kMinute5, kMinute15, kMinute30, kHour, kDay, kWeek, kMonth };
 
@@ -115,6 +122,18 @@ class PriceHistory {
   std::vector<int32_t> MinutePath(StockId stock, int64_t day);
   // The close of a day (x 10000), 0 when the security has no bar that day.
   int32_t CloseOf(StockId stock, int64_t day);
+  // The close of its last bar on or before a day, 0 before its first bar.
+  int32_t CloseOnOrBefore(StockId stock, int64_t day);
+  // Its quote at nowUtc, the price every view shows at that minute: on a
+  // trading day before 09:30 the last is the previous close; from 09:30 the
+  // minute path at the minute the clock has reached (frozen at 11:30 over
+  // lunch, the close from 15:00), so that it is the close of the forming day
+  // bar; while suspended the last close against itself; on a day without
+  // trading the last session's close against the one before. The previous
+  // close of an ex-date is the reference price after the event, as the
+  // day's band is. False for a security the universe does not list or
+  // before its first bar.
+  bool QuoteAt(StockId stock, int64_t nowUtc, MarketQuote* out);
   // Options of market 50: their daily bars (codes 1 to 8).
   std::vector<MarketBar> OptionBars(uint32_t code, int64_t nowUtc, int count);
   static std::string OptionNameUtf8(uint32_t code);

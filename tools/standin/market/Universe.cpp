@@ -138,6 +138,24 @@ std::vector<const Security*> Universe::OfGroup(SecurityGroup group) const {
   return out;
 }
 
+std::vector<const Security*> Universe::SectorMembers(StockId sector) const {
+  std::vector<const Security*> out;
+  const Security* s = Find(sector);
+  if (s == nullptr || !IsSectorGroup(s->group)) return out;
+  const int k = s->sectorIndex;
+  for (const Security& share : securities_) {
+    const bool member = s->group == SecurityGroup::kIndustrySector ? share.industry == k
+                        : s->group == SecurityGroup::kRegionSector
+                            ? share.region == k
+                            : std::find(share.concepts.begin(), share.concepts.end(), k) != share.concepts.end();
+    if (member) out.push_back(&share);
+  }
+  std::sort(out.begin(), out.end(), [](const Security* a, const Security* b) {
+    return StockCode(a->id) != StockCode(b->id) ? StockCode(a->id) < StockCode(b->id) : a->id < b->id;
+  });
+  return out;
+}
+
 void Universe::Append(Security security) {
   byId_.emplace(security.id, securities_.size());
   byName_.emplace(security.name, security.id);

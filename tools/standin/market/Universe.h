@@ -101,6 +101,10 @@ class Universe {
   // universe does not list it.
   const Security* Find(StockId id) const;
   std::vector<const Security*> OfGroup(SecurityGroup group) const;
+  // The shares of a sector (an industry, region or concept of market 4) by
+  // their attributes, in ascending code (then market); empty for anything
+  // that is not a sector.
+  std::vector<const Security*> SectorMembers(StockId sector) const;
 
  private:
   void AddIndices();

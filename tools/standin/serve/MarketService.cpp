@@ -1,9 +1,11 @@
 #include "tools/standin/serve/MarketService.h"
 
 #include "net/DataTypes.h"
+#include "tools/standin/serve/FinanceReplies.h"
 #include "tools/standin/serve/IndexQuoteReplies.h"
 #include "tools/standin/serve/ReplyBuilder.h"
 #include "tools/standin/serve/ReplyIds.h"
+#include "tools/standin/serve/SectorReplies.h"
 
 namespace kiv::standin {
 
@@ -29,7 +31,8 @@ bool IsBarType(uint32_t type) {
 }  // namespace
 
 bool MarketService::Serves(uint32_t type) {
-  return type == DT_STOCK_TABLE || type == DT_INDEX_QUOTES || type == kExRightsType || IsBarType(type);
+  return type == DT_STOCK_TABLE || type == DT_INDEX_QUOTES || type == kExRightsType ||
+         type == DT_STOCK_INDUSTRY || type == DT_FINANCE || IsBarType(type);
 }
 
 KivNetPack MarketService::Reply(uint32_t type, const KivNetPack& request, int64_t nowUtc) {
@@ -75,6 +78,10 @@ KivNetPack MarketService::Build(uint32_t type, const KivNetPack& request, int64_
       return BuildIndexQuotesReply(indices_, request, nowUtc);
     case kExRightsType:
       return BuildExRightsReply(history_, request, nowUtc);
+    case DT_STOCK_INDUSTRY:
+      return BuildSectorMembersReply(universe_, history_, request, nowUtc);
+    case DT_FINANCE:
+      return BuildFinanceReply(universe_, finance_, request, nowUtc);
     default:
       if (IsBarType(type)) return BuildBarReply(history_, indices_, type, request, nowUtc);
       return KivNetPack();

@@ -18,6 +18,7 @@
 #include <tuple>
 
 #include "net/KivNetPack.h"
+#include "tools/standin/market/Finance.h"
 #include "tools/standin/market/IndexLevels.h"
 #include "tools/standin/market/PriceHistory.h"
 #include "tools/standin/market/Universe.h"
@@ -34,6 +35,8 @@ class MarketService {
   PriceHistory& Prices() { return history_; }
   // The index levels made from the members (memoised, thread-safe).
   IndexLevels& Indices() const { return indices_; }
+  // The shares' quarterly reports (memoised, thread-safe).
+  FinanceModel& Finance() const { return finance_; }
 
   // Breaks every later bar reply in the given way (kNone mends them).
   void SetBarFault(BarFault fault) { fault_ = static_cast<int>(fault); }
@@ -56,6 +59,7 @@ class MarketService {
   const Universe universe_;
   mutable PriceHistory history_{universe_};  // thread-safe memo; replies read it
   mutable IndexLevels indices_{universe_, history_};  // likewise
+  mutable FinanceModel finance_{universe_, history_};  // likewise
   std::atomic<int> fault_{static_cast<int>(BarFault::kNone)};
   mutable std::mutex mutex_;
   int64_t cacheMinute_ = 0;

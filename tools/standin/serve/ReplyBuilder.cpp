@@ -1,5 +1,6 @@
 #include "tools/standin/serve/ReplyBuilder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "net/FieldIds.h"
@@ -20,6 +21,17 @@ bool SetFixedText(KivNetPack& pack, const std::string& text, int32_t fieldSize, 
   }
   text.copy(field.data(), length);
   return pack.SetText(field.data(), fieldSize, id, row);
+}
+
+RowRange RequestedRows(const KivNetPack& request, size_t available, int32_t maxRows) {
+  KivNetPack query(request);  // the getters mark a pack read
+  const int64_t first = std::max<int32_t>(0, query.GetInt32(FIELD_FIRST_ROW, 0));
+  int64_t count = query.GetInt32(FIELD_ROW_COUNT, 0);
+  if (count <= 0 || count > maxRows) count = maxRows;
+  RowRange range;
+  range.begin = static_cast<size_t>(std::min<int64_t>(first, static_cast<int64_t>(available)));
+  range.end = static_cast<size_t>(std::min<int64_t>(first + count, static_cast<int64_t>(available)));
+  return range;
 }
 
 KivNetPack BuildStockTableReply(const Universe& universe) {
