@@ -32,6 +32,7 @@
 #include "tests/support/SkinPixels.h"
 #include "tests/support/StandinLink.h"
 #include "tests/support/TestSupport.h"
+#include "tools/standin/market/MarketTime.h"
 #include "tools/standin/serve/StandinServer.h"
 
 namespace kiv::test {
@@ -57,6 +58,13 @@ inline std::vector<KLineBar> DayBars(int count) {
                            std::min(open, close) - 1));
   }
   return bars;
+}
+
+// The stand-in's clock: Monday 2026-03-16, 10:32 Beijing.
+inline standin::StandinOptions IntervalStandinClock() {
+  standin::StandinOptions options;
+  options.fixedNowUtc = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
+  return options;
 }
 
 // The stock of the probe requests, which no test's dialog shows.
@@ -146,7 +154,7 @@ class IntervalDialogTest : public WindowTest {
     return d.WaitOnUi([&] { return ValueText(dialog, kIntervalTurnover) == text; });
   }
 
-  standin::StandinServer server_;
+  standin::StandinServer server_{IntervalStandinClock()};
   CNetService service_{NetTimings::Fast()};
   bool connected_ = false;
   std::unique_ptr<CKiv_Dlg_Interval> dialog_;
