@@ -24,12 +24,9 @@ constexpr int64_t kFirstDayMorning = kFirstDayClose - (5 * 3600 + 25 * 60);
 
 KLineBar Bar(int64_t time, float open, float high, float low, float close, float volume = 1000,
              float amount = 100000) {
-  KLineBar bar{};
-  bar.time = time;
-  bar.open = open;
-  bar.high = high;
+  KLineBar bar = MakeBar(time, close, open, high, low);
+  bar.open = open;  // MakeBar takes an open or low of 0 for "as the close"
   bar.low = low;
-  bar.close = close;
   bar.volume = volume;
   bar.amount = amount;
   return bar;
