@@ -22,7 +22,7 @@ void AddIntervalTemplate(SkinTable* t) {
     label.id = static_cast<int>(kIdcIntervalFirstLabel) + i;
     label.className = "STATIC";
     label.text = captions[i];
-    label.style = (i == kIntervalUnusedRow ? 0 : WS_VISIBLE) | SS_LEFT;
+    label.style = (i == kIntervalUnusedRow ? 0 : WS_VISIBLE) | SS_LEFT | SS_CENTERIMAGE;  // level with its value
     label.rect = CRect(6, top, 40, top + 13);
     interval.items.push_back(label);
     ui::DialogItem value;
