@@ -2,6 +2,7 @@
 
 #include "chart/dialogs/ChartDialogIds.h"
 #include "platform/ui/UiTypes.h"
+#include "res/TemplateItem.h"
 
 namespace kiv {
 namespace res {
@@ -18,19 +19,11 @@ void AddIntervalTemplate(SkinTable* t) {
                                                "成交量",   "成交额",   "加权均价", "区间涨幅", "区间振幅", "区间换手"};
   for (int i = 0; i < kIntervalRows; ++i) {
     const int top = 20 + 16 * i;
-    ui::DialogItem label;
-    label.id = static_cast<int>(kIdcIntervalFirstLabel) + i;
-    label.className = "STATIC";
-    label.text = captions[i];
-    label.style = (i == kIntervalUnusedRow ? 0 : WS_VISIBLE) | SS_LEFT | SS_CENTERIMAGE;  // level with its value
-    label.rect = CRect(6, top, 40, top + 13);
-    interval.items.push_back(label);
-    ui::DialogItem value;
-    value.id = static_cast<int>(kIdcIntervalFirstValue) + i;
-    value.className = "EDIT";
-    value.style = ES_AUTOHSCROLL;
-    value.rect = CRect(43, top, 110, top + 13);
-    interval.items.push_back(value);
+    interval.items.push_back(TemplateItem(static_cast<int>(kIdcIntervalFirstLabel) + i, "STATIC", captions[i],
+                                          (i == kIntervalUnusedRow ? 0 : WS_VISIBLE) | SS_LEFT | SS_CENTERIMAGE,
+                                          CRect(6, top, 40, top + 13)));  // level with its value
+    interval.items.push_back(TemplateItem(static_cast<int>(kIdcIntervalFirstValue) + i, "EDIT", "", ES_AUTOHSCROLL,
+                                          CRect(43, top, 110, top + 13)));
   }
   t->AddDialogTemplate(kIddInterval, interval);
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/core/Wnd.h"
-#include "shell/ChromeIds.h"  // kIdbDialogClose (220), shared with the shell's dialogs
+#include "shell/ChromeIds.h"  // kIdbDialogClose (220), the shell's dialog close picture
 
 // Moving-average settings (CArgumentDlg) and its palette (CSelectcolorDialog).
 constexpr UINT kIddMASettings = 447;
