@@ -1,7 +1,9 @@
 // The interval statistics dialog ended while its finance reply is on the
 // way: the reply, handled on the network service's I/O thread after the
 // dialog's window went, never reaches the dialog, which keeps no history
-// and still holds its range for the next run. Runs under ThreadSanitizer too.
+// and still holds its range for the next run; and a reply arriving while
+// the dialog is up, taken under its lock as the UI thread computes and paints.
+// Runs under ThreadSanitizer too.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -32,6 +34,23 @@ TEST_F(IntervalDialogConcurrencyTest, AReplyArrivingAfterTheDialogWentIsDropped)
   Pump();
   EXPECT_EQ(dialog.CapitalStock(), 0u);
   EXPECT_EQ(dialog.Results().barCount, 4);
+}
+
+TEST_F(IntervalDialogConcurrencyTest, AReplyWhileTheDialogIsUpIsTakenAsItPaints) {
+  ServeCapital({{kShare, {{20241231, 10000000}}}});
+  const std::vector<KLineBar> bars = DayBars(5);
+  CKiv_Dlg_Interval& dialog = Make();
+  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 1, 4, kDataTypeDay, 0));
+  RunModal(dialog, [&](ModalDriver& d) {
+    ASSERT_TRUE(WaitShown(d, dialog));
+    // Repaints on the UI thread while the reply comes in on the I/O thread.
+    EXPECT_TRUE(d.WaitOnUi([&] {
+      dialog.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      return ValueText(dialog, kIntervalTurnover) == "4.00%";
+    }));
+    d.OnUi([&] { dialog.EndDialog(IDOK); });
+  });
+  EXPECT_EQ(dialog.CapitalStock(), kShare);
 }
 
 }  // namespace
