@@ -92,6 +92,13 @@ class IntervalDialogTest : public WindowTest {
     dialog_ = std::make_unique<CKiv_Dlg_Interval>(service_);
     return *dialog_;
   }
+  // The dialog handed bars first..4 of DayBars(5) of 浦发银行 (600000).
+  CKiv_Dlg_Interval& MakeWithRange(int first = 1) {
+    CKiv_Dlg_Interval& dialog = Make();
+    const std::vector<KLineBar> bars = DayBars(5);
+    EXPECT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, first, 4, kDataTypeDay, 0));
+    return dialog;
+  }
 
   // The stand-in answers each finance request with the history scripted
   // for the stock asked, naming `replyStock` instead when it is set; a

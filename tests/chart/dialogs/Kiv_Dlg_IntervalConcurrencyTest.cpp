@@ -18,9 +18,7 @@ class IntervalDialogConcurrencyTest : public IntervalDialogTest {};
 TEST_F(IntervalDialogConcurrencyTest, AReplyArrivingAfterTheDialogWentIsDropped) {
   ServeCapital({{kShare, {{20241231, 10000000}}}});
   server_.SetBatchSize(2);  // the dialog's reply waits for a second one
-  const std::vector<KLineBar> bars = DayBars(5);
-  CKiv_Dlg_Interval& dialog = Make();
-  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 1, 4, kDataTypeDay, 0));
+  CKiv_Dlg_Interval& dialog = MakeWithRange();
   RunModal(dialog, [&](ModalDriver& d) {
     ASSERT_TRUE(WaitShown(d, dialog));
     ASSERT_TRUE(WaitUntil([&] { return FinanceRequests() >= 1; }));
@@ -38,9 +36,7 @@ TEST_F(IntervalDialogConcurrencyTest, AReplyArrivingAfterTheDialogWentIsDropped)
 
 TEST_F(IntervalDialogConcurrencyTest, AReplyWhileTheDialogIsUpIsTakenAsItPaints) {
   ServeCapital({{kShare, {{20241231, 10000000}}}});
-  const std::vector<KLineBar> bars = DayBars(5);
-  CKiv_Dlg_Interval& dialog = Make();
-  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 1, 4, kDataTypeDay, 0));
+  CKiv_Dlg_Interval& dialog = MakeWithRange();
   RunModal(dialog, [&](ModalDriver& d) {
     ASSERT_TRUE(WaitShown(d, dialog));
     // Repaints on the UI thread while the reply comes in on the I/O thread.

@@ -27,9 +27,7 @@ TEST_F(IntervalDialogScreenTest, ShowsTheStatisticsOnTheSdlDisplay) {
   if (!XvfbScreen::Available()) GTEST_SKIP() << XvfbScreen::kMissing;
   ASSERT_TRUE(screen_.Open(900, 700));
   ServeCapital({{kShare, {{20241231, 10000000}}}});
-  const std::vector<KLineBar> bars = DayBars(5);
-  CKiv_Dlg_Interval& dialog = Make();
-  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 1, 4, kDataTypeDay, 0));
+  CKiv_Dlg_Interval& dialog = MakeWithRange();
   // Modeless here, to look at it from the test's own loop.
   ASSERT_TRUE(dialog.Create(kIddInterval));
   dialog.ShowWindow(SW_SHOW);

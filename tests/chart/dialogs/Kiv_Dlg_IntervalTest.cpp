@@ -193,11 +193,9 @@ TEST_F(IntervalDialogTest, TheCloseSkinCancelsOnReleaseAndTheTitleBandDragsIt) {
                {"the title band", false, CPoint(60, 8), kDragged},
                {"the band just left of the close skin", false, CPoint(240, 8), kDragged},
                {"below the band", false, CPoint(230, 290), kStays}};
-  const std::vector<KLineBar> bars = DayBars(5);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    CKiv_Dlg_Interval& dialog = Make();
-    ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 0, 4, kDataTypeDay, 0));
+    CKiv_Dlg_Interval& dialog = MakeWithRange(0);
     CRect before, after;
     const INT_PTR result = RunModal(dialog, [&](ModalDriver& d) {
       ASSERT_TRUE(WaitShown(d, dialog));
@@ -233,10 +231,7 @@ TEST_F(IntervalDialogTest, TheCloseSkinCancelsOnReleaseAndTheTitleBandDragsIt) {
 }
 
 TEST_F(IntervalDialogTest, TheChartClosesTheDialogOfAStockItNoLongerShows) {
-  const std::vector<KLineBar> bars = DayBars(5);
-  CKiv_Dlg_Interval& dialog = Make();
-  EXPECT_EQ(dialog.OpenStock(), 0u);
-  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 0, 4, kDataTypeDay, 0));
+  CKiv_Dlg_Interval& dialog = MakeWithRange(0);
   EXPECT_EQ(dialog.OpenStock(), 0u) << "not open yet";
   StockId open = 0;
   const INT_PTR result = RunModal(dialog, [&](ModalDriver& d) {
@@ -255,9 +250,7 @@ TEST_F(IntervalDialogTest, TheChartClosesTheDialogOfAStockItNoLongerShows) {
 TEST_F(IntervalDialogTest, AReplyForAnotherStockIsDropped) {
   // The stand-in names 600004 in its reply to the request for 600000.
   ServeCapital({{kShare, kShareCapital}}, kOther);
-  const std::vector<KLineBar> bars = DayBars(5);
-  CKiv_Dlg_Interval& dialog = Make();
-  ASSERT_TRUE(dialog.SetData(Stock(kShare, "浦发银行"), bars.data(), 5, 1, 4, kDataTypeDay, 0));
+  CKiv_Dlg_Interval& dialog = MakeWithRange();
   RunModal(dialog, [&](ModalDriver& d) {
     ASSERT_TRUE(WaitShown(d, dialog));
     ASSERT_TRUE(WaitUntil([&] { return FinanceRequests() >= 1; }));
