@@ -21,6 +21,7 @@
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
 #include "res/AccountTemplates.h"
+#include "res/IntervalTemplate.h"
 #include "res/MASettingsTemplates.h"
 #include "res/ResourceTables.h"
 #include "res/SkinRecipes.h"
@@ -257,6 +258,7 @@ SkinTable* BuildDesk() {
 
   AddStockInputTemplate(t);
   AddMainDialogTemplate(t);
+  AddIntervalTemplate(t);
 
   t->AddIcon(179, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});

@@ -32,6 +32,10 @@ constexpr UINT kIddInterval = 317;
 constexpr UINT kIdcIntervalFirstLabel = 62017;  // 12 labels 62017-62028
 constexpr UINT kIdcIntervalFirstValue = 62029;  // 12 values 62029-62040
 constexpr int kIntervalRows = 12;
+constexpr int kIntervalUnusedRow = 8;  // 加权均价: its label and value stay hidden
+// The capital history of the shown stock has arrived (posted by the reply
+// handler to its dialog, 0 / 0): the dialog computes again.
+constexpr UINT WM_KIV_INTERVAL_CAPITAL = WM_USER + 0x0B20;
 
 // Bitmaps and icons the dialogs load.
 constexpr UINT kIdbDialogTitleTile = 217;

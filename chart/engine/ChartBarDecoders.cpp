@@ -96,6 +96,11 @@ bool IsBarDataType(uint32_t type) {
   }
 }
 
+bool IsIntradayPeriod(uint32_t type) {
+  return type == kDataTypeMin1 || type == kDataTypeMin5 || type == kDataTypeMin15 || type == kDataTypeMin30 ||
+         type == kDataTypeHour;
+}
+
 int SlotModeOf(uint32_t type) {
   return type == kDataTypeDay || type == kDataTypeWeek || type == kDataTypeMonth ? 1 : 0;
 }

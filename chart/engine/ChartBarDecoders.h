@@ -31,6 +31,9 @@ namespace kiv {
 
 // Whether the data type is one of the eight bar periods.
 bool IsBarDataType(uint32_t type);
+// Whether bars of the period are stamped within the day (1, 5, 15, 30
+// minutes, hour).
+bool IsIntradayPeriod(uint32_t type);
 // AddBar's slot mode for a period: 1 (one bar per day) for day, week and
 // month, 0 (one bar per period slot) for the others.
 int SlotModeOf(uint32_t type);

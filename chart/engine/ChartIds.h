@@ -82,6 +82,14 @@ constexpr int32_t FIELD_EXRIGHTS_RIGHTS = 300000093;       // rights shares per 
 constexpr int32_t FIELD_EXRIGHTS_RIGHTS_PRICE = 300000094; // rights price x 10000
 constexpr int32_t FIELD_EXRIGHTS_CASH = 300000095;         // cash per share x 1000
 
+// The finance reply (20000055) as the interval statistics read it:
+// container 100010072 row 0 holds the stock in 300000001 and, nested, one row
+// per quarter (oldest first) with its end date and the share capital then.
+constexpr int32_t GROUP_FINANCE_REPLY = 100010072;
+constexpr int32_t GROUP_FINANCE_QUARTERS = 100010070;
+constexpr int32_t FIELD_QUARTER_DATE = 300000025;     // int32 yyyymmdd (0: no data)
+constexpr int32_t FIELD_SHARE_CAPITAL = 500000029;    // int64 shares
+
 // Fields of the 1-minute tagged record table (HTTP).
 constexpr uint32_t TAG_MINUTE_VOLUME = 600000031;  // float32
 constexpr uint32_t TAG_MINUTE_AMOUNT = 600000029;  // float32

@@ -39,11 +39,6 @@ constexpr IndexCache kFirstLoadIndices[] = {
     {399005, kMarketShenzhen}, {399006, kMarketShenzhen},
 };
 
-bool IsIntradayPeriod(DataType type) {
-  return type == kDataTypeMin1 || type == kDataTypeMin5 || type == kDataTypeMin15 || type == kDataTypeMin30 ||
-         type == kDataTypeHour;
-}
-
 // Data/<sh|sz|sb|sdy>/Cq (GBK), created; empty for a market without a folder.
 std::string ExRightsFolder(uint32_t market) {
   const char* folder = MarketFolderName(market);

@@ -153,6 +153,27 @@ inline KivNetPack ExRightsReply(StockId stock, int64_t exDate, int32_t cashX1000
   return reply;
 }
 
+// A finance reply (20000055) for one stock carrying its share-capital
+// history: {quarter end yyyymmdd, shares} rows, oldest first.
+struct QuarterCapital {
+  int32_t date;
+  int64_t shares;
+};
+inline KivNetPack FinanceReply(StockId stock, const std::vector<QuarterCapital>& quarters) {
+  KivNetPack rows;
+  for (size_t i = 0; i < quarters.size(); ++i) {
+    const int32_t row = static_cast<int32_t>(i);
+    rows.SetInt32(quarters[i].date, FIELD_QUARTER_DATE, row);
+    rows.SetInt64(quarters[i].shares, FIELD_SHARE_CAPITAL, row);
+  }
+  KivNetPack group;
+  group.SetInt32(static_cast<int32_t>(stock), FIELD_STOCK_ID, 0);
+  group.SetPack(rows, GROUP_FINANCE_QUARTERS, 0);
+  KivNetPack reply;
+  reply.SetPack(group, GROUP_FINANCE_REPLY, 0);
+  return reply;
+}
+
 // A data folder of the test's own for the cache files.
 class ChartDataFolder {
  public:
