@@ -202,12 +202,19 @@ void RouteKey(WindowThread& t, const InputEvent& e) {
       if (!down) lp |= KF_UP_BIT | KF_REPEAT_BIT;
       if (down && KeyDown(ui.keys, e.vk)) lp |= KF_REPEAT_BIT;
       UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+      // A key's character comes between its press and its release.
+      ui.lastKeyDownHwnd = down ? target : nullptr;
       Emit(t, target, msg, e.vk, lp);
       break;
     }
-    case InputEvent::kText:
-      for (char c : e.text) Emit(t, target, WM_CHAR, static_cast<unsigned char>(c), 1);
+    case InputEvent::kText: {
+      // The character belongs to the press before it, as the translation of
+      // a key press belongs to the window that got the press.
+      HWND to = Get(ui.lastKeyDownHwnd) ? ui.lastKeyDownHwnd : target;
+      ui.lastKeyDownHwnd = nullptr;
+      for (char c : e.text) Emit(t, to, WM_CHAR, static_cast<unsigned char>(c), 1);
       break;
+    }
     case InputEvent::kImeResult: {
       if (e.text.empty()) return;
       ui.imeQueue.push_back(e.text);

@@ -173,6 +173,11 @@ struct UiState {
   std::string imeResult;     // of the WM_IME_COMPOSITION being handled
   std::deque<std::string> imeQueue;  // results of routed, unretrieved compositions
   // Double-click detection.
+  // The window the last key press went to: the character of that key goes
+  // there too, even when the press made another window take the focus
+  // before the character was read (a search pop-up opened by the first
+  // digit must not get that digit a second time).
+  HWND lastKeyDownHwnd = nullptr;
   HWND lastClickHwnd = nullptr;
   UINT lastClickMsg = 0;
   uint64_t lastClickMs = 0;

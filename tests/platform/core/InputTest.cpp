@@ -271,6 +271,34 @@ TEST_F(InputTest, GbkTextArrivesAsCharBytesLeadByteFirst) {
   EXPECT_EQ(bytes, (std::vector<WPARAM>{'a', 0xD6, 0xD0}));
 }
 
+// A press whose handling gives the focus to another window (a search pop-up
+// opened by the first digit typed) keeps its character: it goes where the
+// press went, and the next key goes to the new focus.
+TEST_F(InputTest, AKeysCharacterGoesWhereItsPressWentEvenAfterTheFocusMoved) {
+  TestWnd* main = Top("main", CRect(0, 0, 100, 100));
+  TestWnd* popup = Top("popup", CRect(200, 0, 300, 100));
+  main->SetFocus();
+  main->hook = [&](UINT msg, WPARAM, LPARAM, LRESULT*) {
+    if (msg == WM_KEYDOWN) popup->SetFocus();
+    return false;
+  };
+  Screen().KeyDown('6');
+  Pump();  // the press is handled before its character is read
+  Screen().TypeText("6");
+  Screen().KeyUp('6');
+  Pump();
+  main->hook = nullptr;
+  Screen().KeyDown('0');
+  Screen().TypeText("0");
+  Screen().KeyUp('0');
+  Pump();
+  std::vector<WPARAM> toMain, toPopup;
+  for (auto& r : Of("main", WM_CHAR)) toMain.push_back(r.wParam);
+  for (auto& r : Of("popup", WM_CHAR)) toPopup.push_back(r.wParam);
+  EXPECT_EQ(toMain, (std::vector<WPARAM>{'6'}));
+  EXPECT_EQ(toPopup, (std::vector<WPARAM>{'0'}));
+}
+
 TEST_F(InputTest, InputMethodResultComesAsCompositionAndThenAsCharBytes) {
   TestWnd* w = Top("w", CRect(0, 0, 100, 100));
   w->SetFocus();
