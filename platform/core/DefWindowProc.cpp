@@ -170,7 +170,21 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // Unhandled, they go up to the parent.
       if (w->IsChild()) return ::SendMessage(w->parent->hwnd, msg, wParam, lParam);
       if (msg == WM_CONTEXTMENU && (w->style & WS_SYSMENU) && kiv::win::GetSystemMenuHooks().open) {
-        kiv::win::GetSystemMenuHooks().open(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        // Unhandled, a top-level window shows its system menu only for its
+        // caption (or the keyboard's menu request, at its corner); a right
+        // click on its client area asks for nothing.
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool show = false;
+        if (at.x == -1 && at.y == -1) {
+          RECT window;
+          ::GetWindowRect(hwnd, &window);
+          at = POINT{window.left, window.top};
+          show = true;
+        } else {
+          const LRESULT hit = ::SendMessage(hwnd, WM_NCHITTEST, 0, lParam);
+          show = hit == HTCAPTION || hit == HTSYSMENU;
+        }
+        if (show) kiv::win::GetSystemMenuHooks().open(hwnd, at);
       }
       return 0;
     case WM_DRAWITEM: {

@@ -76,16 +76,24 @@ TEST_F(SystemMenuTest, AltSpaceOpensItUnderTheCornerAndSendsTheChosenCommand) {
   EXPECT_EQ(SysCommands("dialog"), (std::vector<UINT>{SC_KEYMENU, kAbout}));
 }
 
-TEST_F(SystemMenuTest, ARightClickNoWindowHandlesOpensItAtThePointer) {
+// A right click in the client area that no window handles opens nothing (a
+// chart's right-button drag must not end in the main window's system menu);
+// the keyboard's menu request opens it at the window's corner.
+TEST_F(SystemMenuTest, ARightClickInTheClientAreaOpensNothingButTheMenuKeyDoes) {
   TestWnd* dialog = Top("dialog", CRect(40, 30, 240, 130), WS_POPUP | WS_VISIBLE | WS_SYSMENU);
-  Child(dialog, "child", CRect(10, 10, 60, 40));
+  TestWnd* child = Child(dialog, "child", CRect(10, 10, 60, 40));
   ::GetSystemMenu(dialog->m_hWnd, FALSE);
   Answer(static_cast<int>(SC_CLOSE));
   Screen().Click(CPoint(70, 50), 1);  // on the child, which leaves it to its parent
+  Screen().Click(CPoint(150, 100), 1);  // on the dialog's own client area
+  Pump();
+  EXPECT_TRUE(shownAt_.empty());
+  EXPECT_TRUE(SysCommands("dialog").empty());
+  child->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child->m_hWnd), MAKELPARAM(-1, -1));
   Pump();
   ASSERT_EQ(shownAt_.size(), 1u);
-  EXPECT_EQ(shownAt_[0].x, 70);
-  EXPECT_EQ(shownAt_[0].y, 50);
+  EXPECT_EQ(shownAt_[0].x, 40);
+  EXPECT_EQ(shownAt_[0].y, 30);
   EXPECT_EQ(SysCommands("dialog"), (std::vector<UINT>{SC_CLOSE}));
   Pump();
   EXPECT_FALSE(::IsWindow(dialog->m_hWnd));  // closed by the default handling
