@@ -529,7 +529,26 @@ BOOL CRYKIVDeskDlg::CopyDataTab() {
 CRect CRYKIVDeskDlg::PageRect() {
   CRect client;
   GetClientRect(&client);
-  return CRect(client.left + m_nButtonColumnWidth + 1, client.top + m_nTitleHeight, client.right, client.bottom);
+  return PageArea(client.Width(), client.Height());
+}
+
+CRect CRYKIVDeskDlg::PageArea(int cx, int cy) {
+  // Below the title (and in the compact state the two tab rows), right of
+  // the button column when maximised, above the status bar.
+  CRect page(0, 0, cx, cy);
+  const bool maximised = m_nWndState != 1;
+  if (!maximised) {
+    page.top += m_nTitleHeight + m_nTabHeight - 1;
+    if (m_nPage != kPageWatchList && m_nPage != kPageZixun) page.top += m_nTab2Height;
+  } else {
+    page.top += m_nTitleHeight;
+    page.left += m_nButtonColumnWidth + 1;
+  }
+  page.right -= 1;
+  page.bottom -= 1;
+  m_nStatusHeight = TextHeight(this, maximised ? UiTheme().lfNormal : UiTheme().lfSmall, kStatusMeasureText) + 8;
+  page.bottom -= m_nStatusHeight;
+  return page;
 }
 
 void CRYKIVDeskDlg::OnSize(UINT type, int cx, int cy) {
@@ -548,9 +567,7 @@ void CRYKIVDeskDlg::LayOut(int cx, int cy) {
     m_nPage = m_nLastPage;
   }
 
-  CRect page(0, 0, cx, cy);
   const bool maximised = m_nWndState != 1;
-  const LOGFONT* measure = &UiTheme().lfSmall;
   if (!maximised) {
     for (auto& button : m_pButtons) {
       if (button) button->ShowWindow(SW_HIDE);
@@ -565,8 +582,6 @@ void CRYKIVDeskDlg::LayOut(int cx, int cy) {
       m_pTab2->MoveWindow(0, m_nTitleHeight + m_nTabHeight, cx, m_nTab2Height);
       m_pTab2->ShowWindow(SW_SHOW);
     }
-    page.top += m_nTitleHeight + m_nTabHeight - 1;
-    if (m_nPage != kPageWatchList && m_nPage != kPageZixun) page.top += m_nTab2Height;
   } else {
     for (int slot = 0; slot < kPageButtonSlots; ++slot) {
       CKivDesk_Button* button = PageButton(slot);
@@ -595,15 +610,9 @@ void CRYKIVDeskDlg::LayOut(int cx, int cy) {
     }
     if (m_pTab) m_pTab->ShowWindow(SW_HIDE);
     if (m_pTab2) m_pTab2->ShowWindow(SW_HIDE);
-    page.top += m_nTitleHeight;
-    page.left += m_nButtonColumnWidth + 1;
-    measure = &UiTheme().lfNormal;
   }
 
-  page.right -= 1;
-  page.bottom -= 1;
-  m_nStatusHeight = TextHeight(this, *measure, kStatusMeasureText) + 8;
-  page.bottom -= m_nStatusHeight;
+  const CRect page = PageArea(cx, cy);
 
   PlaceCurrentPage(maximised ? 2 : 1, page);
 

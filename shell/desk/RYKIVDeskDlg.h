@@ -159,6 +159,9 @@ class CRYKIVDeskDlg : public CKivDialogBase {
   void LayOut(int cx, int cy);
   void PlaceCurrentPage(int mode, const CRect& pageRect);
   CRect PageRect();
+  // The page area of a client of this size in the current state (sets the
+  // status bar's height).
+  CRect PageArea(int cx, int cy);
   BOOL CreatePageWindow(int page);
   void HideOtherPages(int keep);
   void DockSideDialog();
