@@ -324,16 +324,20 @@ void CKivDesk_Wnd_KLine::OnEnlarge() {
 }
 
 void CKivDesk_Wnd_KLine::OnRestore() {
+  bool zoomBack = false;
   if (IsIndexForButtons(m_StockId)) {
     m_nIndexMode = 1;
   } else if (StockMarket(m_StockId) == kMarketFourthBoard) {
     m_nSectorMode = 1;
   } else if (m_nStockMode != 1) {
     m_nStockMode = 1;
-    int steps = 2;
-    if (m_pKLine) m_pKLine->ZoomOut(&steps);
+    zoomBack = true;
   }
   Layout(m_bIsIndex);
+  if (zoomBack && m_pKLine) {
+    int steps = 2;
+    m_pKLine->ZoomOut(&steps);
+  }
   RepaintIndexPane();
   Invalidate();
 }

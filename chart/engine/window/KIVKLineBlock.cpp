@@ -187,7 +187,16 @@ void CKIVKLineBlock::OnSize(UINT type, int cx, int cy) {
   CWnd::OnSize(type, cx, cy);
   CRect client;
   GetClientRect(&client);
+  const int oldWidth = plots_.price.Width();
   plots_ = LayoutKLinePlots(client, g_data.leftMargin);
+  // A wider or narrower chart (the view enlarged or restored) keeps its last
+  // visible bar at the right edge, as a zoom does: the newest bars stay in
+  // sight.
+  const CKLineSeries* series = model_.Series();
+  if (series && series->GetCount() > 0 && oldWidth > 0 && plots_.price.Width() != oldWidth) {
+    g_data.m_StartIndex = ZoomAnchoredStart(series->GetCount(), StartIndex(), ZoomVisibleBars(oldWidth, g_data.zoomLevel),
+                                            ZoomVisibleBars(plots_.price.Width(), g_data.zoomLevel));
+  }
   model_.SetPlotWidth(plots_.price.Width());
   FreeLayers();
   model_.RequestRedraw();
