@@ -181,9 +181,9 @@ SkinTable* BuildDesk() {
   // differs by its caption colour) and its separator.
   t->AddBitmap(kIdbIndexTabFace, Band(4, kIndexTabHeight, kBandTop, kBandBottom));
   t->AddBitmap(kIdbIndexTabSeparator, Separator(2, kIndexTabHeight));
-  t->AddBitmap(182, Band(4, 20, kBandTop, kBandBottom));
-  t->AddBitmap(181, Band(4, 20, 0x404040, kAccentDark));
-  AddBarPair(t, 215, 214, 20, 20, Glyph::kClose);
+  // The stock view's caption buttons (复权, +自选股, 投顾): 65 x 24 faces that
+  // the buttons write their captions on, in their slots of the tab row.
+  AddPair(t, 215, 214, 65, kTabH, "");
   t->AddBitmap(575, Picture(250, 44, "综合选股", kAccent));
 
   // Dialog title bands and their buttons.
@@ -199,7 +199,8 @@ SkinTable* BuildDesk() {
   t->AddBitmap(326, Dialog(1000, 36, 36, "", false));
 
   // Chart: caption buttons, enlarge / restore / toggle, signal marks.
-  AddPair(t, 253, 252, 72, 22, "");
+  // The mark buttons (短线机会, 中线机会), in the same 65-pixel slots.
+  AddPair(t, 253, 252, 65, kTabH, "");
   AddBarPair(t, 282, 283, 20, 20, Glyph::kEnlarge);
   AddBarPair(t, 284, 285, 20, 20, Glyph::kShrink);
   AddBarPair(t, 294, 295, 20, 20, Glyph::kDown);

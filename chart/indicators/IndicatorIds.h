@@ -24,8 +24,9 @@ constexpr int kIndexCount = 12;
 
 // Skin of the indicator strip: one face for normal and selected items (the
 // selected one differs by its caption colour), kIndexTabHeight high, and
-// the separator between items.
-constexpr UINT kIdbIndexTabFace = 312;
-constexpr UINT kIdbIndexTabSeparator = 313;
+// the separator between items. The stock view hands the pane these as its
+// two indicator-pane bitmaps.
+constexpr UINT kIdbIndexTabFace = 182;
+constexpr UINT kIdbIndexTabSeparator = 181;
 
 }  // namespace kiv

@@ -122,7 +122,7 @@ BOOL CRYKIVDeskApp::InitInstance() {
   WriteUiTheme();
 
   // The windows of the rooms above the shell, which only the program sees.
-  RegisterRoomMakers(GetShellPlugins());
+  RegisterRoomMakers(GetShellPlugins(), globals);
 
   // The tray: icons on the screen, their callbacks posted to their windows.
   kiv::SetTrayMessageSink(PostTrayMessage);

@@ -4,9 +4,11 @@
 // registered here once the room exists, and until then the shell shows its
 // dark stand-in pages in their place.
 //
-// UI thread, at start-up, before the main dialog is made.
+// The makers hold the program's global objects, which outlive every window
+// they make. UI thread, at start-up, before the main dialog is made.
 #pragma once
 
+#include "data/GlobalObjects.h"
 #include "shell/ShellPlugins.h"
 
-void RegisterRoomMakers(ShellPlugins& plugins);
+void RegisterRoomMakers(ShellPlugins& plugins, kiv::KivGlobalObjects& globals);

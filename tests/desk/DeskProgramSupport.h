@@ -40,6 +40,14 @@ inline int IndexFigurePixels(const Screenshot& s, const CRect& box) {
   return found;
 }
 
+// The stand-in's clock for the program tests: Thursday 2026-03-19, 14:05
+// Beijing, a trading day's afternoon.
+inline standin::StandinOptions DeskStandinOptions() {
+  standin::StandinOptions options;
+  options.fixedNowUtc = standin::BeijingTime(2026, 3, 19, 14, 5, 0);
+  return options;
+}
+
 class DeskProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,7 +95,7 @@ class DeskProgramTest : public ::testing::Test {
 
   ScratchFolder folder_{"desk"};
   ShortFolder runtime_;
-  standin::StandinServer standin_;
+  standin::StandinServer standin_{DeskStandinOptions()};
   XvfbScreen screen_;
 };
 

@@ -3,14 +3,17 @@
 // 1 an ex-rights reply, 2 the hour bars' JSON, 3 the market-50 bars' JSON,
 // 4 the 1-minute bars' JSON (base64 of a tagged record table), 5 a finance
 // reply's share-capital history (read by the interval statistics, which then
-// compute over a few bars with it); the rest is the input. Whatever comes
-// in, nothing crashes, every bar kept is sound and the history stays within
-// the rows asked for.
+// compute over a few bars with it), 6 a sector's member list (the stock
+// view's); the rest is the input. Whatever comes in, nothing crashes, every
+// bar kept is sound and the history and the member list stay within the
+// rows asked for.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "chart/engine/ChartBarDecoders.h"
+#include "chart/engine/IndustryMembers.h"
 #include "chart/engine/IntervalStatistics.h"
 #include "data/CachePath.h"
 #include "net/KivNetPack.h"
@@ -29,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
   CKLineSeries series;
-  switch (data[0] % 6) {
+  switch (data[0] % 7) {
     case 0: {
       KivNetPack reply;
       if (!reply.LoadFromString(input)) return 0;
@@ -77,6 +80,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const kiv::IntervalStatistics stats =
             kiv::ComputeIntervalStatistics(bars, 1, 2, kiv::kDataTypeDay, history.rows);
         if (stats.barCount != 2 || !(stats.turnover >= 0)) __builtin_trap();
+      }
+      break;
+    }
+    case 6: {
+      KivNetPack reply;
+      if (!reply.LoadFromString(input)) return 0;
+      KivNetPack nested;
+      std::vector<kiv::IndustryMember> members;
+      if (kiv::DecodeIndustryMembers(reply, &nested, &members) && members.size() > kiv::kMaxIndustryMembers) {
+        __builtin_trap();
       }
       break;
     }

@@ -39,11 +39,12 @@ const ShellBitmapSize kShellBitmaps[] = {
     {156, 28, 29}, {157, 28, 29}, {333, 64, 29}, {332, 64, 29}, {344, 64, 29}, {343, 64, 29},
     {336, 64, 29}, {337, 64, 29}, {345, 64, 29}, {346, 64, 29},
     // Tab skins (normal, selected, separator) of the main strip, the panels
-    // and the panes; the small strips and their close pair; the picking
-    // picture.
+    // and the panes; the indicator pane's face and separator; the caption
+    // and mark buttons of the stock view's tab row (65-pixel slots as high
+    // as the row); the picking picture.
     {165, 4, 24}, {163, 4, 24}, {164, 2, 24}, {161, 4, 22}, {160, 4, 22}, {162, 2, 22},
-    {229, 4, 22}, {228, 4, 22}, {230, 2, 22}, {182, 4, 20}, {181, 4, 20}, {215, 20, 20},
-    {214, 20, 20}, {575, 250, 44},
+    {229, 4, 22}, {228, 4, 22}, {230, 2, 22}, {182, 4, 24}, {181, 2, 24}, {215, 65, 24},
+    {214, 65, 24}, {253, 65, 24}, {252, 65, 24}, {575, 250, 44},
     // Login dialog: background (270 wide, the dialog's design width; as high
     // as the dialog, whose boxes sit at half of it and busy bar 80 above its
     // bottom), edges, login button, close pair, edit pattern (the edits'
