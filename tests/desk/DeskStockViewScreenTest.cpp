@@ -202,6 +202,8 @@ TEST_F(DeskStockViewScreenTest, OpensAStockWithItsChartPaneAndMenuDialogs) {
       },
       &shot, "view-600000"))
       << Output("desk.out");
+  // The status bar's index figures still show under the view.
+  EXPECT_GE(IndexFigurePixels(shot, CRect(ViewRect().left, ViewRect().bottom + 2, kScreenWidth, kScreenHeight)), 5);
   // The first average in its colour, the pane's KDJ lines and its strip.
   const KLinePlots plots = Plots(chart);
   CRect price = plots.price;

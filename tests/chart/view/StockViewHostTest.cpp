@@ -275,9 +275,11 @@ TEST_F(StockViewHostTest, EnlargeZoomsInOnceAndRestoreZoomsBack) {
   ArriveBars(300);
   const int level = g_data.zoomLevel;
   const CRect normal = RectOf(view.Chart());
+  ASSERT_EQ(g_data.m_StartIndex + ZoomVisibleBars(view.Chart()->Plots().price.Width(), level), 300);
   Select(kIdcViewEnlarge);
   EXPECT_EQ(view.StockMode(), 2);
   EXPECT_EQ(g_data.zoomLevel, std::max(level - 2, 0));
+  EXPECT_EQ(g_data.m_StartIndex + ZoomVisibleBars(view.Chart()->Plots().price.Width(), g_data.zoomLevel), 300);
   EXPECT_EQ(RectOf(view.Chart()).Width(), kWidth);
   EXPECT_TRUE(view.Button(kIdcViewRestore)->IsWindowVisible());
   EXPECT_FALSE(view.Button(kIdcViewEnlarge)->IsWindowVisible());
@@ -293,6 +295,8 @@ TEST_F(StockViewHostTest, EnlargeZoomsInOnceAndRestoreZoomsBack) {
   EXPECT_EQ(view.StockMode(), 1);
   EXPECT_EQ(g_data.zoomLevel, level);
   EXPECT_EQ(RectOf(view.Chart()), normal);
+  // Through both, the newest bar stays at the right edge.
+  EXPECT_EQ(g_data.m_StartIndex + ZoomVisibleBars(view.Chart()->Plots().price.Width(), level), 300);
 }
 
 TEST_F(StockViewHostTest, AnIndexEnlargesWithoutZooming) {
