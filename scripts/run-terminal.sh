@@ -22,15 +22,23 @@ cd "$root"
 . scripts/debian-packages.sh
 
 auto_login=0
-for arg in "$@"; do
-  case "$arg" in
+standin_now=()
+while [ $# -gt 0 ]; do
+  case "$1" in
     --auto) auto_login=1 ;;
+    --now)
+      [ $# -ge 2 ] || { echo "run-terminal: --now needs a time" >&2; exit 2; }
+      standin_now=(--now "$2")
+      shift ;;
     -h|--help)
-      echo "usage: bash scripts/run-terminal.sh [--auto]"
+      echo "usage: bash scripts/run-terminal.sh [--auto] [--now 'YYYY-MM-DD HH:MM:SS']"
       echo "  --auto  tick automatic login as well: the login dialog logs ry0001 in by itself"
+      echo "  --now   the stand-in's market clock (Beijing time), e.g. '2026-03-19 14:05:00',"
+      echo "          a trading day's afternoon; default: the wall clock"
       exit 0 ;;
-    *) echo "run-terminal: unknown option $arg (try --help)" >&2; exit 2 ;;
+    *) echo "run-terminal: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
+  shift
 done
 
 packages=(
@@ -65,7 +73,7 @@ chmod 700 "$run/runtime"
 standin_out=$run/kivstandin.out
 : > "$standin_out"
 build/release/tools/standin/kivstandin --market-port 0 --block-port 0 --list-port 0 --http-port 0 \
-  > "$standin_out" 2>&1 &
+  "${standin_now[@]}" > "$standin_out" 2>&1 &
 standin_pid=$!
 stop_standin() {
   if kill -0 "$standin_pid" 2>/dev/null; then
