@@ -194,25 +194,15 @@ class FakePaneMaker : public StockViewPaneMaker {
 
 inline const std::vector<UINT> kViewBitmaps = {165, 163, 164, 182, 181, 229, 228, 230, 215, 214};
 
-class StockViewHostTest : public WindowTest {
+// The chart tests' fixture (resources, theme fonts, a fresh view state, the
+// message boxes answered and kept) with the view in place of a bare chart.
+class StockViewHostTest : public KLineBlockTest {
  protected:
   static constexpr int kWidth = 1200, kHeight = 700;
 
-  void SetUp() override {
-    WindowTest::SetUp();
-    res::UseDeskResources();
-    InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
-    g_data = KLineViewState();
-    g_bFirstKLineLoad = false;
-    ui::SetMessageBoxAnswererForTesting([this](const ui::MessageBoxRequest& box) {
-      boxes_.push_back(box.text);
-      return IDOK;
-    });
-  }
   void TearDown() override {
     CloseView();
-    ui::SetMessageBoxAnswererForTesting(nullptr);
-    WindowTest::TearDown();
+    KLineBlockTest::TearDown();
   }
 
   // The view as the main dialog makes it, in a desk window of its own.
@@ -271,7 +261,6 @@ class StockViewHostTest : public WindowTest {
   FakePaneMaker maker_;
   TestWnd* desk_ = nullptr;
   std::unique_ptr<CKivDesk_Wnd_KLine> view_;
-  std::vector<std::string> boxes_;
 };
 
 constexpr StockId kShare600000 = MakeStockId(600000, kMarketShanghai);
