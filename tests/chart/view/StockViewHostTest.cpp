@@ -10,6 +10,7 @@
 #include "chart/view/IndustryRowCells.h"
 #include "net/DataTypes.h"
 #include "shell/ChromeIds.h"
+#include "shell/StandInCallLog.h"
 #include "tests/chart/view/StockViewHostTestSupport.h"
 
 namespace kiv::test {
@@ -264,6 +265,31 @@ TEST_F(StockViewHostTest, AddToWatchListAsksTheMainDialogWithInsert) {
   const std::vector<Received> keys = Of("desk", WM_KEYDOWN);
   ASSERT_EQ(keys.size(), 1u);
   EXPECT_EQ(keys[0].wParam, static_cast<WPARAM>(VK_INSERT));
+}
+
+// 投顾 shows the mask over the view and runs the market plan for an index
+// (market 2's 399 thousand included) and the proposal for a stock, each
+// with the stock on view; the mask goes afterwards.
+TEST_F(StockViewHostTest, AdviceRunsThePlanForAnIndexAndTheProposalForAStock) {
+  struct Case {
+    StockId stock;
+    const char* kind;
+  };
+  CKivDesk_Wnd_KLine& view = OpenView();
+  for (const Case& c : {Case{kShare600000, "person"}, Case{kIndex000001, "all"},
+                        Case{MakeStockId(399000, kMarketShenzhen), "all"}, Case{MakeStockId(1, kMarketShenzhen), "person"}}) {
+    SCOPED_TRACE(c.stock);
+    Open(c.stock);
+    StandInCallLog::Clear();
+    Screen().PressKey(VK_ESCAPE);  // the stand-in dialog ends as a user ends it
+    Select(kIdcViewAdvice);
+    const std::string run = std::string("AdviceDialog(") + c.kind + ")::DoModal";
+    ASSERT_EQ(StandInCallLog::Count(run), 1u);
+    EXPECT_EQ(StandInCallLog::Calls().back().value, static_cast<int64_t>(c.stock));
+    EXPECT_EQ(view.Mask().GetStock(), c.stock);
+    EXPECT_FALSE(view.Mask().IsWindowVisible());
+    EXPECT_FALSE(view.HasOpenPopup());
+  }
 }
 
 // ---- enlarge and restore ---------------------------------------------------------
