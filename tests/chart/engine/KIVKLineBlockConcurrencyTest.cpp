@@ -19,14 +19,21 @@ TEST_F(KLineBlockEndTest, SeriesPostedByALoaderWhileTheChartGoesAreFreedUnhandle
   Show(Zigzag(20));
   const HWND chart = chart_->GetSafeHwnd();
   std::atomic<int> posted{0}, refused{0};
+  std::atomic<bool> ended{false};
   std::thread loader([&] {
     for (int i = 0; i < 200; ++i) {
+      // The first half races the chart's end; the rest comes surely after
+      // it, however the two threads are scheduled.
+      if (i == 100) {
+        while (!ended.load()) std::this_thread::yield();
+      }
       if (PostOwned(chart, WM_KIV_SERIES_READY, Zigzag(30), 0)) ++posted;
       else ++refused;
     }
   });
   while (posted.load() + refused.load() < 20) std::this_thread::yield();
   chart_->DestroyWindow();
+  ended = true;
   loader.join();
   Pump();
   EXPECT_EQ(posted.load() + refused.load(), 200);
