@@ -1,6 +1,7 @@
 #include "chart/view/KivDesk_Wnd_KLine.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "chart/engine/ChartIds.h"
 #include "chart/engine/CrosshairBarSummary.h"
@@ -26,13 +27,13 @@ using kiv::AdoptPosted;
 using kiv::PostOwned;
 
 // The buttons in the order the view makes them, with their layout slots.
-struct ButtonSpec {
+struct ViewButton {
   UINT id;
   int slot;
   const char* caption;
   bool markSkin;  // the mark buttons' skin (253/252), else the caption-button bitmaps
 };
-constexpr ButtonSpec kButtons[] = {
+constexpr ViewButton kButtons[] = {
     {kIdcViewShortStocks, kViewButtonShortStocks, "短线机会", true},
     {kIdcViewShortIndices, kViewButtonShortIndices, "短线机会", true},
     {kIdcViewExRights, kViewButtonExRights, "复权", false},
@@ -44,14 +45,15 @@ constexpr ButtonSpec kButtons[] = {
     {kIdcViewHoldingToggle, kViewButtonHoldingToggle, nullptr, false},
 };
 
-// The panes by kind, with the names and ids the view gives them.
-struct PaneSpec {
+// The panes in the order of StockViewPaneKind, with the names and ids the
+// view gives them.
+struct ViewPane {
   StockViewPaneKind kind;
   const char* name;
   UINT id;
   int slot;
 };
-constexpr PaneSpec kPanes[] = {
+constexpr ViewPane kPanes[] = {
     {StockViewPaneKind::kQuoteStrip, "StockInfo", kIdcViewQuoteStrip, kViewQuoteStrip},
     {StockViewPaneKind::kIndexQuote, "BlockMarketInfo", kIdcViewIndexQuote, kViewIndexQuote},
     {StockViewPaneKind::kOrderBook, "BlockBS5", kIdcViewOrderBook, kViewOrderBook},
@@ -65,7 +67,14 @@ constexpr PaneSpec kPanes[] = {
     {StockViewPaneKind::kF10Viewer, "", kIdcViewF10Viewer, kViewF10Viewer},
 };
 
-size_t PaneIndex(StockViewPaneKind kind) { return static_cast<size_t>(kind); }
+constexpr size_t PaneIndex(StockViewPaneKind kind) { return static_cast<size_t>(kind); }
+constexpr bool InKindOrder() {
+  for (size_t i = 0; i < std::size(kPanes); ++i) {
+    if (PaneIndex(kPanes[i].kind) != i) return false;
+  }
+  return std::size(kPanes) == PaneIndex(StockViewPaneKind::kF10Viewer) + 1;
+}
+static_assert(InKindOrder(), "one place for every kind, in the kinds' order");
 
 }  // namespace
 
@@ -129,7 +138,7 @@ void CKivDesk_Wnd_KLine::CreateChildren() {
     }
   }
   CreateIndustryList();
-  CreatePaneOf(StockViewPaneKind::kIndexQuote, "BlockMarketInfo", kIdcViewIndexQuote);
+  CreatePaneOf(StockViewPaneKind::kIndexQuote);
   if (!m_pTabSector) {
     auto tab = std::make_unique<CKivDesk_Wnd_Tab>(m_BitmapIds[0], m_BitmapIds[1], m_BitmapIds[2],
                                                   kViewTabSelectedText, TRUE, FALSE);
@@ -157,15 +166,15 @@ void CKivDesk_Wnd_KLine::CreateChildren() {
       m_pIndex = std::move(pane);
     }
   }
-  CreatePaneOf(StockViewPaneKind::kQuoteStrip, "StockInfo", kIdcViewQuoteStrip);
-  CreatePaneOf(StockViewPaneKind::kOrderBook, "BlockBS5", kIdcViewOrderBook);
-  CreatePaneOf(StockViewPaneKind::kTradeList, "BlockBS20", kIdcViewTradeList);
-  CreatePaneOf(StockViewPaneKind::kShortAlerts, "BlockShort", kIdcViewShortAlerts);
-  CreatePaneOf(StockViewPaneKind::kCommentary, "BlockJiePan", kIdcViewCommentary);
-  CreatePaneOf(StockViewPaneKind::kMoneyFlow, "BlockNetFlow", kIdcViewMoneyFlow);
-  CreatePaneOf(StockViewPaneKind::kFinance, "BlockFinaAnly", kIdcViewFinance);
-  CreatePaneOf(StockViewPaneKind::kTickPane, "BlockTick", kIdcViewTickPane);
-  CreatePaneOf(StockViewPaneKind::kF10Viewer, "", kIdcViewF10Viewer);
+  CreatePaneOf(StockViewPaneKind::kQuoteStrip);
+  CreatePaneOf(StockViewPaneKind::kOrderBook);
+  CreatePaneOf(StockViewPaneKind::kTradeList);
+  CreatePaneOf(StockViewPaneKind::kShortAlerts);
+  CreatePaneOf(StockViewPaneKind::kCommentary);
+  CreatePaneOf(StockViewPaneKind::kMoneyFlow);
+  CreatePaneOf(StockViewPaneKind::kFinance);
+  CreatePaneOf(StockViewPaneKind::kTickPane);
+  CreatePaneOf(StockViewPaneKind::kF10Viewer);
   if (StockViewPane* f10 = Pane(StockViewPaneKind::kF10Viewer)) f10->Window().ShowWindow(SW_HIDE);
   // With a tick pane the view opens its stocks on the time-share page.
   if (m_pTab && Pane(StockViewPaneKind::kTickPane)) m_pTab->SetCurSel(kViewTabTick);
@@ -174,30 +183,31 @@ void CKivDesk_Wnd_KLine::CreateChildren() {
 BOOL CKivDesk_Wnd_KLine::CreateButtons() {
   for (size_t i = 0; i < buttons_.size(); ++i) {
     if (buttons_[i]) continue;
-    const ButtonSpec& spec = kButtons[i];
-    UINT normal = spec.markSkin ? kIdbViewMarkButton : m_BitmapIds[8];
-    UINT active = spec.markSkin ? kIdbViewMarkButtonActive : m_BitmapIds[9];
-    if (spec.id == kIdcViewEnlarge) normal = kIdbViewEnlarge, active = kIdbViewEnlargeActive;
-    if (spec.id == kIdcViewRestore) normal = kIdbViewRestore, active = kIdbViewRestoreActive;
-    if (spec.id == kIdcViewHoldingToggle) normal = kIdbViewHoldingToggle, active = kIdbViewHoldingToggleActive;
-    auto button = std::make_unique<CKivDesk_Button>(normal, active, spec.caption);
-    if (!button->Create("", kViewButtonStyle, CRect(0, 0, 0, 0), this, spec.id)) return FALSE;
-    if (spec.caption == nullptr) {
+    const ViewButton& made = kButtons[i];
+    UINT normal = made.markSkin ? kIdbViewMarkButton : m_BitmapIds[8];
+    UINT active = made.markSkin ? kIdbViewMarkButtonActive : m_BitmapIds[9];
+    if (made.id == kIdcViewEnlarge) normal = kIdbViewEnlarge, active = kIdbViewEnlargeActive;
+    if (made.id == kIdcViewRestore) normal = kIdbViewRestore, active = kIdbViewRestoreActive;
+    if (made.id == kIdcViewHoldingToggle) normal = kIdbViewHoldingToggle, active = kIdbViewHoldingToggleActive;
+    auto button = std::make_unique<CKivDesk_Button>(normal, active, made.caption);
+    if (!button->Create("", kViewButtonStyle, CRect(0, 0, 0, 0), this, made.id)) return FALSE;
+    if (made.caption == nullptr) {
       button->EnableHover(TRUE);
-      if (spec.id != kIdcViewEnlarge) button->ShowWindow(SW_HIDE);
+      if (made.id != kIdcViewEnlarge) button->ShowWindow(SW_HIDE);
     }
     buttons_[i] = std::move(button);
   }
   return TRUE;
 }
 
-void CKivDesk_Wnd_KLine::CreatePaneOf(StockViewPaneKind kind, LPCSTR name, UINT id) {
+void CKivDesk_Wnd_KLine::CreatePaneOf(StockViewPaneKind kind) {
   std::unique_ptr<StockViewPane>& slot = panes_[PaneIndex(kind)];
   if (slot || !services_.panes) return;
+  const ViewPane& place = kPanes[PaneIndex(kind)];
   std::unique_ptr<StockViewPane> pane = services_.panes->MakePane(kind, m_BitmapIds);
   if (!pane) return;
   const DWORD style = kind == StockViewPaneKind::kF10Viewer ? kViewButtonStyle : WS_CHILD | WS_VISIBLE;
-  if (!pane->CreatePane(name, style, CRect(0, 0, 0, 0), this, id)) {
+  if (!pane->CreatePane(place.name, style, CRect(0, 0, 0, 0), this, place.id)) {
     if (pane->Window().m_hWnd) pane->Window().DestroyWindow();
     return;
   }
@@ -303,9 +313,9 @@ CWnd* CKivDesk_Wnd_KLine::ChildWindow(int slot) const {
   for (size_t i = 0; i < buttons_.size(); ++i) {
     if (kButtons[i].slot == slot) return buttons_[i].get();
   }
-  for (const PaneSpec& spec : kPanes) {
-    if (spec.slot == slot) {
-      StockViewPane* pane = Pane(spec.kind);
+  for (const ViewPane& place : kPanes) {
+    if (place.slot == slot) {
+      StockViewPane* pane = Pane(place.kind);
       return pane ? &pane->Window() : nullptr;
     }
   }
@@ -351,7 +361,7 @@ void CKivDesk_Wnd_KLine::Layout(BOOL isIndex) {
   // The index arrangement makes its contribution pane on first use; a
   // program without one leaves the slot empty and lays out the rest.
   if (result.needsContribution) {
-    CreatePaneOf(StockViewPaneKind::kIndexContribution, "BlockGXD", kIdcViewContribution);
+    CreatePaneOf(StockViewPaneKind::kIndexContribution);
   }
   if (result.closesF10) HideF10Viewer();
   for (int slot = 0; slot < kiv::kStockViewChildCount; ++slot) {

@@ -139,7 +139,9 @@ class CKivDesk_Wnd_KLine : public CWnd, public DeskStockView, public kiv::Locked
  private:
   void CreateChildren();
   BOOL CreateButtons();
-  void CreatePaneOf(StockViewPaneKind kind, LPCSTR name, UINT id);
+  // Makes the pane of a kind (its window name and id from the view's
+  // table) unless it exists or the maker has none.
+  void CreatePaneOf(StockViewPaneKind kind);
   void CreateIndustryList();
   void CreateToolTip();
   void InitMarkButtons();

@@ -124,7 +124,7 @@ void CKivDesk_Wnd_KLine::ShowTickPage() {
   HideF10Viewer();
   if (m_pKLine) m_pKLine->ShowWindow(SW_HIDE);
   if (m_pIndex) m_pIndex->ShowWindow(SW_HIDE);
-  CreatePaneOf(StockViewPaneKind::kTickPane, "BlockTick", kIdcViewTickPane);
+  CreatePaneOf(StockViewPaneKind::kTickPane);
   if (StockViewPane* tick = Pane(StockViewPaneKind::kTickPane)) {
     tick->SetStock(m_StockId);
     tick->Window().ShowWindow(SW_SHOW);
