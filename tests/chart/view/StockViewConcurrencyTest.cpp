@@ -16,16 +16,13 @@
 namespace kiv::test {
 namespace {
 
+// Members of ascending codes, falling then rising.
 KivNetPack MemberReply(int members) {
-  KivNetPack nested;
+  std::vector<IndustryMember> rows;
   for (int i = 0; i < members; ++i) {
-    nested.SetInt32(static_cast<int32_t>(MakeStockId(600000 + static_cast<uint32_t>(i), 1)), FIELD_STOCK_ID, i);
-    nested.SetInt32(100000 + i, FIELD_LAST_PRICE, i);
-    nested.SetInt32(i * 100 - 500, FIELD_CHANGE_PCT4, i);
+    rows.push_back({MakeStockId(600000 + static_cast<uint32_t>(i), 1), 100000 + i, i * 100 - 500});
   }
-  KivNetPack reply;
-  reply.SetPack(nested, GROUP_INDUSTRY_MEMBERS, 0);
-  return reply;
+  return IndustryReply(rows);
 }
 
 TEST_F(StockViewHostTest, MemberRepliesStreamWhileTheUiSwitchesSectorsAndOpensF10) {

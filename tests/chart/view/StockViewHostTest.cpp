@@ -603,20 +603,6 @@ TEST(IndustryRowCellsTest, MapsAMemberToItsFourCells) {
   }
 }
 
-// A 20000011 reply: row 0 holding the nested member pack.
-KivNetPack IndustryReply(const std::vector<IndustryMember>& members) {
-  KivNetPack nested;
-  for (size_t i = 0; i < members.size(); ++i) {
-    const int32_t row = static_cast<int32_t>(i);
-    nested.SetInt32(static_cast<int32_t>(members[i].stock), FIELD_STOCK_ID, row);
-    nested.SetInt32(members[i].last, FIELD_LAST_PRICE, row);
-    nested.SetInt32(members[i].change, FIELD_CHANGE_PCT4, row);
-  }
-  KivNetPack reply;
-  reply.SetPack(nested, GROUP_INDUSTRY_MEMBERS, 0);
-  return reply;
-}
-
 TEST_F(StockViewHostTest, FillsTheMemberGridFromAReplyForTheShownSector) {
   ChartDataFolder data;
   CKivDesk_Wnd_KLine& view = OpenView();

@@ -16,13 +16,16 @@
 
 #include "chart/engine/ChartIds.h"
 #include "chart/engine/CrosshairBarSummary.h"
+#include "chart/engine/IndustryMembers.h"
 #include "chart/engine/KLineViewState.h"
 #include "chart/engine/window/KIVKLineBlock.h"
 #include "chart/indicators/KivDesk_Wnd_Index.h"
 #include "chart/view/KivDesk_Wnd_KLine.h"
 #include "chart/view/StockViewIds.h"
 #include "data/BS5Record.h"
+#include "net/FieldIds.h"
 #include "net/KivMessages.h"
+#include "net/KivNetPack.h"
 #include "platform/post/Posting.h"
 #include "platform/ui/MessageBox.h"
 #include "res/ResourceTables.h"
@@ -191,6 +194,20 @@ class FakePaneMaker : public StockViewPaneMaker {
   std::vector<std::string> calls;  // SetStock calls, by pane kind, in order
   std::vector<UINT> bitmapsGiven;
 };
+
+// A 20000011 reply: row 0 holding the nested member pack.
+inline KivNetPack IndustryReply(const std::vector<IndustryMember>& members) {
+  KivNetPack nested;
+  for (size_t i = 0; i < members.size(); ++i) {
+    const int32_t row = static_cast<int32_t>(i);
+    nested.SetInt32(static_cast<int32_t>(members[i].stock), FIELD_STOCK_ID, row);
+    nested.SetInt32(members[i].last, FIELD_LAST_PRICE, row);
+    nested.SetInt32(members[i].change, FIELD_CHANGE_PCT4, row);
+  }
+  KivNetPack reply;
+  reply.SetPack(nested, GROUP_INDUSTRY_MEMBERS, 0);
+  return reply;
+}
 
 inline const std::vector<UINT> kViewBitmaps = {165, 163, 164, 182, 181, 229, 228, 230, 215, 214};
 
