@@ -176,6 +176,7 @@ void CKivDesk_Wnd_KLine::CreateChildren() {
   CreatePaneOf(StockViewPaneKind::kTickPane);
   CreatePaneOf(StockViewPaneKind::kF10Viewer);
   if (StockViewPane* f10 = Pane(StockViewPaneKind::kF10Viewer)) f10->Window().ShowWindow(SW_HIDE);
+  relay_ = ChartPaneRelay(m_pKLine.get(), m_pIndex.get(), [this] { return ChartShown(); });
   // With a tick pane the view opens its stocks on the time-share page.
   if (m_pTab && Pane(StockViewPaneKind::kTickPane)) m_pTab->SetCurSel(kViewTabTick);
 }
@@ -273,6 +274,7 @@ void CKivDesk_Wnd_KLine::OnDestroy() {
   }
   if (m_pList && m_pList->Window().m_hWnd) m_pList->Window().DestroyWindow();
   m_pList.reset();
+  relay_.SetWindows(nullptr, nullptr);
   if (m_pIndex) m_pIndex->DestroyWindow();
   m_pIndex.reset();
   if (m_pKLine) m_pKLine->DestroyWindow();
@@ -326,7 +328,7 @@ int CKivDesk_Wnd_KLine::PeriodItem() const { return m_pTab ? m_pTab->GetCurSel()
 
 bool CKivDesk_Wnd_KLine::ChartShown() const { return m_pKLine && m_pKLine->Model().IsShown(); }
 
-bool CKivDesk_Wnd_KLine::PaneShown() const { return m_pIndex && m_pIndex->m_bShown; }
+bool CKivDesk_Wnd_KLine::PaneShown() const { return relay_.PaneShown(); }
 
 // ---- layout ----------------------------------------------------------------------
 
@@ -473,11 +475,7 @@ BOOL CKivDesk_Wnd_KLine::PreTranslateMessage(MSG* msg) {
 
 // ---- relays ---------------------------------------------------------------------
 
-void CKivDesk_Wnd_KLine::RepaintIndexPane() {
-  if (!PaneShown()) return;
-  m_pIndex->m_bRedraw = TRUE;
-  m_pIndex->Invalidate();
-}
+void CKivDesk_Wnd_KLine::RepaintIndexPane() { relay_.RepaintPane(); }
 
 void CKivDesk_Wnd_KLine::ZoomIn() {
   if (m_pKLine) {
@@ -552,12 +550,8 @@ void CKivDesk_Wnd_KLine::OnToggleChartType() {
 }
 
 LRESULT CKivDesk_Wnd_KLine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (relay_.Relay(msg, wParam, lParam)) return 0;
   switch (msg) {
-    case WM_KIV_SERIES_READY:
-      // A new series only to a shown pane; the drop notice always, so the
-      // pane never keeps a series the chart has freed.
-      if (m_pIndex && (wParam == 0 || m_pIndex->m_bShown)) m_pIndex->SendMessage(msg, wParam, lParam);
-      return 0;
     case WM_KIV_QUOTE_SNAPSHOT: {
       std::unique_ptr<BS5Record> record = AdoptPosted<BS5Record>(wParam);
       if (StockViewPane* quote = Pane(StockViewPaneKind::kQuoteStrip)) {
@@ -570,19 +564,6 @@ LRESULT CKivDesk_Wnd_KLine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KIV_CHART_MOUSE:
       OnChartMouse(wParam, lParam);
-      return 0;
-    case WM_KIV_INDEX_MOUSE:
-      if (ChartShown()) m_pKLine->PostMessage(WM_KIV_CROSSHAIR_REPAINT, 0, 0);
-      return 0;
-    case WM_KIV_CROSSHAIR_SHOW:
-      if (PaneShown()) m_pIndex->PostMessage(msg, wParam, 0);
-      return 0;
-    case WM_KIV_CROSSHAIR_TOGGLED:
-      if (ChartShown()) m_pKLine->PostMessage(msg, wParam, 0);
-      return 0;
-    case WM_KIV_INDEX_REPAINT:
-    case WM_KIV_KLINE_KEY_REPAINT:
-      RepaintIndexPane();
       return 0;
     case WM_KIV_KLINE_PERIOD:
       OnChartPeriod(wParam, lParam);

@@ -32,6 +32,7 @@
 
 #include "chart/engine/ChartModel.h"
 #include "chart/engine/window/ChartDialogSeams.h"
+#include "chart/view/ChartPaneRelay.h"
 #include "chart/view/StockViewLayout.h"
 #include "data/Congfig.h"
 #include "net/KivNetPack.h"
@@ -215,4 +216,5 @@ class CKivDesk_Wnd_KLine : public CWnd, public DeskStockView, public kiv::Locked
   StockViewServices services_;
   kiv::CKivBlockingSocket socket_;
   kiv::StockViewLayoutResult lastLayout_;
+  kiv::ChartPaneRelay relay_;  // between the chart and the pane
 };
