@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDataFolder.h"
 #include "chart/engine/ChartBarDecoders.h"
 #include "chart/engine/ChartBarDelivery.h"
 #include "chart/engine/ChartIds.h"
@@ -209,10 +210,8 @@ class CollectingReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = std::string(tmp ? tmp : "/tmp") + "/chart-bench-XXXXXX";
-  if (!::mkdtemp(&folder[0])) return 1;
-  kiv::SetDataFolder(folder + "/Data");
+  BenchDataFolder folder("chartarrival");
+  if (!folder.Made()) return 1;
   CollectingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
@@ -225,7 +224,5 @@ int main(int argc, char** argv) {
     std::printf("bytes written per warm poll: %.0f (a whole cache file is %d bytes)\n",
                 double(g_warmBytes) / double(g_warmPolls), 34 + 48 * kRows);
   }
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
   return 0;
 }

@@ -27,6 +27,7 @@
 
 #include <unistd.h>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "chart/engine/ChartBarDecoders.h"
 #include "chart/engine/ChartIds.h"
@@ -70,12 +71,10 @@ std::unique_ptr<CKLineSeries> MakeBars(int count, bool marks) {
 
 // The chart on the headless display in a host window, with a series shown.
 struct ChartScene {
+  BenchDataFolder folder{"chartdraw"};
   ChartScene() {
     kiv::res::UseDeskResources();
     InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
-    folder = std::filesystem::temp_directory_path() / ("kiv-chartdraw-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    kiv::SetDataFolder(folder.string());
     kiv::g_bFirstKLineLoad = false;
     host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, kWidth, kHeight), nullptr, 0);
     chart = std::make_unique<CKIVKLineBlock>(kiv::ChartServices{});
@@ -95,9 +94,6 @@ struct ChartScene {
     chart->DestroyWindow();
     chart.reset();
     host.DestroyWindow();
-    kiv::SetDataFolder("");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
   void Show(int count, int level, bool marks) {
     if (count != shownCount || marks != shownMarks) {
@@ -132,7 +128,6 @@ struct ChartScene {
     chart->DrawInfoPanel(&overlay);
   }
 
-  std::filesystem::path folder;
   CWnd host;
   std::unique_ptr<CKIVKLineBlock> chart;
   CDC layer, overlay;
@@ -267,28 +262,24 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kMillisecond);
     }
   }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (int bars : kBars) {
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    for (int bars : kBars) {
+      for (int zoom : kZooms) {
+        const std::string what = "ratio DrawChart + overlay, " + std::to_string(bars) + " bars, zoom " +
+                                 std::to_string(zoom) + " (chart / straight primitives)";
+        reporter.PrintRatio(what.c_str(), SizeName("BM_DrawChart", bars, zoom),
+                            SizeName("BM_PrimitivesStraightCairo", bars, zoom));
+      }
+    }
     for (int zoom : kZooms) {
-      const std::string what = "ratio DrawChart + overlay, " + std::to_string(bars) + " bars, zoom " +
-                               std::to_string(zoom) + " (chart / straight primitives)";
-      reporter.PrintRatio(what.c_str(), SizeName("BM_DrawChart", bars, zoom),
-                          SizeName("BM_PrimitivesStraightCairo", bars, zoom));
+      for (int marks = 0; marks < 2; ++marks) {
+        const std::string what = "DrawChart + overlay, 20480 bars, zoom " + std::to_string(zoom) + (marks ? ", marks" : "");
+        reporter.PrintBudget(what.c_str(), SizeName("BM_DrawChart", 20480, zoom) + (marks ? "_marks" : ""));
+      }
     }
-  }
-  for (int zoom : kZooms) {
-    for (int marks = 0; marks < 2; ++marks) {
-      const std::string what = "DrawChart + overlay, 20480 bars, zoom " + std::to_string(zoom) + (marks ? ", marks" : "");
-      reporter.PrintBudget(what.c_str(), SizeName("BM_DrawChart", 20480, zoom) + (marks ? "_marks" : ""));
-    }
-  }
-  const double all = reporter.Seconds(SizeName("BM_DrawChart", 20480, 9));
-  const double none = reporter.Seconds("BM_DrawChartNoLines");
-  if (all > 0 && none > 0) std::printf("share of the lines in DrawChart, 20480 bars, zoom 9: %.2f\n", 1 - none / all);
-  reporter.PrintBudget("crosshair move and repaint, 1366 x 700 chart", "BM_CrosshairMove");
-  benchmark::Shutdown();
-  return 0;
+    const double all = reporter.Seconds(SizeName("BM_DrawChart", 20480, 9));
+    const double none = reporter.Seconds("BM_DrawChartNoLines");
+    if (all > 0 && none > 0) std::printf("share of the lines in DrawChart, 20480 bars, zoom 9: %.2f\n", 1 - none / all);
+    reporter.PrintBudget("crosshair move and repaint, 1366 x 700 chart", "BM_CrosshairMove");
+  });
 }

@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "bench/WaveDayBars.h"
 #include "chart/engine/ChartBarDecoders.h"
@@ -86,15 +87,13 @@ class CountedPairPane : public CKivDesk_Wnd_Index {
 // A fresh headless screen with the host, the chart and the pane, a series
 // of `bars` shown in both and the crosshair on.
 struct PairScene {
+  BenchDataFolder folder{"chartpane"};
   explicit PairScene(int bars) {
     kiv::ResetWindowSystemForTesting();
     kiv::res::UseDeskResources();
     InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
     saved = kiv::g_data;
     kiv::g_data = kiv::KLineViewState();
-    folder = std::filesystem::temp_directory_path() / ("kiv-chartpane-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    kiv::SetDataFolder(folder.string());
     kiv::g_bFirstKLineLoad = false;
     host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE,
                   CRect(0, 0, kPairWidth, kPairChartHeight + kPairPaneHeight), nullptr, 0);
@@ -129,9 +128,6 @@ struct PairScene {
     chart.reset();
     host.DestroyWindow();
     kiv::ResetWindowSystemForTesting();
-    kiv::SetDataFolder("");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     kiv::g_data = saved;
   }
   // A client point over the chart's price plot, a different one each step.
@@ -159,7 +155,6 @@ struct PairScene {
   }
 
   kiv::KLineViewState saved;
-  std::filesystem::path folder;
   RelayHost host;
   std::unique_ptr<kiv::CKIVKLineBlock> chart;
   std::unique_ptr<CountedPairPane> pane;
@@ -191,8 +186,6 @@ void ChartPaneFullRepaint(benchmark::State& state, int bars) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   // Registered by name with the bar count in it, so that the reporter keeps
   // each size apart.
   const int sizes[] = {1000, 5000, 20480};
@@ -203,16 +196,14 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("ChartPaneFullRepaint/" + std::to_string(bars)).c_str(), ChartPaneFullRepaint, bars)
         ->Unit(benchmark::kMillisecond);
   }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (int size : sizes) {
-    const std::string bars = std::to_string(size);
-    const std::string move = "ChartPaneCrosshairMove/" + bars;
-    const std::string full = "ChartPaneFullRepaint/" + bars;
-    reporter.PrintRatio(("ratio chart + pane crosshair move / full repaint of both, " + bars + " bars").c_str(), move,
-                        full);
-    reporter.PrintBudget(("chart + pane crosshair move, both repainted, " + bars + " bars").c_str(), move);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    for (int size : sizes) {
+      const std::string bars = std::to_string(size);
+      const std::string move = "ChartPaneCrosshairMove/" + bars;
+      const std::string full = "ChartPaneFullRepaint/" + bars;
+      reporter.PrintRatio(("ratio chart + pane crosshair move / full repaint of both, " + bars + " bars").c_str(), move,
+                          full);
+      reporter.PrintBudget(("chart + pane crosshair move, both repainted, " + bars + " bars").c_str(), move);
+    }
+  });
 }

@@ -29,6 +29,7 @@
 
 #include <unistd.h>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "data/CachePath.h"
 #include "net/DataTypes.h"
@@ -83,12 +84,10 @@ KivNetPack BenchTickerReply() {
 // The windows of the chrome on the headless display, in a folder of their
 // own for Frame.dat.
 struct ChromeScene {
+  BenchDataFolder folder{"chrome"};
   ChromeScene() {
     kiv::res::UseDeskResources();
     WriteUiTheme();
-    folder = std::filesystem::temp_directory_path() / ("kiv-chrome-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    kiv::SetDataFolder(folder.string());
     main.CreateEx(0, nullptr, "main", WS_POPUP | WS_VISIBLE, CRect(0, 0, kChromeWidth, 200), nullptr, 0);
     ticker = std::make_unique<BenchTicker>(service);
     ticker->SetWideMode(TRUE);
@@ -106,11 +105,7 @@ struct ChromeScene {
     title.DestroyWindow();
     ticker->DestroyWindow();
     main.DestroyWindow();
-    kiv::SetDataFolder("");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
-  std::filesystem::path folder;
   CNetService service;
   CWnd main;
   std::unique_ptr<BenchTicker> ticker;
@@ -228,17 +223,13 @@ BENCHMARK(BM_FramePlainWrite)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ratio ticker repaint (4 cells and clock) / its texts through TextOut", "BM_TickerDraw",
-                      "BM_TickerTexts");
-  reporter.PrintRatio("ratio title-bar repaint / its slogans through TextOut", "BM_TitleDraw", "BM_TitleTexts");
-  reporter.PrintRatio("ratio Frame.dat save (aside, synced, renamed) / plain write", "BM_FrameSave",
-                      "BM_FramePlainWrite");
-  reporter.PrintBudget("ticker repaint, 1322 px", "BM_TickerDraw");
-  reporter.PrintBudget("title-bar repaint, 1322 px", "BM_TitleDraw");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("ratio ticker repaint (4 cells and clock) / its texts through TextOut", "BM_TickerDraw",
+                        "BM_TickerTexts");
+    reporter.PrintRatio("ratio title-bar repaint / its slogans through TextOut", "BM_TitleDraw", "BM_TitleTexts");
+    reporter.PrintRatio("ratio Frame.dat save (aside, synced, renamed) / plain write", "BM_FrameSave",
+                        "BM_FramePlainWrite");
+    reporter.PrintBudget("ticker repaint, 1322 px", "BM_TickerDraw");
+    reporter.PrintBudget("title-bar repaint, 1322 px", "BM_TitleDraw");
+  });
 }

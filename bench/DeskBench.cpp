@@ -19,6 +19,7 @@
 
 #include <unistd.h>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "data/CachePath.h"
 #include "data/GlobalObjects.h"
@@ -38,21 +39,19 @@ constexpr int kWorkHeight = 728;
 
 // The maximised main dialog with its globals, in a folder of its own.
 struct DeskScene {
+  BenchDataFolder folder{"desk"};
   DeskScene() {
     kiv::res::UseDeskResources();
     WriteUiTheme();
-    folder = std::filesystem::temp_directory_path() / ("kiv-desk-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    kiv::SetDataFolder((folder / "Data").string());
     kiv::GlobalObjectsOptions options;
-    options.config.programFolder = folder.string();
+    options.config.programFolder = folder.Path().string();
     options.config.startServerListThread = false;
-    options.watchIniPath = (folder / "system-watch.ini").string();
+    options.watchIniPath = (folder.Path() / "system-watch.ini").string();
     globals = std::make_unique<kiv::KivGlobalObjects>(options);
     DeskEnvironment environment;
     environment.globals = globals.get();
-    environment.systemIniPath = (folder / "system.ini").string();
-    environment.programFolder = folder.string() + "/";
+    environment.systemIniPath = (folder.Path() / "system.ini").string();
+    environment.programFolder = folder.Path().string() + "/";
     SetDeskEnvironment(environment);
     dialog = std::make_unique<CRYKIVDeskDlg>();
     dialog->Create();
@@ -65,11 +64,7 @@ struct DeskScene {
     dialog.reset();
     SetDeskEnvironment(DeskEnvironment());
     globals.reset();
-    kiv::SetDataFolder("");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
-  std::filesystem::path folder;
   std::unique_ptr<kiv::KivGlobalObjects> globals;
   std::unique_ptr<CRYKIVDeskDlg> dialog;
 };
@@ -105,13 +100,9 @@ BENCHMARK(BM_PlainFillCopy)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ratio maximised main window repaint, 1366 x 728 / plain fill and copy of that size",
-                      "BM_DeskRepaint", "BM_PlainFillCopy");
-  reporter.PrintBudget("maximised main window repaint, 1366 x 728", "BM_DeskRepaint");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("ratio maximised main window repaint, 1366 x 728 / plain fill and copy of that size",
+                        "BM_DeskRepaint", "BM_PlainFillCopy");
+    reporter.PrintBudget("maximised main window repaint, 1366 x 728", "BM_DeskRepaint");
+  });
 }

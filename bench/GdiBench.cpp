@@ -226,14 +226,10 @@ BENCHMARK(BM_LabelsStraightPango)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ratio chart 1366x768, 2000 candles + 5 polylines (layer / direct)",
-                      "BM_ChartThroughLayer", "BM_ChartStraightCairo");
-  reporter.PrintRatio("ratio 1000 GBK labels (layer / direct)", "BM_LabelsThroughLayer",
-                      "BM_LabelsStraightPango");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("ratio chart 1366x768, 2000 candles + 5 polylines (layer / direct)",
+                        "BM_ChartThroughLayer", "BM_ChartStraightCairo");
+    reporter.PrintRatio("ratio 1000 GBK labels (layer / direct)", "BM_LabelsThroughLayer",
+                        "BM_LabelsStraightPango");
+  });
 }

@@ -139,8 +139,6 @@ void IndexPaneFullPaint(benchmark::State& state, int bars) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   // Registered by name with the bar count in it, so that the reporter keeps
   // each size apart.
   const int sizes[] = {1000, 5000, 20480};
@@ -151,17 +149,15 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("IndexPaneFullPaint/" + std::to_string(bars)).c_str(), IndexPaneFullPaint, bars)
         ->Unit(benchmark::kMicrosecond);
   }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (int size : sizes) {
-    const std::string bars = std::to_string(size);
-    const std::string crosshair = "IndexPaneCrosshairPaint/" + bars;
-    const std::string full = "IndexPaneFullPaint/" + bars;
-    const std::string what = "ratio indicator pane crosshair paint / full paint, " + bars + " bars";
-    reporter.PrintRatio(what.c_str(), crosshair, full);
-    reporter.PrintBudget(("indicator pane crosshair paint, " + bars + " bars").c_str(), crosshair);
-    reporter.PrintBudget(("indicator pane full paint, " + bars + " bars").c_str(), full);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    for (int size : sizes) {
+      const std::string bars = std::to_string(size);
+      const std::string crosshair = "IndexPaneCrosshairPaint/" + bars;
+      const std::string full = "IndexPaneFullPaint/" + bars;
+      const std::string what = "ratio indicator pane crosshair paint / full paint, " + bars + " bars";
+      reporter.PrintRatio(what.c_str(), crosshair, full);
+      reporter.PrintBudget(("indicator pane crosshair paint, " + bars + " bars").c_str(), crosshair);
+      reporter.PrintBudget(("indicator pane full paint, " + bars + " bars").c_str(), full);
+    }
+  });
 }

@@ -628,8 +628,6 @@ void PrintRatios(const RatioReporter& reporter) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   InitUiFontsForScreen(UiTheme().Fonts(), 1920, 1080);
   CWnd pane;
   if (!pane.CreateEx(0, "IndicatorPane", "pane", WS_POPUP, CRect(0, 0, kPaneWidth, kPaneHeight), nullptr, 0)) {
@@ -638,10 +636,9 @@ int main(int argc, char** argv) {
   }
   g_pane = &pane;
   Register();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  PrintRatios(reporter);
+  const int status = RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    PrintRatios(reporter);
+  });
   pane.DestroyWindow();
-  return 0;
+  return status;
 }

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "data/CachePath.h"
 #include "data/KLineCacheFile.h"
@@ -216,27 +217,15 @@ BENCHMARK(BM_MovingAverages)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  // A scratch data folder of its own, removed afterwards.
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = std::string(tmp ? tmp : "/tmp") + "/kline-bench-XXXXXX";
-  if (!::mkdtemp(&folder[0])) return 1;
-  kiv::SetDataFolder(folder + "/Data");
-
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  reporter.PrintRatio("K-line save / raw atomic write ratio", "BM_KLineSave", "BM_RawSave");
-  reporter.PrintRatio("K-line load / one read() of the file ratio (warm heap)", "BM_KLineLoad",
-                      "BM_RawRead");
-  reporter.PrintRatio("K-line load / one read() of the file ratio (fresh process)",
-                      "BM_KLineLoadFreshProcess", "BM_RawReadFreshProcess");
-  reporter.PrintRatio("K-line merge of 20480 bars / raw copy ratio", "BM_KLineMerge",
-                      "BM_RawCopyBars");
-  reporter.PrintRatio("moving averages (20 closes, 5 volumes) / raw copy ratio",
-                      "BM_MovingAverages", "BM_RawCopyBars");
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
-  return 0;
+  BenchDataFolder folder("kline");
+  if (!folder.Made()) return 1;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("K-line save / raw atomic write ratio", "BM_KLineSave", "BM_RawSave");
+    reporter.PrintRatio("K-line load / one read() of the file ratio (warm heap)", "BM_KLineLoad", "BM_RawRead");
+    reporter.PrintRatio("K-line load / one read() of the file ratio (fresh process)", "BM_KLineLoadFreshProcess",
+                        "BM_RawReadFreshProcess");
+    reporter.PrintRatio("K-line merge of 20480 bars / raw copy ratio", "BM_KLineMerge", "BM_RawCopyBars");
+    reporter.PrintRatio("moving averages (20 closes, 5 volumes) / raw copy ratio", "BM_MovingAverages",
+                        "BM_RawCopyBars");
+  });
 }

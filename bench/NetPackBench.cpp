@@ -220,13 +220,9 @@ BENCHMARK(BM_FixedLayoutRoundTrip)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  reporter.PrintRatio("NetPack round trip / memcpy ratio", "BM_NetPackRoundTrip", "BM_NetPackMemcpy");
-  reporter.PrintRatio("NetPack round trip / fixed-layout reader ratio", "BM_NetPackRoundTrip",
-                      "BM_FixedLayoutRoundTrip");
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("NetPack round trip / memcpy ratio", "BM_NetPackRoundTrip", "BM_NetPackMemcpy");
+    reporter.PrintRatio("NetPack round trip / fixed-layout reader ratio", "BM_NetPackRoundTrip",
+                        "BM_FixedLayoutRoundTrip");
+  });
 }

@@ -194,14 +194,10 @@ BENCHMARK(BM_DiffNestedScan)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  reporter.PrintRatio("package list read / zlib uncompress ratio", "BM_PackageListRead", "BM_ZlibUncompress");
-  reporter.PrintRatio("two lists read and compared / zlib uncompress ratio", "BM_PackageListReadAndDiff",
-                      "BM_ZlibUncompress");
-  reporter.PrintRatio("nested scan / indexed comparison ratio", "BM_DiffNestedScan", "BM_DiffIndexed");
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("package list read / zlib uncompress ratio", "BM_PackageListRead", "BM_ZlibUncompress");
+    reporter.PrintRatio("two lists read and compared / zlib uncompress ratio", "BM_PackageListReadAndDiff",
+                        "BM_ZlibUncompress");
+    reporter.PrintRatio("nested scan / indexed comparison ratio", "BM_DiffNestedScan", "BM_DiffIndexed");
+  });
 }

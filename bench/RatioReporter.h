@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -57,3 +58,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> single_;
   std::map<std::string, double> median_;
 };
+
+// The main of a benchmark program: parses the flags (1 for one it does not
+// know), runs every registered benchmark through a RatioReporter, then
+// `report`, which prints what the program derives from the times.
+inline int RunBenchmarks(int argc, char** argv, const std::function<void(const RatioReporter&)>& report) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  report(reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -213,23 +213,19 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RegisterAll();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (const Typed& typed : TypedTexts()) {
-    const std::string label = std::string("\"") + typed.label + "\"";
-    reporter.PrintRatio(("ratio match " + label + " (lookup / byte-substring scan of the names)").c_str(),
-                        Name("match", typed), Name("byte_scan", typed));
-    reporter.PrintRatio(("ratio match " + label + " (string search / lookup)").c_str(),
-                        Name("match_by_string_search", typed), Name("match", typed));
-    const double keystroke = reporter.Seconds(Name("keystroke", typed));
-    if (keystroke > 0) {
-      std::printf("ratio keystroke %s over %d securities (match + sort + fill + paint / 16 ms frame): %.3f\n",
-                  label.c_str(), kSecurities, keystroke / kFrameSeconds);
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    for (const Typed& typed : TypedTexts()) {
+      const std::string label = std::string("\"") + typed.label + "\"";
+      reporter.PrintRatio(("ratio match " + label + " (lookup / byte-substring scan of the names)").c_str(),
+                          Name("match", typed), Name("byte_scan", typed));
+      reporter.PrintRatio(("ratio match " + label + " (string search / lookup)").c_str(),
+                          Name("match_by_string_search", typed), Name("match", typed));
+      const double keystroke = reporter.Seconds(Name("keystroke", typed));
+      if (keystroke > 0) {
+        std::printf("ratio keystroke %s over %d securities (match + sort + fill + paint / 16 ms frame): %.3f\n",
+                    label.c_str(), kSecurities, keystroke / kFrameSeconds);
+      }
     }
-  }
-  benchmark::Shutdown();
-  return 0;
+  });
 }

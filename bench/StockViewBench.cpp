@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDataFolder.h"
 #include "bench/RatioReporter.h"
 #include "bench/WaveDayBars.h"
 #include "chart/engine/ChartBarDecoders.h"
@@ -172,28 +173,16 @@ void AnchorCacheLoad(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = std::string(tmp ? tmp : "/tmp") + "/kiv-stockview-bench-XXXXXX";
-  if (!::mkdtemp(&folder[0])) return 1;
-  kiv::SetDataFolder(folder + "/Data");
-  int status = 0;
-  if (WriteDayCache(0) && WriteDayCache(1)) {
-    benchmark::RegisterBenchmark("StockViewSwitch", StockViewSwitch)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("AnchorCacheLoad", AnchorCacheLoad)->Unit(benchmark::kMillisecond);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+  BenchDataFolder folder("stockview");
+  if (!folder.Made() || !WriteDayCache(0) || !WriteDayCache(1)) {
+    std::fprintf(stderr, "could not write the day cache files under %s\n", folder.Path().c_str());
+    return 1;
+  }
+  benchmark::RegisterBenchmark("StockViewSwitch", StockViewSwitch)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("AnchorCacheLoad", AnchorCacheLoad)->Unit(benchmark::kMillisecond);
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
     reporter.PrintRatio("ratio stock view switch (cache of 20480 day bars, chart and pane painted) / cache file load",
                         "StockViewSwitch", "AnchorCacheLoad");
     reporter.PrintBudget("stock view switch, 20480 cached day bars", "StockViewSwitch");
-  } else {
-    std::fprintf(stderr, "could not write the day cache files under %s\n", folder.c_str());
-    status = 1;
-  }
-  benchmark::Shutdown();
-  kiv::SetDataFolder("");
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
-  return status;
+  });
 }

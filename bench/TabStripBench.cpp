@@ -93,15 +93,11 @@ BENCHMARK(BM_TabStripDraw)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ratio 1366-px skin row, 1-px column copies / one stretch", "BM_SkinRowByColumnCopies",
-                      "BM_SkinRowInOneStretch");
-  reporter.PrintBudget("1366-px skin row by 1-px column copies", "BM_SkinRowByColumnCopies");
-  reporter.PrintBudget("1366-px skin row in one stretch", "BM_SkinRowInOneStretch");
-  reporter.PrintBudget("tab strip drawing, 6 captioned items, 1366 px", "BM_TabStripDraw");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("ratio 1366-px skin row, 1-px column copies / one stretch", "BM_SkinRowByColumnCopies",
+                        "BM_SkinRowInOneStretch");
+    reporter.PrintBudget("1366-px skin row by 1-px column copies", "BM_SkinRowByColumnCopies");
+    reporter.PrintBudget("1366-px skin row in one stretch", "BM_SkinRowInOneStretch");
+    reporter.PrintBudget("tab strip drawing, 6 captioned items, 1366 px", "BM_TabStripDraw");
+  });
 }

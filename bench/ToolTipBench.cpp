@@ -167,14 +167,10 @@ BENCHMARK(BM_PlainFillAndDrawText)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ratio K-line tooltip show / plain fill and DrawText of the same size and text",
-                      "BM_ToolTipShow", "BM_PlainFillAndDrawText");
-  reporter.PrintBudget("K-line tooltip show (measure, effect-13 pattern, place, shape, paint)", "BM_ToolTipShow");
-  reporter.PrintBudget("plain fill and DrawText of the balloon's size", "BM_PlainFillAndDrawText");
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, [&](const RatioReporter& reporter) {
+    reporter.PrintRatio("ratio K-line tooltip show / plain fill and DrawText of the same size and text",
+                        "BM_ToolTipShow", "BM_PlainFillAndDrawText");
+    reporter.PrintBudget("K-line tooltip show (measure, effect-13 pattern, place, shape, paint)", "BM_ToolTipShow");
+    reporter.PrintBudget("plain fill and DrawText of the balloon's size", "BM_PlainFillAndDrawText");
+  });
 }
