@@ -332,8 +332,7 @@ bool CKivDesk_Wnd_KLine::PaneShown() const { return relay_.PaneShown(); }
 
 // ---- layout ----------------------------------------------------------------------
 
-void CKivDesk_Wnd_KLine::Layout(BOOL isIndex) {
-  if (!m_hWnd) return;
+kiv::StockViewLayoutInput CKivDesk_Wnd_KLine::LayoutInput(BOOL isIndex) const {
   kiv::StockViewLayoutInput in;
   GetClientRect(&in.client);
   in.tabHeight = m_nTabHeight;
@@ -344,6 +343,12 @@ void CKivDesk_Wnd_KLine::Layout(BOOL isIndex) {
   in.stockMode = m_nStockMode;
   in.indexMode = m_nIndexMode;
   in.sectorMode = m_nSectorMode;
+  return in;
+}
+
+void CKivDesk_Wnd_KLine::Layout(BOOL isIndex) {
+  if (!m_hWnd) return;
+  kiv::StockViewLayoutInput in = LayoutInput(isIndex);
   m_bIsIndex = isIndex;
   kiv::StockViewLayoutResult result = kiv::LayOutStockView(in);
   // An arrangement that closes the F10 viewer while its tab is selected

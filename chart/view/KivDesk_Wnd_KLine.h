@@ -147,6 +147,8 @@ class CKivDesk_Wnd_KLine : public CWnd, public DeskStockView, public kiv::Locked
   void CreateToolTip();
   void InitMarkButtons();
 
+  // What the layout is computed from, now.
+  kiv::StockViewLayoutInput LayoutInput(BOOL isIndex) const;
   // Lays the children out for the instrument on view.
   void Layout(BOOL isIndex);
   CWnd* ChildWindow(int slot) const;

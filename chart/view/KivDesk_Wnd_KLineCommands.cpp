@@ -367,21 +367,7 @@ void CKivDesk_Wnd_KLine::ToggleF10() {
     if (m_pKLine) m_pKLine->ShowWindow(SW_HIDE);
     if (m_pIndex) m_pIndex->ShowWindow(SW_HIDE);
     if (StockViewPane* tick = Pane(StockViewPaneKind::kTickPane)) tick->Window().ShowWindow(SW_HIDE);
-    CRect client;
-    GetClientRect(&client);
-    const int W = client.Width();
-    const int right = client.right - W / 5 - 21;
-    CRect viewer;
-    if (!m_bIsIndex) {
-      // Below the 66-pixel quote strip and the tab row.
-      const int top = client.top + 66 + m_nTabHeight;
-      viewer.SetRect(client.left, top, right, top + 4 * (client.bottom - top) / 5);
-    } else {
-      const int top = client.top + m_nTabHeight;
-      StockId id = m_StockId;
-      const int bottom = kiv::IsMajorIndex(&id) ? top + 4 * (client.bottom - top) / 5 + 18 : client.bottom + 18;
-      viewer.SetRect(client.left, top, right, bottom);
-    }
+    const CRect viewer = StockViewF10Rect(LayoutInput(m_bIsIndex));
     const HWND focus = ::GetFocus();
     f10->SetStock(m_StockId);
     f10->Window().PostMessage(WM_KIV_F10_LOAD, 0, 0);

@@ -440,4 +440,16 @@ StockViewLayoutResult LayOutStockView(const StockViewLayoutInput& in) {
   return result;
 }
 
+CRect StockViewF10Rect(const StockViewLayoutInput& in) {
+  const LayoutLines k = MeasureLayoutLines(in);
+  if (!in.isIndex) {
+    const LONG top = k.y0;
+    return CRect(k.l, top, k.xl, top + 4 * (k.b - top) / 5);
+  }
+  const LONG top = k.t + k.ht;
+  StockId id = in.stock;
+  const LONG bottom = IsMajorIndex(&id) ? top + 4 * (k.b - top) / 5 + 18 : k.b + 18;
+  return CRect(k.l, top, k.xl, bottom);
+}
+
 }  // namespace kiv

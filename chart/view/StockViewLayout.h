@@ -131,4 +131,10 @@ struct StockViewLayoutResult {
 // on each of them.
 StockViewLayoutResult LayOutStockView(const StockViewLayoutInput& in);
 
+// Where the F10 viewer goes over the left area: from the bottom of the tab
+// row (under the quote strip for a stock) down four fifths of the rest; for
+// an index 18 pixels lower, and for an index that is not a major one down
+// to 18 pixels below the client.
+CRect StockViewF10Rect(const StockViewLayoutInput& in);
+
 }  // namespace kiv

@@ -443,6 +443,28 @@ TEST(StockViewLayoutTest, TheThreeIndexTestsDifferAtTheEdges) {
   }
 }
 
+// 1366 x 700, tab row 24: the left area ends at 1366 - 273 - 21 = 1072.
+TEST(StockViewLayoutTest, TheF10ViewerCoversTheLeftAreaUnderTheTabRow) {
+  struct Case {
+    const char* name;
+    StockId stock;
+    bool isIndex;
+    CRect want;
+  };
+  const Case cases[] = {
+      // Under the quote strip and the tab row: 90 .. 90 + 4/5 of 610.
+      {"stock", kStock, false, CRect(0, 90, 1072, 578)},
+      // Right under the tab row, 18 below four fifths of the rest.
+      {"major index", kMajorIndex, true, CRect(0, 24, 1072, 24 + 4 * 676 / 5 + 18)},
+      // Down to 18 below the client.
+      {"other index", kMinorIndex, true, CRect(0, 24, 1072, 718)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(StockViewF10Rect(Input(kWide, c.stock, c.isIndex, kDay, 0, 1)), c.want);
+  }
+}
+
 TEST(StockViewLayoutTest, ExactlyNineIndicesAreMajor) {
   const StockId kMajor[] = {MakeStockId(1, 1),      MakeStockId(300, 1),    MakeStockId(16, 1),
                             MakeStockId(905, 1),    MakeStockId(688, 1),    MakeStockId(399001, 2),
