@@ -17,6 +17,7 @@
 //     and maximise buttons clear of it (5 + 28 + 28 + 10 + 28 from the right).
 #include "chart/engine/ChartIds.h"
 #include "chart/indicators/IndicatorIds.h"
+#include "chart/view/StockViewIds.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/UiTypes.h"
@@ -200,10 +201,10 @@ SkinTable* BuildDesk() {
 
   // Chart: caption buttons, enlarge / restore / toggle, signal marks.
   // The mark buttons (短线机会, 中线机会), in the same 65-pixel slots.
-  AddPair(t, 253, 252, 65, kTabH, "");
-  AddBarPair(t, 282, 283, 20, 20, Glyph::kEnlarge);
-  AddBarPair(t, 284, 285, 20, 20, Glyph::kShrink);
-  AddBarPair(t, 294, 295, 20, 20, Glyph::kDown);
+  AddPair(t, kIdbViewMarkButton, kIdbViewMarkButtonActive, 65, kTabH, "");
+  AddBarPair(t, kIdbViewEnlarge, kIdbViewEnlargeActive, 20, 20, Glyph::kEnlarge);
+  AddBarPair(t, kIdbViewRestore, kIdbViewRestoreActive, 20, 20, Glyph::kShrink);
+  AddBarPair(t, kIdbViewHoldingToggle, kIdbViewHoldingToggleActive, 20, 20, Glyph::kDown);
   t->AddBitmap(IDB_SIGNAL_MARK, Marks(12, 28, true));
   t->AddBitmap(IDB_SIGNAL_MARK_PENDING, Marks(26, 15, false));
 
@@ -265,7 +266,7 @@ SkinTable* BuildDesk() {
   t->AddIcon(120, IconRecipe{0x10308A, RGB(255, 255, 255), "溪"});
   t->AddIcon(201, IconRecipe{0x202020, kRise, "荐"});
   t->AddIcon(202, IconRecipe{0x202020, kFall, "选"});
-  t->AddIcon(62010, IconRecipe{0x202020, kAccent, "i"});
+  t->AddIcon(kIdiViewTip, IconRecipe{0x202020, kAccent, "i"});
   t->AddString(kIdsAbout, "关于 RYKIVDesk(&A)...");
   AddChromeTemplates(t);
   return t;
