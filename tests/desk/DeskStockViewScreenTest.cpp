@@ -92,9 +92,13 @@ class DeskStockViewScreenTest : public DeskProgramTest {
     return CRect(x, strip.top, x + 20 + TextWidth(UiTheme().lfSmall, kTexts[item]), strip.bottom);
   }
   // Opens a stock as another program asks the running terminal to: the
-  // StockId in decimal through the single-instance channel.
+  // StockId in decimal through the single-instance channel. The answer may
+  // take a while when sanitized programs share a loaded machine; a refusal
+  // shows what the terminal printed (a program that died answers nothing).
   void OpenFromOutside(StockId stock) {
-    ASSERT_EQ(SendCopyDataToInstance("KivDesk", std::to_string(stock), Runtime()), InstanceSendResult::kDelivered);
+    ASSERT_EQ(SendCopyDataToInstance("KivDesk", std::to_string(stock), Runtime(), 15000),
+              InstanceSendResult::kDelivered)
+        << Output("desk.out");
   }
   void ClickAt(CPoint p, int button = 1) {
     ASSERT_TRUE(Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click " +
