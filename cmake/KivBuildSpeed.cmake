@@ -21,6 +21,9 @@
 #     binary spends a good part of its start applying a million relocations
 #     (sanitizer metadata), for every case.
 #   - lld links, when the machine has it.
+#   - In the plain tree the tests' own code compiles at -Og: it is built on
+#     every run and runs briefly, and -O2 doubles its compile time. The
+#     libraries they test, the programs and the benchmarks keep -O2.
 #   - A precompiled header shared by all test executables (KIV_TEST_PCH, off):
 #     with GCC 12 and unity batches it costs more than it saves (loading the
 #     100 MB header into every batch outweighs parsing GoogleTest there). It
@@ -69,6 +72,7 @@ endfunction()
 # flags bring to some of them only (it defines _REENTRANT). Its own
 # definitions must be set on its source file, not on the target.
 function(kiv_speed_up_test_main target)
+  kiv_speed_up_test_code(${target})
   if(NOT KIV_TEST_PCH)
     return()
   endif()
@@ -81,9 +85,17 @@ function(kiv_speed_up_test_main target)
     <functional> <map> <memory> <mutex> <string> <thread> <vector>)
 endfunction()
 
+# kiv_speed_up_test_code(<target>): a target of test code only.
+function(kiv_speed_up_test_code target)
+  if(KIV_SANITIZE STREQUAL "" AND NOT KIV_FUZZ)
+    target_compile_options(${target} PRIVATE -Og)
+  endif()
+endfunction()
+
 # kiv_speed_up_test(<target> <test main target>)
 function(kiv_speed_up_test target test_main)
   kiv_speed_up_library(${target})
+  kiv_speed_up_test_code(${target})
   target_link_options(${target} PRIVATE -no-pie)
   if(KIV_TEST_PCH)
     target_precompile_headers(${target} REUSE_FROM ${test_main})
