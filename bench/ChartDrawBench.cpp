@@ -71,7 +71,6 @@ std::unique_ptr<CKLineSeries> MakeBars(int count, bool marks) {
 
 // The chart on the headless display in a host window, with a series shown.
 struct ChartScene {
-  BenchDataFolder folder{"chartdraw"};
   ChartScene() {
     kiv::res::UseDeskResources();
     InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
@@ -139,7 +138,10 @@ struct ChartScene {
 };
 
 ChartScene& Scene() {
-  static ChartScene* scene = new ChartScene();  // lives to the end of the program
+  // The windows live to the end of the program; the scratch folder they
+  // write in is made before them and removed at exit.
+  static BenchDataFolder folder{"chartdraw"};
+  static ChartScene* scene = new ChartScene();
   return *scene;
 }
 
