@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "bench/BenchDataFolder.h"
+#include "bench/ChartBenchScreen.h"
 #include "bench/RatioReporter.h"
 #include "bench/WaveDayBars.h"
 #include "chart/engine/ChartBarDecoders.h"
@@ -34,8 +35,6 @@
 #include "data/CachePath.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WinUser.h"
-#include "res/ResourceTables.h"
-#include "shell/KivUiTheme.h"
 #include "tests/chart/StockViewRelay.h"
 
 namespace {
@@ -88,12 +87,8 @@ class CountedPairPane : public CKivDesk_Wnd_Index {
 // of `bars` shown in both and the crosshair on.
 struct PairScene {
   BenchDataFolder folder{"chartpane"};
+  ChartBenchScreen screen;
   explicit PairScene(int bars) {
-    kiv::ResetWindowSystemForTesting();
-    kiv::res::UseDeskResources();
-    InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
-    saved = kiv::g_data;
-    kiv::g_data = kiv::KLineViewState();
     kiv::g_bFirstKLineLoad = false;
     host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE,
                   CRect(0, 0, kPairWidth, kPairChartHeight + kPairPaneHeight), nullptr, 0);
@@ -127,8 +122,6 @@ struct PairScene {
     if (chart) chart->DestroyWindow();
     chart.reset();
     host.DestroyWindow();
-    kiv::ResetWindowSystemForTesting();
-    kiv::g_data = saved;
   }
   // A client point over the chart's price plot, a different one each step.
   CPoint ChartPoint(int step) const { return CPoint(200 + (step * 37) % 1100, 60 + (step * 13) % 300); }
@@ -154,7 +147,6 @@ struct PairScene {
     Paint();
   }
 
-  kiv::KLineViewState saved;
   RelayHost host;
   std::unique_ptr<kiv::CKIVKLineBlock> chart;
   std::unique_ptr<CountedPairPane> pane;

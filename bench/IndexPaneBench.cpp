@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/ChartBenchScreen.h"
 #include "bench/RatioReporter.h"
 #include "chart/engine/ChartIds.h"
 #include "chart/engine/KLineViewState.h"
@@ -27,8 +28,6 @@
 #include "net/DataTypes.h"
 #include "platform/backend/HeadlessDisplay.h"
 #include "platform/core/MessageLoop.h"
-#include "res/ResourceTables.h"
-#include "shell/KivUiTheme.h"
 
 namespace {
 
@@ -63,12 +62,8 @@ std::unique_ptr<CKLineSeries> PaneBenchSeries(int count) {
 // A fresh headless screen with a pane of KDJ over the newest bars, the
 // crosshair shown, painted once.
 struct PaneScene {
+  ChartBenchScreen screen;
   explicit PaneScene(int bars) {
-    kiv::ResetWindowSystemForTesting();
-    kiv::res::UseDeskResources();
-    InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
-    saved = kiv::g_data;
-    kiv::g_data = kiv::KLineViewState();
     kiv::g_data.leftMargin = 50;
     kiv::g_data.zoomLevel = kiv::kInitialZoomLevel;
     series = PaneBenchSeries(bars);
@@ -89,8 +84,6 @@ struct PaneScene {
     if (pane) pane->DestroyWindow();
     pane.reset();
     host.DestroyWindow();
-    kiv::ResetWindowSystemForTesting();
-    kiv::g_data = saved;
   }
   // The crosshair point somewhere over the plot, a different one each step.
   void MoveCrosshair(int step) {
@@ -100,7 +93,6 @@ struct PaneScene {
     kiv::g_data.crosshairY = p.y;
   }
 
-  kiv::KLineViewState saved;
   std::unique_ptr<CKLineSeries> series;
   CWnd host;
   std::unique_ptr<CKivDesk_Wnd_Index> pane;

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/BenchDataFolder.h"
+#include "bench/ChartBenchScreen.h"
 #include "bench/RatioReporter.h"
 #include "bench/WaveDayBars.h"
 #include "chart/engine/ChartBarDecoders.h"
@@ -38,8 +39,6 @@
 #include "data/KLineSeries.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/WinUser.h"
-#include "res/ResourceTables.h"
-#include "shell/KivUiTheme.h"
 
 namespace {
 
@@ -84,12 +83,8 @@ void PumpUntilIdle() {
 // A fresh headless screen with the view in a host window, showing the
 // first stock on the day chart.
 struct ViewScene {
+  ChartBenchScreen screen;
   ViewScene() {
-    kiv::ResetWindowSystemForTesting();
-    kiv::res::UseDeskResources();
-    InitUiFontsForScreen(UiTheme().Fonts(), 1366, 768);
-    saved = kiv::g_data;
-    kiv::g_data = kiv::KLineViewState();
     kiv::g_bFirstKLineLoad = false;
     host.CreateEx(0, nullptr, "desk", WS_POPUP | WS_VISIBLE, CRect(0, 0, kViewWidth, kViewHeight), nullptr, 0);
     StockViewServices services;  // no network, no stock table, no panes of the rooms beside
@@ -108,8 +103,6 @@ struct ViewScene {
     if (view) view->DestroyWindow();
     view.reset();
     host.DestroyWindow();
-    kiv::ResetWindowSystemForTesting();
-    kiv::g_data = saved;
   }
   void Switch(int which) {
     StockId id = kStocks[which];
@@ -127,7 +120,6 @@ struct ViewScene {
            view->IndexPane()->Series() == model.DrawnSeries() && !view->IndexPane()->m_bRedraw;
   }
 
-  kiv::KLineViewState saved;
   CWnd host;
   std::unique_ptr<CKivDesk_Wnd_KLine> view;
   int shown = 0;

@@ -6,6 +6,7 @@
 
 #include "chart/dialogs/ChartDialogIds.h"
 #include "chart/dialogs/SelectcolorDialog.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "platform/gdi/Resources.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/SystemMenu.h"
@@ -234,14 +235,8 @@ BOOL CArgumentDlg::OnEraseBkgnd(CDC* dc) {
 
 void CArgumentDlg::PaintSurface(const CRect& client) {
   memory_.FillSolidRect(&client, kBackground);
-  CDC skin;
-  skin.CreateCompatibleDC(&memory_);
-  CBitmap* oldSkin = skin.SelectObject(&tile_);
   const int step = tileSize_.cx > 0 ? static_cast<int>(tileSize_.cx) : 1;
-  for (int x = 0; x < client.Width(); x += step) {
-    memory_.BitBlt(x, 0, step, tileSize_.cy, &skin, 0, 0, SRCCOPY);
-  }
-  skin.SelectObject(oldSkin);
+  for (int x = 0; x < client.Width(); x += step) kiv::gdi::DrawBitmap(memory_, tile_, x, 0);
 
   CFont* oldFont = memory_.SelectObject(&titleFont_);
   const int oldMode = memory_.SetBkMode(TRANSPARENT);

@@ -5,6 +5,7 @@
 
 #include "net/BindAlive.h"
 #include "net/DataTypes.h"
+#include "platform/gdi/BitmapBlit.h"
 #include "platform/gdi/DC.h"
 #include "platform/ui/Edit.h"
 #include "requests/RequestProcedures.h"
@@ -172,11 +173,8 @@ void CKiv_Dlg_Interval::OnPaint() {
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap canvas;
-  canvas.CreateCompatibleBitmap(&dc, client.Width(), client.Height());
-  CBitmap* oldCanvas = memory.SelectObject(&canvas);
+  kiv::gdi::MemoryCanvas canvas(dc, client.Width(), client.Height());
+  CDC& memory = canvas.Dc();
   memory.FillSolidRect(&client, UiTheme().clrBack);
   if (!textFont_.GetSafeHandle()) textFont_.CreateFontIndirect(&UiTheme().lfSmall);
   CFont* oldFont = memory.SelectObject(&textFont_);
@@ -184,34 +182,22 @@ void CKiv_Dlg_Interval::OnPaint() {
   memory.SetTextColor(UiTheme().clrText);
   DrawTitleBand(memory, client);
   DrawCounts(memory);
-  dc.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
+  canvas.CopyTo(dc);
   memory.SelectObject(oldFont);
-  memory.SelectObject(oldCanvas);
   ShowValues();
 }
 
 void CKiv_Dlg_Interval::DrawTitleBand(CDC& dc, const CRect& client) {
   if (!titleTile_.GetSafeHandle()) titleTile_.LoadBitmap(kIdbDialogTitleTile);
   if (!closeSkin_.GetSafeHandle()) closeSkin_.LoadBitmap(kIdbDialogClose);
-  CDC skin;
-  skin.CreateCompatibleDC(&dc);
-  CBitmap* oldSkin = nullptr;
   const CSize tile = titleTile_.GetSafeHandle() ? titleTile_.GetSize() : CSize(0, 0);
   titleBand_ = CRect(client.left, client.top, client.right, client.top + tile.cy);
-  if (tile.cx > 0 && tile.cy > 0) {
-    oldSkin = skin.SelectObject(&titleTile_);
-    for (int x = client.left; x < client.right; x += tile.cx) {
-      dc.BitBlt(x, client.top, tile.cx, tile.cy, &skin, 0, 0, SRCCOPY);
-    }
+  if (tile.cx > 0) {
+    for (int x = client.left; x < client.right; x += tile.cx) kiv::gdi::DrawBitmap(dc, titleTile_, x, client.top);
   }
   const CSize close = closeSkin_.GetSafeHandle() ? closeSkin_.GetSize() : CSize(0, 0);
   closeRect_ = CRect(CPoint(client.right - kCloseInset - close.cx, client.top + (tile.cy - close.cy) / 2), close);
-  if (close.cx > 0 && close.cy > 0) {
-    CBitmap* previous = skin.SelectObject(&closeSkin_);
-    if (!oldSkin) oldSkin = previous;
-    dc.BitBlt(closeRect_.left, closeRect_.top, close.cx, close.cy, &skin, 0, 0, SRCCOPY);
-  }
-  if (oldSkin) skin.SelectObject(oldSkin);
+  kiv::gdi::DrawBitmap(dc, closeSkin_, closeRect_.left, closeRect_.top);
   CRect text(client.left + kTitleLeft, titleBand_.top, closeRect_.left, titleBand_.bottom);
   dc.DrawText(Title(), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

@@ -33,12 +33,6 @@ using namespace std::chrono_literals;
 // Monday 2026-03-16, 10:32 Beijing: every period has a forming bar.
 const int64_t kNow = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
 
-standin::StandinOptions Options() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = kNow;
-  return options;
-}
-
 class ChartStandinTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,7 +70,7 @@ class ChartStandinTest : public ::testing::Test {
 
   test::ChartDataFolder data_;
   VirtualClock clock_{1000000, kNow * 1000};
-  standin::StandinServer server_{Options()};
+  standin::StandinServer server_{test::StandinAt(kNow)};
   CNetService service_{NetTimings::Fast()};
   CIpConfigTable hosts_;
   std::unique_ptr<test::RecordingHost> host_;

@@ -15,6 +15,7 @@
 
 #include "tests/desk/DeskProcess.h"
 #include "tests/platform/ShortFolder.h"
+#include "tests/support/StandinLink.h"
 #include "tests/support/XvfbScreen.h"
 #include "tools/standin/serve/StandinServer.h"
 
@@ -42,11 +43,7 @@ inline int IndexFigurePixels(const Screenshot& s, const CRect& box) {
 
 // The stand-in's clock for the program tests: Thursday 2026-03-19, 14:05
 // Beijing, a trading day's afternoon.
-inline standin::StandinOptions DeskStandinOptions() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = standin::BeijingTime(2026, 3, 19, 14, 5, 0);
-  return options;
-}
+inline standin::StandinOptions DeskStandinOptions() { return StandinAt(standin::BeijingTime(2026, 3, 19, 14, 5, 0)); }
 
 class DeskProgramTest : public ::testing::Test {
  protected:

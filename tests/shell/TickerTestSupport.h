@@ -40,12 +40,6 @@ inline NetTimings TickerNetTimings() {
   return timings;
 }
 
-inline standin::StandinOptions TickerStandinOptions() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = TickerSessionNow();
-  return options;
-}
-
 // A reply of the ticker's shape with the given rows of (last, previous close).
 inline KivNetPack TickerReply(const std::vector<std::pair<int32_t, int32_t>>& rows) {
   KivNetPack group;
@@ -144,7 +138,7 @@ class TickerFixture : public ChromeWindowTest {
 
   static constexpr int kHeight = 24;
   ScratchFolder scratch_{"ticker"};
-  standin::StandinServer server_{TickerStandinOptions()};
+  standin::StandinServer server_{StandinAt(TickerSessionNow())};
   CNetService service_{TickerNetTimings()};
   TestWnd* main_ = nullptr;
   std::unique_ptr<CKivDesk_Wnd_Toolbar> ticker_;

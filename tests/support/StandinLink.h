@@ -10,6 +10,14 @@
 
 namespace kiv::test {
 
+// The stand-in's options with its market clock fixed at nowUtc (seconds),
+// everything else as it starts by default.
+inline standin::StandinOptions StandinAt(int64_t nowUtc) {
+  standin::StandinOptions options;
+  options.fixedNowUtc = nowUtc;
+  return options;
+}
+
 // Starts the stand-in and connects the service to its market port; a
 // failure fails the test (call it through ASSERT_NO_FATAL_FAILURE).
 inline void ConnectToStandin(standin::StandinServer& server, CNetService& service) {

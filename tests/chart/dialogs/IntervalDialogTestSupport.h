@@ -60,13 +60,6 @@ inline std::vector<KLineBar> DayBars(int count) {
   return bars;
 }
 
-// The stand-in's clock: Monday 2026-03-16, 10:32 Beijing.
-inline standin::StandinOptions IntervalStandinClock() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
-  return options;
-}
-
 // The stock of the probe requests, which no test's dialog shows.
 inline const StockId kProbeStock = MakeStockId(1, kMarketShanghai);
 
@@ -161,7 +154,7 @@ class IntervalDialogTest : public WindowTest {
     return d.WaitOnUi([&] { return ValueText(dialog, kIntervalTurnover) == text; });
   }
 
-  standin::StandinServer server_{IntervalStandinClock()};
+  standin::StandinServer server_{StandinAt(standin::BeijingTime(2026, 3, 16, 10, 32, 0))};  // Monday 10:32 Beijing
   CNetService service_{NetTimings::Fast()};
   bool connected_ = false;
   std::unique_ptr<CKiv_Dlg_Interval> dialog_;

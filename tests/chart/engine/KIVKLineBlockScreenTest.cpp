@@ -14,12 +14,6 @@
 namespace kiv::test {
 namespace {
 
-standin::StandinOptions ScreenClock() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
-  return options;
-}
-
 class KLineBlockScreenTest : public KLineBlockTest {
  protected:
   void TearDown() override {
@@ -32,7 +26,7 @@ class KLineBlockScreenTest : public KLineBlockTest {
   }
 
   XvfbScreen screen_;
-  standin::StandinServer server_{ScreenClock()};
+  standin::StandinServer server_{StandinAt(standin::BeijingTime(2026, 3, 16, 10, 32, 0))};  // a Monday morning
   CNetService service_{NetTimings::Fast()};
   CIpConfigTable hosts_;
   bool connected_ = false;

@@ -16,12 +16,6 @@ namespace {
 // Monday 2026-03-16, 10:32 Beijing.
 const int64_t kStandinNow = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
 
-standin::StandinOptions FixedClock() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = kStandinNow;
-  return options;
-}
-
 class KLineBlockStandinTest : public KLineBlockTest {
  protected:
   void SetUp() override {
@@ -46,7 +40,7 @@ class KLineBlockStandinTest : public KLineBlockTest {
     return *chart_;
   }
 
-  standin::StandinServer server_{FixedClock()};
+  standin::StandinServer server_{StandinAt(kStandinNow)};
   CNetService service_{NetTimings::Fast()};
   CIpConfigTable hosts_;
 };

@@ -24,12 +24,6 @@
 namespace kiv::test {
 namespace {
 
-standin::StandinOptions PairScreenClock() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = standin::BeijingTime(2026, 3, 16, 10, 32, 0);
-  return options;
-}
-
 class ChartPaneScreenTest : public ChartPaneTest {
  protected:
   void TearDown() override {
@@ -121,7 +115,7 @@ class ChartPaneScreenTest : public ChartPaneTest {
   bool Logged(const std::string& text) const { return HasText(gdi::DrawingLog::Texts(), text); }
 
   XvfbScreen screen_;
-  standin::StandinServer server_{PairScreenClock()};
+  standin::StandinServer server_{StandinAt(standin::BeijingTime(2026, 3, 16, 10, 32, 0))};  // a Monday morning
   CNetService service_{NetTimings::Fast()};
   CIpConfigTable hosts_;
   bool connected_ = false;

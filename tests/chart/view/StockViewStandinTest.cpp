@@ -17,12 +17,6 @@ namespace {
 // Thursday 2026-03-19, 14:05 Beijing: a trading day in the afternoon.
 const int64_t kStandinNow = standin::BeijingTime(2026, 3, 19, 14, 5, 0);
 
-standin::StandinOptions FixedClock() {
-  standin::StandinOptions options;
-  options.fixedNowUtc = kStandinNow;
-  return options;
-}
-
 class StockViewStandinTest : public StockViewHostTest {
  protected:
   void SetUp() override {
@@ -51,7 +45,7 @@ class StockViewStandinTest : public StockViewHostTest {
 
   int probes_ = 1000;
   ChartDataFolder data_;
-  standin::StandinServer server_{FixedClock()};
+  standin::StandinServer server_{StandinAt(kStandinNow)};
   CNetService service_{NetTimings::Fast()};
 };
 
